@@ -1,0 +1,63 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace fw {
+
+class Picture;
+class BinaryStream;
+
+// A file or folder, named by its absolute POSIX path; the item need not exist.
+// Sections: identity and navigation; existence and folders; deleting and hiding;
+// pictures; streams.
+class FolderItem : public std::enable_shared_from_this<FolderItem> {
+public:
+    explicit FolderItem(std::string absolutePath);
+    static std::shared_ptr<FolderItem> FromPath(const std::string& path);
+
+    // --- identity and navigation
+    const std::string& AbsolutePath() const { return path_; }
+    // The path with blanks and the shell's special characters escaped by backslashes.
+    std::string ShellPath() const;
+    std::string Name() const;
+    std::shared_ptr<FolderItem> Parent() const;           // nil for "/"
+    std::shared_ptr<FolderItem> Child(const std::string& name) const;
+
+    // --- existence and folders
+    bool Exists() const;          // a dangling alias exists as an item of its own
+    bool Directory() const;       // false for an alias, even one to a folder
+    bool Alias() const;           // a symbolic link
+    int Count() const;            // items in a folder, "." and ".." excluded
+    // The item at index 1..Count in name order, aliases not resolved; nil outside.
+    std::shared_ptr<FolderItem> TrueItem(int index) const;
+    std::shared_ptr<FolderItem> Item(int index) const { return TrueItem(index); }
+    void CreateAsFolder() const;
+
+    // --- deleting and hiding
+    // Removes one file, one alias (never its target) or one empty folder.
+    bool Delete() const;
+    // Visible false hides the item the way desktop file managers understand
+    // (its name listed in the folder's ".hidden" file), without renaming it.
+    bool Visible() const;
+    void SetVisible(bool visible) const;
+
+    // --- pictures
+    // The picture in the file, or nil when it cannot be read as one of the image
+    // types; the orientation tag is honoured; never throws for bad input.
+    std::shared_ptr<Picture> OpenAsPicture() const;
+    // Writes the picture as JPEG at the framework's default quality; false on failure.
+    bool SaveAsJPEG(const std::shared_ptr<Picture>& picture) const;
+
+    // --- streams
+    // Creates (or empties) the file anew, never writing through an existing alias;
+    // nil when it cannot be made.
+    std::shared_ptr<BinaryStream> CreateBinaryFile(const std::string& fileType) const;
+
+private:
+    std::string path_;
+};
+
+using FolderItemRef = std::shared_ptr<FolderItem>;
+
+} // namespace fw

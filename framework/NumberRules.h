@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace fw {
+
+// The one conversion of a double to a 32-bit integer used everywhere: truncation
+// toward zero, saturating at the Int32 range, NaN gives 0. A plain cast would be
+// undefined behaviour outside the range.
+constexpr int32_t ToInt32(double v) {
+    if (v != v) return 0;
+    if (v >= 2147483647.0) return std::numeric_limits<int32_t>::max();
+    if (v <= -2147483648.0) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}
+
+// The framework's text-to-number conversion: the longest leading number of the
+// text (after blanks), 0 when there is none.
+double CDbl(const std::string& text);
+
+} // namespace fw

@@ -1,0 +1,36 @@
+#include "tests/common/TestSupport.h"
+
+#include "framework/System.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace testsupport {
+
+ScratchDir::ScratchDir() : dir_(QDir::tempPath() + "/stampora-test-XXXXXX") {}
+
+std::string ScratchDir::Path() const { return dir_.path().toStdString(); }
+
+std::string ScratchDir::File(const std::string& name) const { return Path() + "/" + name; }
+
+std::string ScratchDir::Write(const std::string& name, const std::string& bytes) const {
+    const std::string path = File(name);
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+    return path;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+DebugLogCapture::DebugLogCapture() {
+    fw::System::SetDebugLogSink([this](const std::string& line) { lines_.push_back(line); });
+}
+
+DebugLogCapture::~DebugLogCapture() { fw::System::SetDebugLogSink(nullptr); }
+
+} // namespace testsupport

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QTemporaryDir>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh folder for one test, removed when the object goes.
+class ScratchDir {
+public:
+    ScratchDir();
+    std::string Path() const;
+    std::string File(const std::string& name) const;
+    // Writes bytes to a file inside the folder and returns its path.
+    std::string Write(const std::string& name, const std::string& bytes) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+std::string ReadFile(const std::string& path);
+
+// Collects the debug log while it lives.
+class DebugLogCapture {
+public:
+    DebugLogCapture();
+    ~DebugLogCapture();
+    const std::vector<std::string>& Lines() const { return lines_; }
+
+private:
+    std::vector<std::string> lines_;
+};
+
+} // namespace testsupport
