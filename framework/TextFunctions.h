@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace fw {
+
+// The framework's text functions. Texts are UTF-8 byte strings; the functions that
+// count characters here count bytes, which is exact for the ASCII texts the
+// program passes them.
+
+// Upper-case hexadecimal digits of the value, no leading zeros ("0" for 0); a
+// negative value gives its 32-bit two's complement, as the original framework did.
+std::string Hex(int64_t value);
+
+// The last `count` characters of the text, the whole text when it is shorter.
+std::string Right(const std::string& text, int count);
+
+// ASCII letters lowered; other bytes unchanged.
+std::string Lowercase(const std::string& text);
+
+// The first occurrence of `find` replaced; the text unchanged when `find` is empty.
+std::string Replace(const std::string& text, const std::string& find, const std::string& with);
+
+// Every occurrence of `find` replaced, scanning left to right without re-reading
+// replaced text; the text unchanged when `find` is empty.
+std::string ReplaceAll(const std::string& text, const std::string& find, const std::string& with);
+
+} // namespace fw
