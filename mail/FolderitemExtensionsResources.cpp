@@ -1,0 +1,31 @@
+#include "mail/FolderitemExtensions.h"
+
+#include "framework/Exceptions.h"
+
+#include <QCoreApplication>
+
+namespace FolderitemExtensions {
+
+namespace {
+fw::FolderItemRef& mResourcesFolder() {
+    static fw::FolderItemRef folder;
+    return folder;
+}
+} // namespace
+
+fw::FolderItemRef ResourcesFolder() {
+    auto& cached = mResourcesFolder();
+    if (!cached) {
+        const auto executable =
+            fw::FolderItem::FromPath(QCoreApplication::applicationFilePath().toStdString());
+        const auto binFolder = fw::Deref(executable).Parent();
+        const auto bundleFolder = fw::Deref(binFolder).Parent();
+        // Cached as it is: whether the folder exists is the reader's matter.
+        cached = fw::Deref(bundleFolder).Child("Resources");
+    }
+    return cached;
+}
+
+void ReleaseResourcesFolder() { mResourcesFolder().reset(); }
+
+} // namespace FolderitemExtensions
