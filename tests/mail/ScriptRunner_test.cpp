@@ -59,11 +59,6 @@ TEST_F(ScriptRunner, EachMissingPieceOfTheCommandGivesItsOwnMessageAndDoesNothin
     EXPECT_EQ(Runs(), 0);
 }
 
-TEST_F(ScriptRunner, OnlyTheFirstMissingPieceIsReported) {
-    fs::create_directories(boot_.File("bin"));
-    EXPECT_EQ(SendAppleScriptCommand("s"), "Critical Error Can Not Access Apple Script (usr).");
-}
-
 TEST_F(ScriptRunner, ATemporaryPathWithBlanksAndShellCharactersArrivesPlain) {
     const std::string odd = temp_.File("with blank $HOME `x` it's");
     UseTemporary(odd);
@@ -83,14 +78,6 @@ TEST_F(ScriptRunner, ALinkLeftUnderTheScriptNameIsReplacedNotWrittenThrough) {
     EXPECT_EQ(ReadFile(victim), "do not touch");
     EXPECT_EQ(RecordedScript(), "new script");
     EXPECT_FALSE(fs::exists(fs::symlink_status(ScriptFile())));
-}
-
-TEST_F(ScriptRunner, AnOlderLongerScriptFileIsReplacedByExactlyTheNewScript) {
-    InstallOsascript("");
-    temp_.Write("brixAppleScript.txt", "a much longer script from a run cut short\r");
-    SendAppleScriptCommand("short\r");
-    EXPECT_EQ(RecordedScript(), "short\r");
-    EXPECT_TRUE(TemporaryIsEmpty());
 }
 
 TEST_F(ScriptRunner, ACommandThatCannotStartReportsTheQuotedCommandLine) {
