@@ -1,0 +1,34 @@
+#pragma once
+
+#include "framework/FolderItem.h"
+
+#include <memory>
+#include <string>
+
+namespace fw {
+
+class MenuBar;
+
+// The application object. The program subclasses it and registers one instance
+// with the runtime, which raises its events.
+class Application {
+public:
+    virtual ~Application() = default;
+
+    std::shared_ptr<fw::MenuBar> MenuBar;
+
+    // The running executable; tests may point it at a fake bundle.
+    FolderItemRef ExecutableFile() const;
+
+    // Version fields, shown by the about box; they come with the bundle.
+    std::string ShortVersion = "1.0";
+    int MajorVersion = 1;
+    int MinorVersion = 0;
+    int BugVersion = 0;
+    int NonReleaseVersion = 0;
+
+    virtual void Event_Open() {}
+    virtual void Event_OpenDocument(const FolderItemRef& /*item*/) {}
+};
+
+} // namespace fw

@@ -1,0 +1,173 @@
+#include "framework/Canvas.h"
+
+#include "framework/Runtime.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace fw {
+
+namespace {
+
+class CanvasWidget : public QWidget {
+public:
+    CanvasWidget(Canvas* owner, QWidget* parent) : QWidget(parent), owner_(owner) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        owner_->DeliverPaint();
+        QPainter painter(this);
+        painter.drawImage(0, 0, owner_->BackingPicture()->Image());
+    }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::LeftButton) return;
+        const QPoint p = event->position().toPoint();
+        owner_->DeliverMouseDown(p.x(), p.y());
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        const QPoint p = event->position().toPoint();
+        if (event->buttons() & Qt::LeftButton) owner_->DeliverMouseDrag(p.x(), p.y());
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::LeftButton) return;
+        const QPoint p = event->position().toPoint();
+        owner_->DeliverMouseUp(p.x(), p.y());
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        const std::string key = KeyTextFor(event->key(), event->text().toStdString());
+        if (key.empty() || !owner_->DeliverKeyDown(key)) event->ignore();
+    }
+
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        if (DragItem::FromMimeData(*event->mimeData(), owner_->AcceptedFileTypes(),
+                                   owner_->AcceptsPictures()))
+            event->acceptProposedAction();
+    }
+
+    void dragMoveEvent(QDragMoveEvent* event) override { event->acceptProposedAction(); }
+
+    void dropEvent(QDropEvent* event) override {
+        auto item = DragItem::FromMimeData(*event->mimeData(), owner_->AcceptedFileTypes(),
+                                           owner_->AcceptsPictures());
+        if (!item) return;
+        event->acceptProposedAction();
+        owner_->DeliverDrop(item);
+    }
+
+private:
+    Canvas* owner_;
+};
+
+Qt::CursorShape ShapeOf(MouseCursor cursor) {
+    switch (cursor) {
+    case MouseCursor::HandOpen: return Qt::OpenHandCursor;
+    case MouseCursor::HandClosed: return Qt::ClosedHandCursor;
+    case MouseCursor::Arrow: break;
+    }
+    return Qt::ArrowCursor;
+}
+
+} // namespace
+
+std::string KeyTextFor(int qtKey, const std::string& text) {
+    switch (qtKey) {
+    case Qt::Key_Left: return std::string(1, char(28));
+    case Qt::Key_Right: return std::string(1, char(29));
+    case Qt::Key_Up: return std::string(1, char(30));
+    case Qt::Key_Down: return std::string(1, char(31));
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return std::string(1, char(13));
+    case Qt::Key_Escape: return std::string(1, char(27));
+    case Qt::Key_Tab: return std::string(1, char(9));
+    case Qt::Key_Backspace: return std::string(1, char(8));
+    case Qt::Key_Delete: return std::string(1, char(127));
+    default: return text;
+    }
+}
+
+PictureRef Canvas::BackingPicture() {
+    const int w = Width > 0 ? Width : 1;
+    const int h = Height > 0 ? Height : 1;
+    if (!backing_ || backing_->Width() != w || backing_->Height() != h) {
+        backing_ = std::make_shared<Picture>(w, h, 32);
+        backing_->GetGraphics().SetChangedCallback([this] {
+            if (!painting_) Invalidate();
+        });
+    }
+    return backing_;
+}
+
+Graphics& Canvas::GetGraphics() { return BackingPicture()->GetGraphics(); }
+
+void Canvas::SetMouseCursor(MouseCursor cursor) {
+    cursor_ = cursor;
+    if (widget_) widget_->setCursor(ShapeOf(cursor));
+}
+
+void Canvas::AcceptFileDrop(const std::string& typeNames) {
+    fileFilter_ += typeNames;
+    if (widget_) widget_->setAcceptDrops(true);
+}
+
+void Canvas::AcceptPictureDrop() {
+    acceptPictures_ = true;
+    if (widget_) widget_->setAcceptDrops(true);
+}
+
+void Canvas::Invalidate() {
+    if (widget_) widget_->update();
+}
+
+bool Canvas::DeliverMouseDown(int x, int y) {
+    captured_ = false;
+    bool result = false;
+    if (MouseDown) Runtime::Dispatch([&] { result = MouseDown(x, y); });
+    captured_ = result;
+    return result;
+}
+
+void Canvas::DeliverMouseDrag(int x, int y) {
+    if (captured_ && MouseDrag) Runtime::Dispatch([&] { MouseDrag(x, y); });
+}
+
+void Canvas::DeliverMouseUp(int x, int y) {
+    if (!captured_) return;
+    captured_ = false;
+    if (MouseUp) Runtime::Dispatch([&] { MouseUp(x, y); });
+}
+
+bool Canvas::DeliverKeyDown(const std::string& key) {
+    bool result = false;
+    if (KeyDown) Runtime::Dispatch([&] { result = KeyDown(key); });
+    return result;
+}
+
+void Canvas::DeliverDrop(const DragItemRef& item) {
+    if (DropObject) Runtime::Dispatch([&] { DropObject(item, 0); });
+}
+
+void Canvas::DeliverPaint() {
+    painting_ = true;
+    if (Paint) Runtime::Dispatch([&] { Paint(GetGraphics()); });
+    painting_ = false;
+}
+
+QWidget* Canvas::CreateWidget(QWidget* parent) { return new CanvasWidget(this, parent); }
+
+void Canvas::ApplyDesign() {
+    Control::ApplyDesign();
+    widget_->setFocusPolicy(AcceptFocus ? Qt::StrongFocus : Qt::NoFocus);
+    widget_->setCursor(ShapeOf(cursor_));
+    widget_->setAcceptDrops(acceptPictures_ || !fileFilter_.empty());
+}
+
+} // namespace fw

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "framework/Picture.h"
+
+namespace fw {
+
+// The system clipboard, opened for one use.
+class Clipboard {
+public:
+    bool PictureAvailable() const;
+    // The clipboard's picture, or nil.
+    PictureRef Picture() const;
+    // Puts the picture on the clipboard as an image other programs can paste, also
+    // as PNG data.
+    void SetPicture(const PictureRef& picture);
+    bool TextAvailable() const;
+    std::string Text() const;
+    void SetText(const std::string& text);
+    void Close() {}
+};
+
+} // namespace fw

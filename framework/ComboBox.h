@@ -1,0 +1,40 @@
+#pragma once
+
+#include "framework/Control.h"
+
+#include <vector>
+
+namespace fw {
+
+// An editable text field with a list of rows to choose from.
+class ComboBox : public Control {
+public:
+    bool UseFocusRing = true;
+    bool AutoComplete = false;
+
+    void SetInitialValue(const std::string& rows);
+    void AddRow(const std::string& text);
+    void DeleteAllRows();
+    int ListCount() const { return static_cast<int>(rows_.size()); }
+    std::string List(int row) const;
+    int ListIndex() const;
+    void SetListIndex(int index);
+    std::string Text() const;
+    void SetText(const std::string& text);
+
+    // A row was chosen from the list.
+    std::function<void()> Change;
+    // The text changed, typed or chosen.
+    std::function<void()> TextChanged;
+
+protected:
+    QWidget* CreateWidget(QWidget* parent) override;
+    void ApplyDesign() override;
+
+private:
+    std::vector<std::string> rows_;
+    int listIndex_ = -1;
+    std::string text_;
+};
+
+} // namespace fw

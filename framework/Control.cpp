@@ -1,0 +1,80 @@
+#include "framework/Control.h"
+
+#include "framework/PagePanel.h"
+#include "framework/Runtime.h"
+
+#include <QApplication>
+#include <QSignalBlocker>
+
+namespace fw {
+
+Control::~Control() = default;
+
+void Control::SetVisible(bool visible) {
+    visible_ = visible;
+    UpdateVisibility();
+}
+
+void Control::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    if (widget_) widget_->setEnabled(enabled);
+}
+
+void Control::SetFocus() {
+    if (widget_) widget_->setFocus(Qt::OtherFocusReason);
+}
+
+bool Control::HasFocus() const {
+    if (!widget_) return false;
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && (focus == widget_ || widget_->isAncestorOf(focus));
+}
+
+void Control::_AddMenuHandler(const std::string& name, std::function<bool()> handler) {
+    menuHandlers_[name] = std::move(handler);
+}
+
+bool Control::HandleMenuCommand(const std::string& name) {
+    auto it = menuHandlers_.find(name);
+    if (it != menuHandlers_.end() && it->second && it->second()) return true;
+    return BuiltInMenuCommand(name);
+}
+
+void Control::Attach(Window* window, QWidget* content) {
+    window_ = window;
+    widget_ = CreateWidget(content);
+    const QSignalBlocker blocker(widget_);
+    ApplyDesign();
+}
+
+QFont Control::DesignFont() const {
+    QFont font = QApplication::font();
+    if (!TextFont.empty() && TextFont != "System") font.setFamily(QString::fromStdString(TextFont));
+    if (TextSize > 0) font.setPixelSize(static_cast<int>(TextSize));
+    font.setBold(Bold);
+    font.setItalic(Italic);
+    font.setUnderline(Underline);
+    return font;
+}
+
+void Control::ApplyDesign() {
+    widget_->setObjectName(QString::fromStdString(Name));
+    widget_->setGeometry(Left, Top, Width, Height);
+    widget_->setEnabled(enabled_);
+    widget_->setToolTip(QString::fromStdString(HelpTag));
+    widget_->setFont(DesignFont());
+    UpdateVisibility();
+}
+
+bool Control::Showing() const {
+    if (!visible_) return false;
+    if (auto panel = std::dynamic_pointer_cast<PagePanel>(Parent))
+        return panel->Showing() && panel->Value() + 1 == PanelIndex;
+    return true;
+}
+
+void Control::UpdateVisibility() {
+    if (widget_) widget_->setVisible(Showing());
+}
+
+} // namespace fw

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "framework/Control.h"
+#include "framework/Graphics.h"
+
+namespace fw {
+
+// A one-line text field.
+class EditField : public Control {
+public:
+    bool Border = true;
+    bool Multiline = false;
+    bool ScrollbarHorizontal = false;
+    bool ScrollbarVertical = false;
+    bool Styled = false;
+    bool Password = false;
+    bool ReadOnly = false;
+    bool UseFocusRing = true;
+    bool AcceptTabs = false;
+    Color TextColor = 0x000000;
+    Color BackColor = 0xFFFFFF;
+    int LimitText = 0;
+    int Alignment = 0;
+    std::string Format;
+    std::string Mask;
+    std::string DataSource;
+    std::string DataField;
+
+    std::string Text() const;
+    void SetText(const std::string& text);
+    int SelStart() const;
+    int SelLength() const;
+    void SetSelection(int start, int length);
+    void SelectAll();
+
+    std::function<void()> TextChange;
+
+protected:
+    QWidget* CreateWidget(QWidget* parent) override;
+    void ApplyDesign() override;
+    bool BuiltInMenuCommand(const std::string& name) override;
+
+private:
+    std::string pendingText_;
+};
+
+} // namespace fw

@@ -1,0 +1,154 @@
+#include "framework/Runtime.h"
+
+#include "framework/Application.h"
+#include "framework/FolderItem.h"
+#include "framework/System.h"
+#include "framework/Window.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <algorithm>
+#include <typeinfo>
+
+namespace fw {
+
+namespace {
+
+struct RuntimeState {
+    std::unique_ptr<QApplication> ownedApp;
+    std::vector<std::string> classes;
+    std::shared_ptr<Application> app;
+    std::vector<std::shared_ptr<Window>> windows;
+    bool quitPending = false;
+    bool quitting = false;
+    bool hasQuit = false;
+};
+
+RuntimeState& State() {
+    static RuntimeState state;
+    return state;
+}
+
+void PerformQuit() {
+    auto& s = State();
+    s.quitPending = false;
+    s.quitting = true;
+    // Copy: closing a window takes it out of the list.
+    for (const auto& window : Runtime::Windows()) {
+        if (!window->IsOpen()) continue;
+        if (!window->CloseForQuit()) {
+            s.quitting = false;
+            return;
+        }
+    }
+    s.quitting = false;
+    s.hasQuit = true;
+    QCoreApplication::quit();
+}
+
+} // namespace
+
+void Runtime::RuntimeInit(int& argc, char** argv) {
+    if (!QCoreApplication::instance()) State().ownedApp = std::make_unique<QApplication>(argc, argv);
+}
+
+void Runtime::RegisterClass(const std::string& name) { State().classes.push_back(name); }
+
+const std::vector<std::string>& Runtime::RegisteredClasses() { return State().classes; }
+
+void Runtime::RunFrameworkInitialization(const std::function<void()>& startup) {
+    // Qt is ready once the application object exists; start-up runs once, now.
+    if (startup) startup();
+}
+
+void Runtime::RuntimeInitExternalClasses() {
+    // The framework's external classes are plain C++ here: nothing to prepare.
+}
+
+void Runtime::RuntimeRegisterAppObject(std::shared_ptr<Application> app) {
+    State().app = std::move(app);
+}
+
+std::shared_ptr<Application> Runtime::getAppObject() { return State().app; }
+
+int Runtime::RuntimeRun() {
+    auto app = State().app;
+    if (app) {
+        Dispatch([&] { app->Event_Open(); });
+        // The platform's start-up code keeps the arguments; files named there arrive
+        // as open-document events after the main window has opened.
+        const QStringList args = QCoreApplication::arguments();
+        for (int i = 1; i < args.size(); ++i) {
+            if (args[i].startsWith('-')) continue;
+            auto item = FolderItem::FromPath(QFileInfo(args[i]).absoluteFilePath().toStdString());
+            Dispatch([&] { app->Event_OpenDocument(item); });
+        }
+    }
+    if (State().hasQuit) return 0;
+    return QCoreApplication::exec();
+}
+
+void Runtime::RuntimeUnhandledException(const std::exception& e) {
+    System::DebugLog(std::string("Unhandled exception: ") + typeid(e).name() + ": " + e.what());
+}
+
+int Runtime::RuntimeExit() {
+    State().app.reset();
+    State().ownedApp.reset();
+    return 0;
+}
+
+void Runtime::Dispatch(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        RuntimeUnhandledException(e);
+    } catch (...) {
+        RuntimeUnhandledException(std::runtime_error("unknown exception"));
+    }
+}
+
+void Runtime::Quit() {
+    auto& s = State();
+    if (s.quitPending || s.quitting || s.hasQuit) return;
+    s.quitPending = true;
+    QTimer::singleShot(0, [] { Dispatch(PerformQuit); });
+}
+
+bool Runtime::Quitting() { return State().quitting || State().quitPending; }
+bool Runtime::HasQuit() { return State().hasQuit; }
+
+void Runtime::ResetQuitState() {
+    auto& s = State();
+    s.quitPending = s.quitting = s.hasQuit = false;
+}
+
+void Runtime::AddWindow(const std::shared_ptr<Window>& window) {
+    auto& w = State().windows;
+    if (std::find(w.begin(), w.end(), window) == w.end()) w.push_back(window);
+}
+
+void Runtime::RemoveWindow(const Window* window) {
+    auto& w = State().windows;
+    w.erase(std::remove_if(w.begin(), w.end(), [&](const auto& p) { return p.get() == window; }),
+            w.end());
+}
+
+std::vector<std::shared_ptr<Window>> Runtime::Windows() { return State().windows; }
+
+std::shared_ptr<Window> Runtime::ImplicitInstance(const std::string& className) {
+    for (const auto& window : State().windows)
+        if (window->ClassName() == className) return window;
+    return nullptr;
+}
+
+void Runtime::ReleaseFrameworkLists() {
+    auto windows = std::move(State().windows);
+    State().windows.clear();
+    for (auto& w : windows) w->DestroyWidget();
+    windows.clear();
+}
+
+} // namespace fw

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fw {
+
+class Application;
+class Window;
+
+// The runtime: initialisation, the class registry, the application object, the
+// event loop, unhandled exceptions, quitting and shut-down.
+class Runtime {
+public:
+    // Makes the Qt application when there is none (tests make their own).
+    static void RuntimeInit(int& argc, char** argv);
+    static void RegisterClass(const std::string& name);
+    static const std::vector<std::string>& RegisteredClasses();
+    static void RunFrameworkInitialization(const std::function<void()>& startup);
+    static void RuntimeInitExternalClasses();
+    static void RuntimeRegisterAppObject(std::shared_ptr<Application> app);
+    static std::shared_ptr<Application> getAppObject();
+    // Raises the application's Open event and one OpenDocument per file named on the
+    // command line, then runs the event loop until the application quits.
+    static int RuntimeRun();
+    // The handler of exceptions that nobody caught: writes them to the debug log.
+    static void RuntimeUnhandledException(const std::exception& e);
+    static int RuntimeExit();
+
+    // Runs an event handler of the program; no exception ever unwinds into Qt.
+    static void Dispatch(const std::function<void()>& handler);
+    template <typename T>
+    static T DispatchResult(const std::function<T()>& handler, T fallback) {
+        T result = fallback;
+        Dispatch([&] { result = handler(); });
+        return result;
+    }
+
+    // Asks the application to quit: soon, each open window is asked to close with
+    // appQuitting true; one that cancels stops the quit. A quit asked for while one
+    // is pending or under way is ignored, so a window that asks again while closing
+    // neither loops nor stops it.
+    static void Quit();
+    static bool Quitting();
+    static bool HasQuit();          // the quit went through and the loop was told to end
+    static void ResetQuitState();   // tests
+
+    // Open windows, in the order they were opened.
+    static void AddWindow(const std::shared_ptr<Window>& window);
+    static void RemoveWindow(const Window* window);
+    static std::vector<std::shared_ptr<Window>> Windows();
+    // The implicit instance of a window class, found by its class name.
+    static std::shared_ptr<Window> ImplicitInstance(const std::string& className);
+    // Releases the framework's own module-level lists, windows first.
+    static void ReleaseFrameworkLists();
+};
+
+} // namespace fw

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "framework/Control.h"
+#include "framework/Graphics.h"
+#include "framework/MenuBar.h"
+
+#include <QPointer>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QMainWindow;
+
+namespace fw {
+
+// A document window. The program subclasses it: Layout gives the design
+// properties, CreateControls adds the controls, AddMenuHandlers registers the menu
+// commands by item name. Sections: design; life; controls; menus; events.
+class Window : public std::enable_shared_from_this<Window> {
+public:
+    Window();
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // The class name under which the runtime keeps the implicit instance.
+    virtual std::string ClassName() const { return "Window"; }
+
+    // --- design
+    std::string Title;
+    int Width = 300;
+    int Height = 300;
+    int MinWidth = 64;
+    int MinHeight = 64;
+    int MaxWidth = 32000;
+    int MaxHeight = 32000;
+    bool Resizeable = true;
+    bool LiveResize = true;
+    bool CloseButton = true;
+    bool MinimizeButton = true;
+    bool MaximizeButton = true;
+    bool MenuBarVisible = true;
+    bool FullScreen = false;
+    bool Visible = true;
+    bool Composite = false;
+    bool HasBackColor = false;
+    Color BackColor = 0xFFFFFF;
+    int Placement = 0;
+    int Frame = 0;
+    int MacProcID = 0;
+    std::shared_ptr<fw::MenuBar> MenuBar;
+
+    // --- life
+    // Builds the window (Layout, CreateControls, widgets, menu handlers), opens it
+    // and raises the controls' and then the window's Open events.
+    void Construct();
+    bool IsOpen() const { return open_; }
+    // Closes the window unless its CancelClose cancels; true when it closed.
+    bool Close();
+    // The runtime's close during a quit: CancelClose(true) may cancel.
+    bool CloseForQuit();
+    void Minimize();
+    bool IsMinimized() const;
+    void Show();
+    // Screen position of the content area.
+    int Left() const;
+    int Top() const;
+    QWidget* Widget() const;
+    QWidget* Content() const { return content_; }
+    void DestroyWidget();
+
+    // --- controls
+    void AddControl(const std::string& name, const ControlRef& control);
+    ControlRef ControlByName(const std::string& name) const;
+    template <typename T>
+    std::shared_ptr<T> Find(const std::string& name) const {
+        return std::dynamic_pointer_cast<T>(ControlByName(name));
+    }
+    const std::vector<ControlRef>& Controls() const { return controls_; }
+    ControlRef FocusedControl() const;
+
+    // --- menus
+    void _AddMenuHandler(const std::string& name, std::function<bool()> handler);
+    bool HasMenuHandler(const std::string& name) const;
+    // The focused control first, then the window's handler, then the framework's own
+    // action (Quit); true when handled.
+    bool HandleMenuCommand(const std::string& name);
+    // A menu choice or shortcut: the menus are readied first, and a disabled item
+    // does nothing.
+    bool RunMenuItem(const MenuItemRef& item);
+    // AutoEnable items are enabled, then the window's EnableMenuItems event.
+    void EnableMenuItems();
+
+    // --- events
+    virtual void Layout() {}
+    virtual void CreateControls() {}
+    virtual void AddMenuHandlers(Window& /*w*/) {}
+    virtual void Event_Open() {}
+    virtual void Event_EnableMenuItems() {}
+    virtual bool Event_CancelClose(bool /*appQuitting*/) { return false; }
+    virtual void Event_Close() {}
+
+    // Framework: the widget's close request; answers whether it may close.
+    bool ClosingRequested();
+    // Framework: Return and Escape that no control took push the default and
+    // cancel buttons of the shown page.
+    bool DefaultKey(bool cancelKey);
+
+private:
+    void BuildMenuBar();
+    void ApplyTabOrder();
+
+    QPointer<QMainWindow> widget_;
+    QPointer<QWidget> content_;
+    std::vector<ControlRef> controls_;
+    std::map<std::string, std::function<bool()>> menuHandlers_;
+    bool open_ = false;
+    bool closingForQuit_ = false;
+};
+
+using WindowRef = std::shared_ptr<Window>;
+
+} // namespace fw
