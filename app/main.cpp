@@ -1,1 +1,3 @@
-int main() { return 0; }
+#include "app/Startup.h"
+
+int main(int argc, char** argv) { return StamporaMain(argc, argv); }

@@ -30,6 +30,8 @@ public:
 protected:
     QWidget* CreateWidget(QWidget* parent) override;
     void ApplyDesign() override;
+    // The text given before the widget was made.
+    const std::string& DesignText() const { return text_; }
 
 private:
     std::vector<std::string> rows_;

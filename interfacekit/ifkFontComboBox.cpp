@@ -3,7 +3,7 @@
 #include <QFontDatabase>
 
 void ifkFontComboBox::ApplyDesign() {
-    const std::string chosen = Text();
+    const std::string chosen = DesignText();
     for (const QString& family : QFontDatabase::families()) {
         const std::string name = family.toStdString();
         bool present = false;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "framework/Application.h"
+#include "framework/Date.h"
+
+#include <memory>
+#include <string>
+
+// The application object; exactly one is registered with the runtime.
+class App : public fw::Application {
+public:
+    // The registered application object, checked to be an App; nil raises.
+    static std::shared_ptr<App> Instance();
+
+    void Event_Open() override;
+    void Event_OpenDocument(const fw::FolderItemRef& item) override;
+    // The logged-in user's name in UTF-8: the short account name or the full name;
+    // empty when the system cannot give it.
+    std::string UserName(bool useShortName);
+};
+
+// The moment the application was built; a new Date on every call.
+fw::DateRef BuildDate(const fw::Application& app);

@@ -1,0 +1,57 @@
+#include "app/ProjectPictures.h"
+
+#include "framework/ExecutableFile.h"
+#include "framework/Exceptions.h"
+#include "framework/Graphics.h"
+
+namespace {
+
+struct Caches {
+    fw::PictureRef overlayMask;
+    fw::PictureRef overlay;
+    fw::PictureRef placeholder;
+    fw::PictureRef defaultStamp;
+};
+
+Caches& Cache() {
+    static Caches caches;
+    return caches;
+}
+
+// Found anew on every load; the cached Resources folder of the advert page is not used.
+fw::FolderItemRef ResourcesFolderNow() {
+    auto executable = fw::ExecutableFile();
+    auto bin = fw::Deref(executable, "ExecutableFile").Parent();
+    auto bundle = fw::Deref(bin, "executable's folder").Parent();
+    return fw::Deref(bundle, "bundle folder").Child("Resources");
+}
+
+fw::PictureRef Load(fw::PictureRef& cache, const char* fileName) {
+    if (cache) return cache;
+    if (auto folder = ResourcesFolderNow()) {
+        auto file = folder->Child(fileName);
+        cache = file ? file->OpenAsPicture() : nullptr;
+    }
+    return cache;
+}
+
+} // namespace
+
+fw::PictureRef StampOverlayMask() { return Load(Cache().overlayMask, "StampOverlayMask.jpg"); }
+
+fw::PictureRef StampOverlay() {
+    auto& cache = Cache().overlay;
+    if (cache) return cache;
+    if (Load(cache, "StampOverlay.jpg")) {
+        // Once, on the load: the mask picture is drawn into the overlay's mask.
+        auto maskPicture = StampOverlayMask();
+        if (maskPicture) cache->Mask(true)->GetGraphics().DrawPicture(maskPicture, 0, 0);
+    }
+    return cache;
+}
+
+fw::PictureRef unfsImage() { return Load(Cache().placeholder, "unfsImage.jpg"); }
+
+fw::PictureRef DefaultStampImage() { return Load(Cache().defaultStamp, "DefaultStampImage.jpg"); }
+
+void ResetProjectPicturesForTests() { Cache() = Caches{}; }

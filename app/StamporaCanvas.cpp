@@ -1,0 +1,85 @@
+#include "app/Stampora.h"
+
+#include "app/IMageFiles.h"
+#include "framework/UserInteraction.h"
+
+#include <algorithm>
+
+namespace {
+constexpr int kPhotoAreaWidth = 420;
+}
+
+void Stampora::DisplayArea_Open() {
+    auto canvas = DisplayArea();
+    canvas->AcceptFileDrop(IMageFiles::All());
+    canvas->AcceptPictureDrop();
+    canvas->SetMouseCursor(fw::MouseCursor::HandOpen);
+}
+
+void Stampora::DisplayArea_Paint(fw::Graphics&) { UpdatePreview(); }
+
+bool Stampora::DisplayArea_MouseDown(int x, int y) {
+    auto canvas = DisplayArea();
+    canvas->SetFocus();
+    if (thePicture) {
+        lastMouse = fw::Pair::Make(x, y);
+        canvas->SetMouseCursor(fw::MouseCursor::HandClosed);
+        return true;
+    }
+    if (auto file = fw::UserInteraction::Current().ChooseFileToOpen(this, IMageFiles::All()))
+        AddImage(file);
+    return false;
+}
+
+void Stampora::DisplayArea_MouseDrag(int x, int y) {
+    if (!thePicture || !lastMouse || !imageOffset) return;
+    const int ch = DisplayArea()->Height;
+    int nx = (lastMouse->LeftInt() - x) + imageOffset->LeftInt();
+    int ny = (lastMouse->RightInt() - y) + imageOffset->RightInt();
+    // The upper bound first, so that a negative upper bound still gives 0.
+    nx = std::max(0, std::min(nx, thePicture->Width() - kPhotoAreaWidth));
+    ny = std::max(0, std::min(ny, thePicture->Height() - ch));
+    imageOffset = fw::Pair::Make(nx, ny);
+    UpdatePreview();
+    lastMouse = fw::Pair::Make(x, y);
+}
+
+void Stampora::DisplayArea_MouseUp(int, int) { DisplayArea()->SetMouseCursor(fw::MouseCursor::HandOpen); }
+
+bool Stampora::DisplayArea_KeyDown(const std::string& key) {
+    const int code = key.empty() ? 0 : static_cast<unsigned char>(key[0]);
+    const int ch = DisplayArea()->Height;
+    if (imageOffset) {
+        const int x = imageOffset->LeftInt();
+        const int y = imageOffset->RightInt();
+        switch (code) {
+        case 28:   // left: the increasing keys need the photo for their bound
+            if (thePicture)
+                imageOffset = fw::Pair::Make(std::min(x + 1, thePicture->Width() - kPhotoAreaWidth), y);
+            break;
+        case 29:   // right
+            imageOffset = fw::Pair::Make(std::max(x - 1, 0), y);
+            break;
+        case 30:   // up
+            if (thePicture) imageOffset = fw::Pair::Make(x, std::min(y + 1, thePicture->Height() - ch));
+            break;
+        case 31:   // down
+            imageOffset = fw::Pair::Make(x, std::max(y - 1, 0));
+            break;
+        default: break;
+        }
+    }
+    UpdatePreview();
+    // The canvas never consumes a key.
+    return false;
+}
+
+void Stampora::DisplayArea_DropObject(const fw::DragItemRef& obj, int) {
+    if (!obj) return;
+    if (obj->FolderItemAvailable()) AddImage(obj->FolderItem());
+    else if (obj->PictureAvailable()) AddImage(obj->Picture());
+}
+
+void Stampora::textField_TextChange() { UpdatePreview(); }
+
+void Stampora::ifkColorWell1_Changed() { UpdatePreview(); }

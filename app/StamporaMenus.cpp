@@ -1,0 +1,156 @@
+#include "app/Stampora.h"
+
+#include "app/IMageFiles.h"
+#include "framework/Clipboard.h"
+#include "framework/Exceptions.h"
+#include "framework/SpecialFolder.h"
+#include "framework/UserInteraction.h"
+
+fw::MenuItemRef Stampora::Lookup(const std::string& name, int index) const {
+    // Items are looked up on every use; the window keeps no reference to them.
+    return fw::Deref(MenuBar, "MenuBar")._Lookup(name, index);
+}
+
+fw::MenuItemRef Stampora::HelpMenu() const { return Lookup("HelpMenu"); }
+std::shared_ptr<fw::AppleMenuItem> Stampora::HelpAboutStampora() const {
+    return std::dynamic_pointer_cast<fw::AppleMenuItem>(Lookup("HelpAboutStampora"));
+}
+fw::MenuItemRef Stampora::HelpServiceSupport() const { return Lookup("HelpServiceSupport"); }
+fw::MenuItemRef Stampora::UntitledSeparator1() const { return Lookup("UntitledSeparator1"); }
+fw::MenuItemRef Stampora::HelpPixalunePhotosWebPage() const { return Lookup("HelpPixalunePhotosWebPage"); }
+fw::MenuItemRef Stampora::WindowMenu() const { return Lookup("WindowMenu"); }
+fw::MenuItemRef Stampora::WindowMenuItem(int index) const { return Lookup("WindowMenuItem", index); }
+fw::MenuItemRef Stampora::UntitledSeparator0() const { return Lookup("UntitledSeparator0"); }
+fw::MenuItemRef Stampora::WindowBringAllToFront() const { return Lookup("WindowBringAllToFront"); }
+fw::MenuItemRef Stampora::UntitledSeparator() const { return Lookup("UntitledSeparator"); }
+fw::MenuItemRef Stampora::WindowZoom() const { return Lookup("WindowZoom"); }
+fw::MenuItemRef Stampora::WindowMinimize() const { return Lookup("WindowMinimize"); }
+fw::MenuItemRef Stampora::EditMenu() const { return Lookup("EditMenu"); }
+fw::MenuItemRef Stampora::EditChooseStampImage() const { return Lookup("EditChooseStampImage"); }
+fw::MenuItemRef Stampora::EditPostMark() const { return Lookup("EditPostMark"); }
+fw::MenuItemRef Stampora::EditScaleToFit() const { return Lookup("EditScaleToFit"); }
+fw::MenuItemRef Stampora::UntitledSeparator2() const { return Lookup("UntitledSeparator2"); }
+fw::MenuItemRef Stampora::EditSelectAll() const { return Lookup("EditSelectAll"); }
+fw::MenuItemRef Stampora::UntitledMenu0() const { return Lookup("UntitledMenu0"); }
+fw::MenuItemRef Stampora::EditClear() const { return Lookup("EditClear"); }
+fw::MenuItemRef Stampora::EditPaste() const { return Lookup("EditPaste"); }
+fw::MenuItemRef Stampora::EditCopy() const { return Lookup("EditCopy"); }
+fw::MenuItemRef Stampora::EditCut() const { return Lookup("EditCut"); }
+fw::MenuItemRef Stampora::UntitledMenu1() const { return Lookup("UntitledMenu1"); }
+fw::MenuItemRef Stampora::EditUndo() const { return Lookup("EditUndo"); }
+fw::MenuItemRef Stampora::FileMenu() const { return Lookup("FileMenu"); }
+std::shared_ptr<fw::QuitMenuItem> Stampora::FileQuit() const {
+    return std::dynamic_pointer_cast<fw::QuitMenuItem>(Lookup("FileQuit"));
+}
+fw::MenuItemRef Stampora::FileSave() const { return Lookup("FileSave"); }
+fw::MenuItemRef Stampora::UntitledSeparator3() const { return Lookup("UntitledSeparator3"); }
+fw::MenuItemRef Stampora::FileClose() const { return Lookup("FileClose"); }
+fw::MenuItemRef Stampora::FileImport() const { return Lookup("FileImport"); }
+
+void Stampora::AddMenuHandlers(fw::Window& w) {
+    auto& self = dynamic_cast<Stampora&>(w);
+    w._AddMenuHandler("EditPaste", [&self] { return self._EditPaste_Action(); });
+    w._AddMenuHandler("WindowMinimize", [&self] { return self._WindowMinimize_Action(); });
+    w._AddMenuHandler("FileImport", [&self] { return self._FileImport_Action(); });
+    w._AddMenuHandler("FileClose", [&self] { return self._FileClose_Action(); });
+    w._AddMenuHandler("FileSave", [&self] { return self._FileSave_Action(); });
+    w._AddMenuHandler("EditPostMark", [&self] { return self._EditPostMark_Action(); });
+    w._AddMenuHandler("EditScaleToFit", [&self] { return self._EditScaleToFit_Action(); });
+    w._AddMenuHandler("EditChooseStampImage", [&self] { return self._EditChooseStampImage_Action(); });
+    w._AddMenuHandler("EditCopy", [&self] { return self._EditCopy_Action(); });
+    w._AddMenuHandler("HelpServiceSupport", [&self] { return self._HelpServiceSupport_Action(); });
+    w._AddMenuHandler("HelpAboutStampora", [&self] { return self._HelpAboutStampora_Action(); });
+    w._AddMenuHandler("HelpPixalunePhotosWebPage",
+                      [&self] { return self._HelpPixalunePhotosWebPage_Action(); });
+}
+
+void Stampora::Event_EnableMenuItems() {
+    fw::Clipboard clipboard;
+    if (clipboard.PictureAvailable()) fw::Deref(EditPaste()).Enable();
+    clipboard.Close();
+    fw::Deref(EditScaleToFit()).SetChecked(ScaleToFit);
+    fw::Deref(EditPostMark()).SetChecked(PostMarkApply);
+}
+
+bool Stampora::_EditPaste_Action() {
+    fw::Clipboard clipboard;
+    if (clipboard.PictureAvailable()) {
+        AddImage(clipboard.Picture());
+        clipboard.Close();
+        return true;
+    }
+    clipboard.Close();
+    return false;
+}
+
+bool Stampora::_WindowMinimize_Action() {
+    Minimize();
+    return true;
+}
+
+bool Stampora::_FileImport_Action() {
+    if (auto file = fw::UserInteraction::Current().ChooseFileToOpen(this, IMageFiles::All()))
+        AddImage(file);
+    return true;
+}
+
+bool Stampora::_FileClose_Action() {
+    Close();
+    return true;
+}
+
+bool Stampora::_FileSave_Action() {
+    auto jpeg = IMageFiles::Jpeg();
+    const std::string filter = jpeg ? jpeg->ToString() : std::string();
+    auto file = fw::UserInteraction::Current().ChooseFileToSave(this, filter, fw::SpecialFolder::Desktop(),
+                                                               "untitled.jpg");
+    if (file) file->SaveAsJPEG(Generate());
+    return true;
+}
+
+bool Stampora::_EditPostMark_Action() {
+    PostMarkApply = !PostMarkApply;
+    UpdatePreview();
+    return true;
+}
+
+bool Stampora::_EditScaleToFit_Action() {
+    ScaleToFit = !ScaleToFit;
+    UpdatePreview();
+    return true;
+}
+
+bool Stampora::_EditChooseStampImage_Action() {
+    if (auto file = fw::UserInteraction::Current().ChooseFileToOpen(this, IMageFiles::All())) {
+        auto picture = file->OpenAsPicture();
+        if (!picture) {
+            fw::UserInteraction::Current().ShowMessage(this, "Sorry I was unable to open the file");
+        } else {
+            MakePostageStamp(picture);
+            UpdatePreview();
+        }
+    }
+    return true;
+}
+
+bool Stampora::_EditCopy_Action() {
+    fw::Clipboard clipboard;
+    clipboard.SetPicture(Generate());
+    return true;
+}
+
+bool Stampora::_HelpServiceSupport_Action() {
+    fw::ShowURL(std::string(kMakerSite) + "/support/");
+    return true;
+}
+
+bool Stampora::_HelpAboutStampora_Action() {
+    // The about box arrives with the interface kit; until then the command shows
+    // nothing.
+    return false;
+}
+
+bool Stampora::_HelpPixalunePhotosWebPage_Action() {
+    fw::ShowURL(std::string(kMakerSite) + "/stampora/");
+    return true;
+}

@@ -1,0 +1,160 @@
+#include "app/Stampora.h"
+
+#include "app/ProjectPictures.h"
+#include "app/SharedPictureEffects.h"
+#include "framework/Exceptions.h"
+#include "framework/NumberRules.h"
+#include "interfacekit/ifkColorWell.h"
+#include "interfacekit/ifkFontComboBox.h"
+#include "platform/effects/EnsurePictureCompatible.h"
+#include "platform/effects/TextureRenderer.h"
+
+using fw::ToInt32;
+
+namespace {
+
+constexpr int kPhotoAreaWidth = 420;
+constexpr fw::Color kPlaceholderInk = 0xDFDFDF;
+constexpr fw::Color kPostMarkInk = 0xB60000;
+constexpr fw::Color kWhite = 0xFFFFFF;
+constexpr int kStampSide = 80;
+constexpr int kPostMarkWidth = 200;
+constexpr int kPostMarkHeight = 45;
+
+} // namespace
+
+fw::PictureRef Stampora::Generate() {
+    auto canvas = DisplayArea();
+    fw::Deref(canvas, "DisplayArea");
+    const int W = canvas->Width;
+    const int H = canvas->Height;
+    auto card = fw::Picture::New(W, H, 24);
+    fw::Deref(card);
+    fw::Graphics& g = card->GetGraphics();
+
+    if (!thePicture) {
+        g.DrawPicture(unfsImage(), 82, ToInt32((static_cast<double>(H) - 256) / 2.0));
+        g.ForeColor = kPlaceholderInk;
+        g.TextSize = 24;
+        g.Bold = true;
+        const std::string prompt = "Drop Photo Here";
+        const int x = ToInt32((kPhotoAreaWidth - g.StringWidth(prompt)) / 2.0);
+        const int y = ToInt32((static_cast<double>(H) - g.TextHeight()) / 2.0 + g.TextAscent());
+        g.DrawString(prompt, x, y, 0);
+        g.Bold = false;
+    } else if (!ScaleToFit) {
+        const auto& offset = fw::Deref(imageOffset, "imageOffset");
+        g.DrawPicture(thePicture, 0, 0, kPhotoAreaWidth, H, offset.LeftInt(), offset.RightInt(),
+                      kPhotoAreaWidth, H);
+    } else {
+        const double pw = thePicture->Width();
+        const double ph = thePicture->Height();
+        double s = kPhotoAreaWidth / pw;
+        if (H < ph * s) s = H / ph;
+        const int w = ToInt32(pw * s);
+        const int h = ToInt32(ph * s);
+        g.DrawPicture(thePicture, ToInt32((kPhotoAreaWidth - w) / 2.0), ToInt32((H - h) / 2.0), w, h, 0, 0,
+                      thePicture->Width(), thePicture->Height());
+    }
+
+    // Without a stamp (its picture could not be loaded) the card goes without one.
+    if (Stamp) g.DrawPicture(Stamp, W - (Stamp->Width() + 10), 10);
+    if (PostMarkApply) {
+        fw::Deref(PostMark, "PostMark");
+        g.DrawPicture(PostMark, W - (PostMark->Width() + 50), 10);
+    }
+
+    g.ForeColor = fw::Deref(ifkColorWell1(), "ifkColorWell1").colorValue;
+    g.TextFont = fw::Deref(textTypeFace(), "textTypeFace").Text();
+    g.TextSize = ToInt32(fw::CDbl(fw::Deref(textSizeField(), "textSizeField").Text()));
+    g.DrawString(fw::Deref(textField(), "textField").Text(), 440, 120, W - 460);
+    return card;
+}
+
+void Stampora::UpdatePreview() {
+    auto canvas = DisplayArea();
+    fw::Deref(canvas, "DisplayArea");
+    fw::Graphics& g = canvas->GetGraphics();
+    g.DrawPicture(Generate(), 0, 0);
+}
+
+void Stampora::AddImage(const ImageSource& v) {
+    if (std::holds_alternative<fw::FolderItemRef>(v)) {
+        fw::FolderItemRef f = std::get<fw::FolderItemRef>(v);
+        if (f && f->Alias()) {
+            if (auto parent = f->Parent()) f = parent->Child(f->Name());
+        }
+        thePicture = f ? f->OpenAsPicture() : nullptr;
+    } else if (std::holds_alternative<fw::PictureRef>(v)) {
+        thePicture = std::get<fw::PictureRef>(v);
+    } else {
+        thePicture = nullptr;
+    }
+
+    if (thePicture) {
+        thePicture = effects::EnsurePictureCompatible(thePicture);
+        fw::Deref(thePicture, "EnsurePictureCompatible");
+        const int H = fw::Deref(DisplayArea(), "DisplayArea").Height;
+        const double pw = thePicture->Width();
+        const double ph = thePicture->Height();
+        double s = kPhotoAreaWidth / pw;
+        if (ph * s < H) s = H / ph;
+        auto scaled = fw::Picture::New(ToInt32(pw * s), ToInt32(ph * s), 24);
+        fw::Deref(scaled, "scaled photo");
+        scaled->GetGraphics().DrawPicture(thePicture, 0, 0, scaled->Width(), scaled->Height(), 0, 0,
+                                          thePicture->Width(), thePicture->Height());
+        thePicture = scaled;
+        imageOffset = fw::Pair::Make(-(kPhotoAreaWidth - scaled->Width()) / 2.0,
+                                     -(H - scaled->Height()) / 2.0);
+    }
+    UpdatePreview();
+}
+
+void Stampora::MakePostageStamp(const fw::PictureRef& p) {
+    if (!p) return;
+    const double pw = p->Width();
+    const double ph = p->Height();
+    double s = kStampSide / pw;
+    if (ph * s < kStampSide) s = kStampSide / ph;
+    auto square = fw::Picture::New(kStampSide, kStampSide, 24);
+    fw::Deref(square);
+    const int w = ToInt32(pw * s);
+    const int h = ToInt32(ph * s);
+    fw::Graphics& g = square->GetGraphics();
+    g.DrawPicture(p, ToInt32((kStampSide - w) / 2.0), ToInt32((kStampSide - h) / 2.0), w, h, 0, 0,
+                  p->Width(), p->Height());
+    auto overlay = StampOverlay();
+    fw::Deref(overlay, "StampOverlay");
+    g.DrawPicture(overlay, 0, 0);
+    Stamp = SharedPictureEffects::Rotate(square, 4, kWhite, 1);
+}
+
+void Stampora::BuildPostMark(const fw::Date& date, effects::TextureRenderer& renderer) {
+    PostMark = fw::Picture::New(kPostMarkWidth, kPostMarkHeight, 32);
+    fw::Deref(PostMark);
+    {
+        fw::Graphics& g = PostMark->GetGraphics();
+        g.ClearRect(0, 0, g.Width(), g.Height());
+        g.TextFont = "Monaco";
+        g.Bold = true;
+        g.TextSize = 12;
+        const std::string lines[3] = {"Pixalune Photos' Zinglet", date.AbbreviatedDate(), kMakerHost};
+        const int th = g.TextHeight();
+        int baseline = ToInt32((static_cast<double>(g.Height()) - 3.0 * th) / 2.0 + g.TextAscent());
+        for (const std::string& line : lines) {
+            const int x = ToInt32((kPostMarkWidth - ToInt32(g.StringWidth(line))) / 2.0);
+            g.DrawString(line, x, baseline, 0);
+            baseline += th;
+        }
+    }
+
+    PostMark = SharedPictureEffects::Rotate(PostMark, -8, kWhite, 1);
+    renderer.TextureColor = kWhite;
+    renderer.UseTextureColor = true;
+    auto mask = PostMark->Mask(true);
+    mask->GetGraphics().DrawPicture(renderer.RenderClouds(PostMark, nullptr), 0, 0);
+
+    fw::Graphics& g = PostMark->GetGraphics();
+    g.ForeColor = kPostMarkInk;
+    g.FillRect(0, 0, g.Width(), g.Height());
+}

@@ -1,0 +1,58 @@
+#include "app/Stampora.h"
+
+#include "app/App.h"
+#include "framework/Exceptions.h"
+#include "framework/System.h"
+#include "mail/CleanOnQuit.h"
+#include "mail/FolderitemExtensions.h"
+
+#include "framework/NumberRules.h"
+
+std::string Stampora::kSentYouAZinglet() {
+    return fw::System::_GetLocalizedString("Stampora.kSentYouAZinglet", "<name> has sent you a Zinglet");
+}
+
+void Stampora::SaveButton_Action() {
+    auto f = CleanOnQuit::Child("Zinglet.jpg");
+    fw::Deref(f, "Zinglet.jpg");
+    if (f->Exists()) f->Delete();
+    f->SaveAsJPEG(Generate());
+
+    auto mail = eMailApplication();
+    fw::Deref(mail, "eMailApplication");
+    const std::string program = mail->RowTag(mail->ListIndex()).value_or("");
+
+    std::string subject = kSentYouAZinglet();
+    const std::string placeholder = "<name>";
+    if (const auto at = subject.find(placeholder); at != std::string::npos)
+        subject.replace(at, placeholder.size(), App::Instance()->UserName(false));
+
+    FolderitemExtensions::SendViaEmail(f, program, subject, "");
+}
+
+bool Stampora::eMailApplication_MouseDown(int, int) {
+    auto mail = eMailApplication();
+    fw::Deref(mail, "eMailApplication");
+    auto base = std::make_shared<fw::MenuItem>();
+    for (int i = 0; i < mail->ListCount(); ++i) {
+        auto row = std::make_shared<fw::MenuItem>(mail->List(i));
+        if (i == mail->ListIndex()) row->SetChecked(true);
+        const std::string number = "000" + std::to_string(i);
+        row->Tag = "m" + number.substr(number.size() - 3);
+        base->Append(row);
+    }
+    base->Append(std::make_shared<fw::MenuItem>("-"));
+    base->Append(FileSave());
+    base->Append(std::make_shared<fw::MenuItem>("-"));
+    base->Append(EditScaleToFit());
+    base->Append(EditPostMark());
+    base->Append(EditChooseStampImage());
+
+    auto chosen = base->PopUp(mail->Left + Left(), mail->Top + Top());
+    if (chosen && chosen->Tag && chosen->Tag->size() >= 1 && chosen->Tag->front() == 'm') {
+        const std::string& tag = *chosen->Tag;
+        const std::string digits = tag.size() >= 3 ? tag.substr(tag.size() - 3) : tag;
+        mail->SetListIndex(static_cast<int>(fw::CDbl(digits)));
+    }
+    return true;
+}

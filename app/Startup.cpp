@@ -1,0 +1,126 @@
+#include "app/Startup.h"
+
+#include "app/App.h"
+#include "app/IMageFiles.h"
+#include "app/MenuBar1.h"
+#include "app/SharedPictureEffects.h"
+#include "app/Stampora.h"
+#include "framework/Exceptions.h"
+#include "framework/Runtime.h"
+#include "framework/System.h"
+#include "mail/CleanOnQuit.h"
+#include "mail/FolderitemExtensions.h"
+#include "platform/carbon/CarbonLibrary.h"
+
+#include <QApplication>
+#include <QFont>
+
+namespace {
+
+std::function<void(const std::string&)>& Observer() {
+    static std::function<void(const std::string&)> observer;
+    return observer;
+}
+
+void Released(const char* name) {
+    if (Observer()) Observer()(name);
+}
+
+void ReleaseFileType(fw::FileTypeRef& type, const char* name) {
+    type.reset();
+    Released(name);
+}
+
+// Names of the platform's fonts that the card asks for, mapped to the nearest
+// installed free fonts so that the card keeps its look.
+void InstallFontSubstitutions() {
+    QFont::insertSubstitution("Monaco", "DejaVu Sans Mono");
+    QFont::insertSubstitution("Papyrus", "DejaVu Serif");
+}
+
+} // namespace
+
+void SetReleaseObserver(std::function<void(const std::string&)> observer) {
+    Observer() = std::move(observer);
+}
+
+void RegisterClasses() {
+    // The framework's own classes and the plug-ins' wrappers first.
+    for (const char* name : {"Application", "Window", "MenuBar", "MenuItem", "QuitMenuItem",
+                             "AppleMenuItem", "PagePanel", "EditField", "Canvas", "PushButton",
+                             "PopupMenu", "ComboBox", "HTMLViewer", "Shell", "RotateEffect",
+                             "TextureRenderer"})
+        fw::Runtime::RegisterClass(name);
+    for (const char* name : {"App", "MenuBar1", "Stampora", "ifkFontComboBox", "ifkFontComboBoxMenu",
+                             "ifkFontComboBoxMenu.CloseTimer", "CleanOnQuit.DestructionManager",
+                             "ifkButton", "ifkColorWell", "ifkAboutBox"})
+        fw::Runtime::RegisterClass(name);
+}
+
+void _InitFileTypes() { IMageFiles::_Initialize(); }
+
+void _NewAppInstance() {
+    auto app = std::make_shared<App>();
+    if (!app) throw fw::NilObjectException("App");
+    app->MenuBar = MenuBar1::Instance();
+    fw::Runtime::RuntimeRegisterAppObject(app);
+}
+
+void _ApplicationAddMenuHandlers() {
+    // Every command the program handles is the main window's.
+}
+
+void _MakeDefaultView() { (void)Stampora::Instance(); }
+
+void _Startup() {
+    fw::Runtime::RuntimeInitExternalClasses();
+    // The plug-ins' entry points are linked in; binding them needs no look-up here.
+    _InitFileTypes();
+    _NewAppInstance();
+    _ApplicationAddMenuHandlers();
+    _MakeDefaultView();
+}
+
+void _Main() {
+    try {
+        fw::Runtime::RunFrameworkInitialization(_Startup);
+        fw::Runtime::RuntimeRun();
+    } catch (const std::exception& e) {
+        fw::Runtime::RuntimeUnhandledException(e);
+    }
+}
+
+void ReleaseModuleObjects() {
+    MenuBar1::Release();
+    Released("MenuBar1");
+    CleanOnQuit::ReleaseRootFolder();
+    Released("CleanOnQuit.RootFolder");
+    CleanOnQuit::ReleaseDestructionManager();
+    Released("CleanOnQuit.myDestructionManager");
+    FolderitemExtensions::ReleaseResourcesFolder();
+    Released("FolderitemExtensions.mResourcesFolder");
+    SharedPictureEffects::Release();
+    Released("SharedPictureEffects.rotKing");
+    ReleaseFileType(IMageFiles::pJpeg, "IMageFiles.pJpeg");
+    ReleaseFileType(IMageFiles::pPng, "IMageFiles.pPng");
+    ReleaseFileType(IMageFiles::pImageTiff, "IMageFiles.pImageTiff");
+    ReleaseFileType(IMageFiles::pImagePict, "IMageFiles.pImagePict");
+    ReleaseFileType(IMageFiles::pImageGif, "IMageFiles.pImageGif");
+    ReleaseFileType(IMageFiles::pImageXBmp, "IMageFiles.pImageXBmp");
+    ReleaseFileType(IMageFiles::pImageJp2, "IMageFiles.pImageJp2");
+    // The interface kit's table of drawing contexts comes last, once the kit has one.
+}
+
+int StamporaMain(int argc, char** argv) {
+    // The platform's initialisers: the stand-in system libraries.
+    carbon::InstallCarbonLibrary();
+    fw::Runtime::RuntimeInit(argc, argv);
+    QApplication::setApplicationName("Stampora");
+    QApplication::setOrganizationDomain("pixalune.com");
+    InstallFontSubstitutions();
+    RegisterClasses();
+    _Main();
+    fw::Runtime::ReleaseFrameworkLists();
+    ReleaseModuleObjects();
+    return fw::Runtime::RuntimeExit();
+}
