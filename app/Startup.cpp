@@ -118,6 +118,8 @@ int StamporaMain(int argc, char** argv) {
     QApplication::setApplicationName("Stampora");
     QApplication::setOrganizationDomain("pixalune.com");
     InstallFontSubstitutions();
+    if (auto resources = FolderitemExtensions::ResourcesFolder())
+        fw::System::LoadLocalizedStrings(resources->AbsolutePath());
     RegisterClasses();
     _Main();
     fw::Runtime::ReleaseFrameworkLists();

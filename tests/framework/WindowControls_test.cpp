@@ -1,0 +1,198 @@
+#include "framework/Canvas.h"
+#include "framework/Exceptions.h"
+#include "framework/PagePanel.h"
+#include "framework/PushButton.h"
+#include "framework/Runtime.h"
+#include "framework/Window.h"
+#include "tests/common/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+namespace {
+
+// A small window with a canvas on page 1 and a button on page 2 of a panel.
+class TestWindow : public fw::Window {
+public:
+    std::string ClassName() const override { return "TestWindow"; }
+    void Layout() override {
+        Width = 200;
+        Height = 100;
+        Title = "Test";
+    }
+    void CreateControls() override {
+        panel = std::make_shared<fw::PagePanel>();
+        AddControl("panel", panel);
+        panel->PanelCount = 2;
+        panel->Width = 200;
+        panel->Height = 100;
+        canvas = std::make_shared<fw::Canvas>();
+        AddControl("canvas", canvas);
+        canvas->Parent = panel;
+        canvas->PanelIndex = 1;
+        canvas->Width = 50;
+        canvas->Height = 40;
+        canvas->AcceptFocus = true;
+        button = std::make_shared<fw::PushButton>();
+        AddControl("button", button);
+        button->Parent = panel;
+        button->PanelIndex = 2;
+        button->Left = 10;
+        button->Top = 60;
+        button->Width = 80;
+        button->Height = 20;
+        button->Default = true;
+        button->Action = [this] { ++pushes; };
+    }
+    bool Event_CancelClose(bool appQuitting) override {
+        closeRequests.push_back(appQuitting);
+        return cancelCloses;
+    }
+
+    std::shared_ptr<fw::PagePanel> panel;
+    std::shared_ptr<fw::Canvas> canvas;
+    std::shared_ptr<fw::PushButton> button;
+    int pushes = 0;
+    bool cancelCloses = false;
+    std::vector<bool> closeRequests;
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_shared<TestWindow>();
+        window->Construct();
+    }
+    void TearDown() override {
+        window.reset();
+        fw::Runtime::ReleaseFrameworkLists();
+        fw::Runtime::ResetQuitState();
+    }
+    std::shared_ptr<TestWindow> window;
+};
+
+} // namespace
+
+TEST_F(WindowTest, PanelShowsOnlyTheControlsOfItsPage) {
+    EXPECT_TRUE(window->canvas->Widget()->isVisible());
+    EXPECT_FALSE(window->button->Widget()->isVisible());
+    window->panel->SetValue(1);
+    EXPECT_FALSE(window->canvas->Widget()->isVisible());
+    EXPECT_TRUE(window->button->Widget()->isVisible());
+    window->panel->SetValue(5);   // out of range: ignored
+    EXPECT_EQ(window->panel->Value(), 1);
+}
+
+TEST_F(WindowTest, ControlsAreFoundByName) {
+    EXPECT_EQ(window->ControlByName("canvas"), window->canvas);
+    EXPECT_EQ(window->Find<fw::PushButton>("button"), window->button);
+    EXPECT_FALSE(window->Find<fw::PushButton>("canvas"));
+    EXPECT_FALSE(window->ControlByName("missing"));
+}
+
+TEST_F(WindowTest, DragsAndMouseUpFollowOnlyAConsumedMouseDown) {
+    auto canvas = window->canvas;
+    std::vector<std::string> events;
+    bool consume = false;
+    canvas->MouseDown = [&](int, int) { events.push_back("down"); return consume; };
+    canvas->MouseDrag = [&](int x, int y) { events.push_back("drag " + std::to_string(x) + "," + std::to_string(y)); };
+    canvas->MouseUp = [&](int, int) { events.push_back("up"); };
+
+    QTest::mousePress(canvas->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(canvas->Widget(), QPoint(9, 9));
+    QTest::mouseRelease(canvas->Widget(), Qt::LeftButton, {}, QPoint(9, 9));
+    EXPECT_EQ(events, std::vector<std::string>{"down"});
+
+    events.clear();
+    consume = true;
+    canvas->DeliverMouseDown(5, 5);
+    canvas->DeliverMouseDrag(-20, 300);
+    canvas->DeliverMouseUp(-20, 300);
+    canvas->DeliverMouseDrag(1, 1);   // after the release: no longer captured
+    EXPECT_EQ(events, (std::vector<std::string>{"down", "drag -20,300", "up"}));
+}
+
+TEST_F(WindowTest, ArrowAndControlKeysArriveAsTheirCharacterCodes) {
+    EXPECT_EQ(fw::KeyTextFor(Qt::Key_Left, ""), std::string(1, char(28)));
+    EXPECT_EQ(fw::KeyTextFor(Qt::Key_Right, ""), std::string(1, char(29)));
+    EXPECT_EQ(fw::KeyTextFor(Qt::Key_Up, ""), std::string(1, char(30)));
+    EXPECT_EQ(fw::KeyTextFor(Qt::Key_Down, ""), std::string(1, char(31)));
+    EXPECT_EQ(fw::KeyTextFor(Qt::Key_Return, "\r"), std::string(1, char(13)));
+    EXPECT_EQ(fw::KeyTextFor(Qt::Key_Escape, ""), std::string(1, char(27)));
+    EXPECT_EQ(fw::KeyTextFor(Qt::Key_A, "a"), "a");
+
+    std::vector<std::string> keys;
+    window->canvas->KeyDown = [&](const std::string& key) { keys.push_back(key); return false; };
+    window->canvas->SetFocus();
+    QTest::keyClick(window->canvas->Widget(), Qt::Key_Up);
+    QTest::keyClick(window->canvas->Widget(), Qt::Key_Q);
+    EXPECT_EQ(keys, (std::vector<std::string>{std::string(1, char(30)), "q"}));
+}
+
+TEST_F(WindowTest, DrawingDuringPaintDoesNotAskForAnotherPaint) {
+    int paints = 0;
+    window->canvas->Paint = [&](fw::Graphics& g) {
+        ++paints;
+        g.FillRect(0, 0, 10, 10);
+    };
+    window->canvas->Widget()->repaint();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    const int afterFirst = paints;
+    QApplication::processEvents();
+    EXPECT_GE(afterFirst, 1);
+    EXPECT_EQ(paints, afterFirst);
+}
+
+TEST_F(WindowTest, DrawingOutsidePaintLandsInTheBackingPicture) {
+    auto& g = window->canvas->GetGraphics();
+    g.ForeColor = 0xFF0000;
+    g.FillRect(0, 0, 5, 5);
+    const QImage& backing = window->canvas->BackingPicture()->Image();
+    EXPECT_EQ(backing.pixel(2, 2) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(backing.pixel(20, 20) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST_F(WindowTest, ExceptionsInHandlersGoToTheDebugLogAndTheLoopGoesOn) {
+    testsupport::DebugLogCapture log;
+    window->canvas->MouseDown = [](int, int) -> bool { throw fw::NilObjectException("missing photo"); };
+    EXPECT_FALSE(window->canvas->DeliverMouseDown(1, 1));
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_NE(log.Lines()[0].find("missing photo"), std::string::npos);
+}
+
+TEST_F(WindowTest, ReturnPushesTheDefaultButtonOfTheShownPage) {
+    QTest::keyClick(window->Widget(), Qt::Key_Return);
+    EXPECT_EQ(window->pushes, 0);   // its page is hidden
+    window->panel->SetValue(1);
+    QTest::keyClick(window->Widget(), Qt::Key_Return);
+    EXPECT_EQ(window->pushes, 1);
+}
+
+TEST_F(WindowTest, CancelledCloseKeepsTheWindowOpen) {
+    window->cancelCloses = true;
+    EXPECT_FALSE(window->Close());
+    EXPECT_TRUE(window->IsOpen());
+    window->cancelCloses = false;
+    EXPECT_TRUE(window->Close());
+    EXPECT_FALSE(window->IsOpen());
+    EXPECT_EQ(window->closeRequests, (std::vector<bool>{false, false}));
+}
+
+TEST_F(WindowTest, QuitAsksEveryWindowWithAppQuittingAndOneRefusalStopsIt) {
+    window->cancelCloses = true;
+    fw::Runtime::Quit();
+    fw::Runtime::Quit();   // a second request while one is pending is ignored
+    QApplication::processEvents();
+    EXPECT_EQ(window->closeRequests, std::vector<bool>{true});
+    EXPECT_FALSE(fw::Runtime::HasQuit());
+    EXPECT_TRUE(window->IsOpen());
+
+    window->cancelCloses = false;
+    fw::Runtime::Quit();
+    QApplication::processEvents();
+    EXPECT_TRUE(fw::Runtime::HasQuit());
+    EXPECT_FALSE(window->IsOpen());
+}
