@@ -1,8 +1,7 @@
 #include "mail/FolderitemExtensions.h"
 
 #include "framework/Exceptions.h"
-
-#include <QCoreApplication>
+#include "framework/ExecutableFile.h"
 
 namespace FolderitemExtensions {
 
@@ -16,9 +15,7 @@ fw::FolderItemRef& mResourcesFolder() {
 fw::FolderItemRef ResourcesFolder() {
     auto& cached = mResourcesFolder();
     if (!cached) {
-        const auto executable =
-            fw::FolderItem::FromPath(QCoreApplication::applicationFilePath().toStdString());
-        const auto binFolder = fw::Deref(executable).Parent();
+        const auto binFolder = fw::Deref(fw::ExecutableFile()).Parent();
         const auto bundleFolder = fw::Deref(binFolder).Parent();
         // Cached as it is: whether the folder exists is the reader's matter.
         cached = fw::Deref(bundleFolder).Child("Resources");
