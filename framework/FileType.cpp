@@ -9,8 +9,9 @@ namespace fw {
 namespace {
 
 std::vector<FileType*>& Registry() {
-    static std::vector<FileType*> registry;
-    return registry;
+    // Never destroyed: file types held by other statics leave it at exit.
+    static auto* registry = new std::vector<FileType*>;
+    return *registry;
 }
 
 std::string Lower(std::string s) {

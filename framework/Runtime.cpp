@@ -27,8 +27,9 @@ struct RuntimeState {
 };
 
 RuntimeState& State() {
-    static RuntimeState state;
-    return state;
+    // Never destroyed: its windows must not outlive the Qt application at exit.
+    static auto* state = new RuntimeState;
+    return *state;
 }
 
 void PerformQuit() {

@@ -22,8 +22,9 @@ struct SystemState {
 };
 
 SystemState& State() {
-    static SystemState state;
-    return state;
+    // Never destroyed, so that logging still works while statics go at exit.
+    static auto* state = new SystemState;
+    return *state;
 }
 
 } // namespace
