@@ -4,16 +4,54 @@
 #include "framework/NumberRules.h"
 #include "framework/Picture.h"
 
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QTextLayout>
 
+#include <cmath>
+#include <map>
+
 namespace fw {
 
 namespace {
+
 constexpr int kDefaultTextSize = 12;
+
+// The original platform's font names the program uses, and the installed free fonts
+// closest in look (fonts-dejavu-core is always installed with the program).
+void EnsureFontSubstitutions() {
+    static const bool done = [] {
+        QFont::insertSubstitutions("Monaco", {"DejaVu Sans Mono"});
+        QFont::insertSubstitutions("Papyrus", {"DejaVu Serif"});
+        return true;
+    }();
+    (void)done;
 }
+
+bool IsIntegral(double v) { return std::abs(v - std::round(v)) < 1e-9; }
+
+bool IsIntegral(const QRectF& r) {
+    return IsIntegral(r.x()) && IsIntegral(r.y()) && IsIntegral(r.width()) &&
+           IsIntegral(r.height());
+}
+
+QRect Rounded(const QRectF& r) {
+    return QRect(static_cast<int>(std::round(r.x())), static_cast<int>(std::round(r.y())),
+                 static_cast<int>(std::round(r.width())), static_cast<int>(std::round(r.height())));
+}
+
+QString WithLineSeparators(const std::string& text) {
+    QString out = QString::fromStdString(text);
+    out.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
+    out.replace(QLatin1Char('\r'), QChar::LineSeparator);
+    out.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    return out;
+}
+
+} // namespace
 
 Graphics::Graphics(Picture* target) : target_(target) {}
 Graphics::~Graphics() = default;
@@ -21,9 +59,37 @@ Graphics::~Graphics() = default;
 int Graphics::Width() const { return target_->Width(); }
 int Graphics::Height() const { return target_->Height(); }
 
+QString Graphics::ResolveFontFamily(const std::string& name) {
+    EnsureFontSubstitutions();
+    if (name.empty() || name == "System") return QGuiApplication::font().family();
+    // The font database does not change while the program runs; asking it for every
+    // string measured would be slow.
+    static std::map<std::string, QString> resolved;
+    auto it = resolved.find(name);
+    if (it != resolved.end()) return it->second;
+
+    const QStringList families = QFontDatabase::families();
+    const QString wanted = QString::fromStdString(name);
+    auto installed = [&](const QString& family) -> QString {
+        for (const QString& f : families)
+            if (f.compare(family, Qt::CaseInsensitive) == 0) return f;
+        return {};
+    };
+    QString family = installed(wanted);
+    if (family.isEmpty()) {
+        for (const QString& substitute : QFont::substitutes(wanted)) {
+            family = installed(substitute);
+            if (!family.isEmpty()) break;
+        }
+    }
+    if (family.isEmpty()) family = QGuiApplication::font().family();
+    resolved.emplace(name, family);
+    return family;
+}
+
 QFont Graphics::CurrentFont() const {
-    QFont font = TextFont.empty() || TextFont == "System" ? QGuiApplication::font()
-                                                          : QFont(QString::fromStdString(TextFont));
+    QFont font = QGuiApplication::font();
+    if (!TextFont.empty() && TextFont != "System") font.setFamily(ResolveFontFamily(TextFont));
     const int size = ToInt32(TextSize);
     font.setPixelSize(size > 0 ? size : kDefaultTextSize);
     font.setBold(Bold);
@@ -46,14 +112,52 @@ void Graphics::DrawPicture(const std::shared_ptr<Picture>& picture, int x, int y
                            int sx, int sy, int sw, int sh) {
     Deref(picture);
     if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
+
+    // Clip the source to the picture and shrink the destination in proportion, so
+    // that what lies outside the picture leaves the destination as it was.
+    const double kx = w / static_cast<double>(sw);
+    const double ky = h / static_cast<double>(sh);
+    const QRectF source(sx, sy, sw, sh);
+    const QRectF clipped = source.intersected(QRectF(0, 0, picture->Width(), picture->Height()));
+    if (clipped.isEmpty()) return;
+    const QRectF target(x + (clipped.x() - sx) * kx, y + (clipped.y() - sy) * ky,
+                        clipped.width() * kx, clipped.height() * ky);
+
+    QImage pixels;
+    double fx = 1.0;
+    double fy = 1.0;
+    if (picture->HasMask()) {
+        pixels = picture->Composited();
+    } else {
+        Picture::Pixels p = picture->PixelsForScale(kx, ky);
+        pixels = std::move(p.image);
+        fx = p.factorX;
+        fy = p.factorY;
+    }
+    const QRectF from(clipped.x() * fx, clipped.y() * fy, clipped.width() * fx,
+                      clipped.height() * fy);
+
+    // Painting detaches the target's pixels when `pixels` shares them (a picture drawn
+    // into itself), so the source stays intact while it is read.
     QPainter painter(&target_->Image());
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, w != sw || h != sh);
-    const QRect target(x, y, w, h);
-    const QRect source(sx, sy, sw, sh);
-    if (picture->HasMask())
-        painter.drawImage(target, picture->Composited(), source);
-    else
-        painter.drawImage(target, picture->Image(), source);
+    if (IsIntegral(from) && IsIntegral(target)) {
+        const QRect fromRect = Rounded(from);
+        const QRect toRect = Rounded(target);
+        if (fromRect.size() == toRect.size()) {
+            painter.drawImage(toRect.topLeft(), pixels, fromRect);
+        } else if (toRect.width() < fromRect.width() || toRect.height() < fromRect.height()) {
+            // Shrinking: area averaging, which the painter's bilinear filter is not.
+            QImage part = fromRect == pixels.rect() ? pixels : pixels.copy(fromRect);
+            painter.drawImage(toRect.topLeft(), part.scaled(toRect.size(), Qt::IgnoreAspectRatio,
+                                                            Qt::SmoothTransformation));
+        } else {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(toRect, pixels, fromRect);
+        }
+    } else {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, pixels, from);
+    }
     painter.end();
     Changed();
 }
@@ -65,24 +169,27 @@ void Graphics::DrawString(const std::string& text, int x, int y, int wrap) {
     painter.setPen(QColor::fromRgb(static_cast<QRgb>(ForeColor)));
     const QFont font = CurrentFont();
     painter.setFont(font);
-    const QString qtext = QString::fromStdString(text);
-    if (wrap <= 0) {
+    const QString qtext = WithLineSeparators(text);
+    if (wrap <= 0 && !qtext.contains(QChar::LineSeparator)) {
         painter.drawText(QPointF(x, y), qtext);
     } else {
+        const QFontMetrics metrics(font);
         QTextLayout layout(qtext, font);
         QTextOption option;
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        option.setWrapMode(wrap > 0 ? QTextOption::WrapAtWordBoundaryOrAnywhere
+                                    : QTextOption::NoWrap);
         layout.setTextOption(option);
         layout.beginLayout();
-        const QFontMetricsF metrics(font);
-        double top = y - metrics.ascent();
+        // Lines follow one another at the text height, as TextHeight reports it.
+        double top = 0;
         for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(wrap);
-            line.setPosition(QPointF(0, top - (y - metrics.ascent())));
+            if (wrap > 0) line.setLineWidth(wrap);
+            line.setPosition(QPointF(0, top));
             top += metrics.height();
         }
         layout.endLayout();
-        layout.draw(&painter, QPointF(x, y - metrics.ascent()));
+        const double firstAscent = layout.lineCount() > 0 ? layout.lineAt(0).ascent() : 0.0;
+        layout.draw(&painter, QPointF(x, y - firstAscent));
     }
     painter.end();
     Changed();
@@ -92,13 +199,9 @@ double Graphics::StringWidth(const std::string& text) const {
     return QFontMetricsF(CurrentFont()).horizontalAdvance(QString::fromStdString(text));
 }
 
-int Graphics::TextHeight() const {
-    return ToInt32(QFontMetricsF(CurrentFont()).height());
-}
+int Graphics::TextHeight() const { return QFontMetrics(CurrentFont()).height(); }
 
-int Graphics::TextAscent() const {
-    return ToInt32(QFontMetricsF(CurrentFont()).ascent());
-}
+int Graphics::TextAscent() const { return QFontMetrics(CurrentFont()).ascent(); }
 
 void Graphics::FillRect(int x, int y, int w, int h) {
     QPainter painter(&target_->Image());

@@ -2,11 +2,42 @@
 
 #include "framework/Graphics.h"
 
+#include <QPainter>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
 namespace fw {
 
 namespace {
-// Beyond this many pixels a picture is refused rather than risking exhausted memory.
-constexpr qint64 kMaxPixels = 100'000'000;
+
+// Beyond this many pixels a picture is refused rather than risking exhausted memory:
+// a little more than the largest camera sensors make.
+std::atomic<int64_t> gPixelLimit{120'000'000};
+
+QImage ToStandardForm(QImage image) {
+    if (image.isNull()) return image;
+    if (image.hasAlphaChannel()) {
+        QImage out(image.size(), QImage::Format_RGB32);
+        if (out.isNull()) return out;
+        out.fill(Qt::white);
+        QPainter painter(&out);
+        painter.drawImage(0, 0, image);
+        painter.end();
+        return out;
+    }
+    if (image.format() == QImage::Format_RGB32) return image;
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// A reduced decode that is within this of the wanted size in each direction still
+// counts as covering it: the cover arithmetic works in doubles.
+bool Covers(const QImage& image, double width, double height) {
+    constexpr double kSlack = 1e-6;
+    return !image.isNull() && image.width() + kSlack >= width && image.height() + kSlack >= height;
+}
+
 } // namespace
 
 Picture::Picture(int width, int height, int depth)
@@ -16,17 +47,34 @@ Picture::Picture(int width, int height, int depth)
 }
 
 Picture::Picture(QImage image) : depth_(32) {
-    image_ = image.format() == QImage::Format_RGB32 ? std::move(image)
-                                                     : image.convertToFormat(QImage::Format_RGB32);
+    image_ = ToStandardForm(std::move(image));
     width_ = image_.width();
     height_ = image_.height();
 }
 
+Picture::Picture(int width, int height, std::unique_ptr<PictureSource> source, QImage preview)
+    : width_(width), height_(height), depth_(32), source_(std::move(source)) {
+    if (!source_) {
+        image_ = QImage(width, height, QImage::Format_RGB32);
+        image_.fill(Qt::white);
+        return;
+    }
+    if (preview.size() == QSize(width, height)) {
+        image_ = ToStandardForm(std::move(preview));
+        source_.reset();
+    } else if (!preview.isNull()) {
+        reduced_ = ToStandardForm(std::move(preview));
+    }
+}
+
 Picture::~Picture() = default;
+
+int64_t Picture::PixelLimit() { return gPixelLimit.load(); }
+void Picture::SetPixelLimit(int64_t pixels) { gPixelLimit.store(pixels); }
 
 std::shared_ptr<Picture> Picture::New(int width, int height, int depth) {
     if (width <= 0 || height <= 0) return nullptr;
-    if (static_cast<qint64>(width) * height > kMaxPixels) return nullptr;
+    if (static_cast<int64_t>(width) * height > PixelLimit()) return nullptr;
     auto picture = std::make_shared<Picture>(width, height, depth);
     if (picture->image_.isNull()) return nullptr;
     return picture;
@@ -45,23 +93,85 @@ Graphics& Picture::GetGraphics() {
     return *graphics_;
 }
 
-QImage& Picture::Image() { return image_; }
-const QImage& Picture::Image() const { return image_; }
+void Picture::DecodeFully() const {
+    if (!source_) return;
+    QImage full = source_->Decode(QSize(width_, height_));
+    if (full.isNull()) {
+        // The header was sound but the data was not: keep the promised size, showing
+        // what a new picture shows.
+        full = QImage(width_, height_, QImage::Format_RGB32);
+        full.fill(Qt::white);
+    } else if (full.size() != QSize(width_, height_)) {
+        full = full.scaled(width_, height_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    image_ = ToStandardForm(std::move(full));
+    source_.reset();
+    reduced_ = QImage();
+}
+
+QImage& Picture::Image() {
+    DecodeFully();
+    return image_;
+}
+
+const QImage& Picture::Image() const {
+    DecodeFully();
+    return image_;
+}
+
+bool Picture::IsStandardForm() const {
+    if (source_) return true;
+    return image_.format() == QImage::Format_RGB32 && image_.size() == QSize(width_, height_);
+}
+
+Picture::Pixels Picture::PixelsForScale(double scaleX, double scaleY) const {
+    if (!source_ || !(scaleX < 1.0) || !(scaleY < 1.0)) return {Image(), 1.0, 1.0};
+    const double wantW = width_ * std::max(scaleX, 0.0);
+    const double wantH = height_ * std::max(scaleY, 0.0);
+    if (!Covers(reduced_, wantW, wantH)) {
+        const QSize want(static_cast<int>(std::ceil(wantW - 1e-6)),
+                         static_cast<int>(std::ceil(wantH - 1e-6)));
+        QImage better = source_->Decode(want.expandedTo(QSize(1, 1)));
+        if (better.size() == QSize(width_, height_)) {
+            image_ = ToStandardForm(std::move(better));
+            source_.reset();
+            reduced_ = QImage();
+            return {image_, 1.0, 1.0};
+        }
+        if (!Covers(better, wantW, wantH)) return {Image(), 1.0, 1.0};
+        reduced_ = ToStandardForm(std::move(better));
+    }
+    return {reduced_, reduced_.width() / static_cast<double>(width_),
+            reduced_.height() / static_cast<double>(height_)};
+}
 
 QImage Picture::Composited() const {
-    if (!mask_) return image_;
-    QImage out = image_.convertToFormat(QImage::Format_ARGB32);
-    const QImage& mask = mask_->image_;
-    for (int y = 0; y < height_; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+    const QImage& base = Image();
+    if (!mask_) return base;
+    const QImage& mask = mask_->Image();
+    if (!composited_.isNull() && compositedImageKey_ == base.cacheKey() &&
+        compositedMaskKey_ == mask.cacheKey())
+        return composited_;
+
+    QImage out(base.size(), QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull()) return base;
+    const int w = std::min(base.width(), mask.width());
+    const int h = std::min(base.height(), mask.height());
+    out.fill(Qt::transparent);
+    for (int y = 0; y < h; ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(base.constScanLine(y));
         const auto* m = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
-        for (int x = 0; x < width_; ++x) {
+        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x) {
             // Black is opaque, white transparent: alpha is the inverse of the grey level.
             const int alpha = 255 - qGray(m[x]);
-            row[x] = qRgba(qRed(row[x]), qGreen(row[x]), qBlue(row[x]), alpha);
+            dst[x] = qPremultiply(qRgba(qRed(src[x]), qGreen(src[x]), qBlue(src[x]), alpha));
         }
     }
-    return out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    composited_ = out;
+    compositedImageKey_ = base.cacheKey();
+    compositedMaskKey_ = mask.cacheKey();
+    return composited_;
 }
 
 } // namespace fw

@@ -1,0 +1,104 @@
+#include "framework/PictureDecoder.h"
+
+#include "framework/Jpeg2000Decoder.h"
+#include "framework/JpegDecoder.h"
+#include "framework/PictDecoder.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QTransform>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <new>
+
+namespace fw {
+
+namespace {
+
+bool StartsWith(const QByteArray& bytes, const char* signature, size_t length) {
+    return static_cast<size_t>(bytes.size()) >= length &&
+           std::memcmp(bytes.constData(), signature, length) == 0;
+}
+
+std::string LowerExtension(const std::string& fileName) {
+    const auto dot = fileName.rfind('.');
+    if (dot == std::string::npos) return {};
+    std::string ext = fileName.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+// Qt's readers size their buffers themselves and refuse beyond this; it must admit
+// the largest picture we accept, at 8 bytes a pixel (16-bit PNG).
+void AllowQtAllocation() {
+    const int64_t megabytes = Picture::PixelLimit() * 8 / (1 << 20) + 1;
+    QImageReader::setAllocationLimit(static_cast<int>(std::clamp<int64_t>(megabytes, 1, 1 << 30)));
+}
+
+PictureRef OpenWithQt(const QByteArray& bytes, const char* format) {
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    if (!buffer.open(QIODevice::ReadOnly)) return nullptr;
+    QImageReader reader(&buffer, format);
+    reader.setAutoTransform(false);
+    // The header's size is checked before a pixel is decoded.
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty()) return nullptr;
+    if (int64_t{size.width()} * size.height() > Picture::PixelLimit()) return nullptr;
+    const QImageIOHandler::Transformations orientation = reader.transformation();
+    QImage image = reader.read();
+    if (image.isNull()) return nullptr;
+    if (int64_t{image.width()} * image.height() > Picture::PixelLimit()) return nullptr;
+    return std::make_shared<Picture>(PictureDecoder::Oriented(std::move(image), orientation));
+}
+
+} // namespace
+
+PictureDecoder::Format PictureDecoder::Sniff(const QByteArray& bytes, const std::string& fileName) {
+    if (StartsWith(bytes, "\xFF\xD8\xFF", 3)) return Format::Jpeg;
+    if (StartsWith(bytes, "\x89PNG\r\n\x1A\n", 8)) return Format::Png;
+    if (StartsWith(bytes, "GIF87a", 6) || StartsWith(bytes, "GIF89a", 6)) return Format::Gif;
+    if (StartsWith(bytes, "BM", 2) && bytes.size() >= 26) return Format::Bmp;
+    if (StartsWith(bytes, "II*\0", 4) || StartsWith(bytes, "MM\0*", 4)) return Format::Tiff;
+    if (Jpeg2000Decoder::IsJp2File(bytes) || Jpeg2000Decoder::IsCodestream(bytes))
+        return Format::Jpeg2000;
+    if (PictDecoder::HasVersionOpcode(bytes)) return Format::Pict;
+    const std::string ext = LowerExtension(fileName);
+    if (ext == ".pict" || ext == ".pic" || ext == ".pct") return Format::Pict;
+    return Format::Unknown;
+}
+
+PictureRef PictureDecoder::Decode(const QByteArray& bytes, const std::string& fileName) {
+    if (bytes.isEmpty()) return nullptr;
+    try {
+        AllowQtAllocation();
+        switch (Sniff(bytes, fileName)) {
+        case Format::Jpeg: return JpegDecoder::Open(bytes);
+        case Format::Png: return OpenWithQt(bytes, "png");
+        case Format::Gif: return OpenWithQt(bytes, "gif");
+        case Format::Bmp: return OpenWithQt(bytes, "bmp");
+        case Format::Tiff: return OpenWithQt(bytes, "tiff");
+        case Format::Jpeg2000: return Jpeg2000Decoder::Open(bytes);
+        case Format::Pict: return PictDecoder::Open(bytes);
+        case Format::Unknown: return nullptr;
+        }
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    return nullptr;
+}
+
+QImage PictureDecoder::Oriented(QImage image, QImageIOHandler::Transformations orientation) {
+    if (image.isNull() || orientation == QImageIOHandler::TransformationNone) return image;
+    const bool mirror = orientation & QImageIOHandler::TransformationMirror;
+    const bool flip = orientation & QImageIOHandler::TransformationFlip;
+    if (mirror || flip) image = image.mirrored(mirror, flip);
+    if (orientation & QImageIOHandler::TransformationRotate90)
+        image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
+} // namespace fw

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "framework/Picture.h"
+
+#include <QByteArray>
+#include <QImageIOHandler>
+
+#include <string>
+
+namespace fw {
+
+// The one way from the bytes of a picture file to a picture, for the seven picture
+// types the program opens: JPEG, PNG, GIF, BMP and TIFF through Qt's readers, JPEG
+// 2000 through OpenJPEG, PICT through ImageMagick with its coder named explicitly.
+//
+// The format is decided here, by the bytes' signature, never by a library's
+// guess; only PICT, whose signature is weak, may also be chosen by the file name.
+// Every decoder checks the size its header declares against Picture::PixelLimit()
+// before it decodes, honours an orientation tag, and gives nil for anything it
+// cannot read; nothing here throws.
+class PictureDecoder {
+public:
+    enum class Format { Unknown, Jpeg, Png, Gif, Bmp, Tiff, Jpeg2000, Pict };
+
+    static Format Sniff(const QByteArray& bytes, const std::string& fileName);
+    static PictureRef Decode(const QByteArray& bytes, const std::string& fileName = {});
+
+    // Pictures of up to this many pixels decode in full when opened; larger JPEG and
+    // JPEG 2000 pictures decode at their smallest resolution when opened (which
+    // proves the data sound) and at the resolution they are drawn at when drawn.
+    static constexpr int64_t kLazyDecodePixels = 2'000'000;
+
+    // Applies an orientation tag (mirror and flip first, then a quarter turn
+    // clockwise, as the tag's values are defined).
+    static QImage Oriented(QImage image, QImageIOHandler::Transformations orientation);
+};
+
+} // namespace fw

@@ -1,0 +1,73 @@
+#!/bin/sh
+# Makes the small picture files the framework's picture tests read. Run it from
+# anywhere; it writes beside itself. Needs ImageMagick's convert (with its PICT and
+# JPEG 2000 coders) and python3.
+set -eu
+cd "$(dirname "$0")"
+
+IM="convert -define png:exclude-chunks=date,time"
+
+# 64 x 48 in four quadrants: red top left, lime top right, blue bottom left,
+# yellow bottom right, so that a test can tell every orientation apart.
+$IM -size 32x24 xc:red xc:lime +append \( -size 32x24 xc:blue xc:yellow +append \) -append \
+    -strip PNG24:quadrants.png
+$IM quadrants.png -strip -quality 95 -sampling-factor 1x1 quadrants.jpg
+$IM quadrants.png -strip -colorspace CMYK -quality 95 quadrants_cmyk.jpg
+$IM quadrants.png -strip -depth 16 PNG48:quadrants16.png
+$IM quadrants.png -strip quadrants.gif
+$IM quadrants.png -strip BMP3:quadrants.bmp
+$IM quadrants.png -strip -compress lzw quadrants.tif
+$IM quadrants.png -strip PICT:quadrants.pict
+$IM quadrants.png -strip -quality 0 quadrants.jp2
+$IM quadrants.png -strip -quality 0 quadrants.j2k
+
+# Large enough to be decoded lazily, small on disk: a 2000 x 1200 JPEG 2000 of the
+# same four quadrants.
+$IM quadrants.png -strip -filter point -resize 2000x1200! -quality 40 large_quadrants.jp2
+
+# Half transparent: the left half clear, the right half opaque blue.
+$IM -size 8x8 xc:none \( -size 8x8 xc:blue \) +append -strip PNG32:alpha.png
+
+# Two frames, red then blue.
+$IM -delay 10 -size 16x16 xc:red xc:blue -strip animated.gif
+
+$IM -size 1x1 xc:'#336699' -strip PNG24:one_pixel.png
+$IM -size 1x1 xc:'#336699' -strip -quality 95 one_pixel.jpg
+
+python3 - <<'PY'
+import struct, zlib
+
+def exif_orientation(value):
+    # A big-endian TIFF header and one IFD holding the orientation tag (0x0112).
+    ifd = struct.pack(">H", 1) + struct.pack(">HHIHH", 0x0112, 3, 1, value, 0) + struct.pack(">I", 0)
+    tiff = b"MM\x00\x2a" + struct.pack(">I", 8) + ifd
+    body = b"Exif\x00\x00" + tiff
+    return b"\xff\xe1" + struct.pack(">H", len(body) + 2) + body
+
+jpeg = open("quadrants.jpg", "rb").read()
+for value in (2, 3, 6, 8):
+    open("orient%d.jpg" % value, "wb").write(jpeg[:2] + exif_orientation(value) + jpeg[2:])
+
+# Cut inside the entropy-coded data: the headers whole, the end missing.
+open("truncated.jpg", "wb").write(jpeg[: len(jpeg) - 24])
+open("empty.jpg", "wb").write(b"")
+open("text.png", "wb").write(b"This is a text file, not a picture.\n")
+
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+# A well-formed PNG whose header claims 100000 x 100000 pixels.
+ihdr = struct.pack(">IIBBBBB", 100000, 100000, 8, 2, 0, 0, 0)
+png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(b"\x00" * 64)) + chunk(b"IEND", b"")
+open("huge_header.png", "wb").write(png)
+
+pict = open("quadrants.pict", "rb").read()
+# The header intact, the drawing opcodes garbled.
+body = bytearray(pict)
+for i in range(560, len(body), 3):
+    body[i] = (body[i] * 7 + 0x5A) & 0xFF
+open("corrupt.pict", "wb").write(bytes(body))
+
+jp2 = open("large_quadrants.jp2", "rb").read()
+open("truncated.jp2", "wb").write(jp2[: len(jp2) * 2 // 3])
+PY
