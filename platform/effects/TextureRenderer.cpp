@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace effects {
 
@@ -50,22 +51,22 @@ fw::PictureRef TextureRenderer::RenderClouds(const fw::PictureRef& source, const
     const int h = source->Height();
     auto result = fw::Picture::New(w, h, 32);
     fw::Deref(result, "RenderClouds result");
-    const QImage& in = source->Image();
+    const QImage& in = std::as_const(*source).Image();
+    const bool masked = mask && mask->Width() == w && mask->Height() == h;
+    const QImage limit = masked ? std::as_const(*mask).Image() : QImage();
     QImage& out = result->Image();
     const QColor light = UseTextureColor ? QColor::fromRgb(static_cast<QRgb>(TextureColor)) : QColor(Qt::white);
     for (int y = 0; y < h; ++y) {
         const auto* src = reinterpret_cast<const QRgb*>(in.constScanLine(y));
-        const QRgb* m = mask && mask->Height() == h && mask->Width() == w
-                            ? reinterpret_cast<const QRgb*>(mask->Image().constScanLine(y))
-                            : nullptr;
+        const QRgb* m = masked ? reinterpret_cast<const QRgb*>(limit.constScanLine(y)) : nullptr;
         auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
         for (int x = 0; x < w; ++x) {
             // How much ink the source puts here: 0 on white, 1 on black.
             double ink = 1.0 - qGray(src[x]) / 255.0;
             if (m) ink *= 1.0 - qGray(m[x]) / 255.0;
             // Where there is ink the clouds thin it unevenly, as a worn rubber stamp.
-            const double wear = 0.15 + 0.75 * Clouds(x, y);
-            const double darkness = std::clamp(ink * (1.0 - wear * 0.8), 0.0, 1.0);
+            const double wear = Clouds(x, y);
+            const double darkness = std::clamp(ink * (1.0 - 0.55 * wear), 0.0, 1.0);
             const int r = static_cast<int>(light.red() * (1.0 - darkness));
             const int g = static_cast<int>(light.green() * (1.0 - darkness));
             const int b = static_cast<int>(light.blue() * (1.0 - darkness));

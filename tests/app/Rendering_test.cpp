@@ -1,0 +1,233 @@
+#include "tests/app/StamporaFixture.h"
+
+#include "app/ProjectPictures.h"
+#include "interfacekit/ifkColorWell.h"
+
+#include <QColor>
+#include <QComboBox>
+
+namespace {
+
+fw::PictureRef Solid(int w, int h, QRgb color) {
+    auto p = fw::Picture::New(w, h, 24);
+    p->Image().fill(color);
+    return p;
+}
+
+bool IsRed(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
+bool IsWhite(QRgb c) { return (c & 0xFFFFFF) == 0xFFFFFF; }
+bool IsInk(QRgb c) { return qRed(c) > 120 && qRed(c) > 2 * qGreen(c) && qRed(c) > 2 * qBlue(c); }
+
+int CountInk(const QImage& card, const QRect& area) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) count += IsInk(card.pixel(x, y));
+    return count;
+}
+
+} // namespace
+
+struct CoverRow {
+    int w, h;
+    int storedW, storedH;
+    double offsetX, offsetY;
+};
+
+class CoverScale : public StamporaTest, public ::testing::WithParamInterface<CoverRow> {};
+
+TEST_P(CoverScale, PhotoIsStoredCoveringThePhotoAreaAndCentred) {
+    const CoverRow row = GetParam();
+    window->AddImage(Solid(row.w, row.h, qRgb(255, 0, 0)));
+    ASSERT_TRUE(window->thePicture);
+    EXPECT_EQ(window->thePicture->Width(), row.storedW);
+    EXPECT_EQ(window->thePicture->Height(), row.storedH);
+    EXPECT_DOUBLE_EQ(window->imageOffset->Left(), row.offsetX);
+    EXPECT_DOUBLE_EQ(window->imageOffset->Right(), row.offsetY);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stampora, CoverScale,
+                         ::testing::Values(CoverRow{100, 100, 420, 420, 0, 52},
+                                           CoverRow{1000, 200, 1580, 316, 580, 0},
+                                           CoverRow{3000, 2000, 474, 316, 27, 0},
+                                           CoverRow{420, 316, 420, 316, 0, 0},
+                                           CoverRow{1, 1, 420, 420, 0, 52}));
+
+TEST_F(StamporaTest, FitModeDrawsTheWholePhotoCentred) {
+    struct Case {
+        int w, h;
+        QRect placed;
+    };
+    // 100 x 100 is drawn 316 x 316 at (52, 0); 3000 x 2000 is drawn 420 x 280 at (0, 18).
+    for (const Case& c : {Case{100, 100, QRect(52, 0, 316, 316)}, Case{3000, 2000, QRect(0, 18, 420, 280)}}) {
+        window->AddImage(Solid(c.w, c.h, qRgb(255, 0, 0)));
+        window->ScaleToFit = true;
+        const QImage card = window->Generate()->Image();
+        const QRect& r = c.placed;
+        // Inside, one pixel in from each side; outside, one pixel beyond (away from
+        // the post mark, which may reach into the photo area at the top right).
+        EXPECT_TRUE(IsRed(card.pixel(r.left() + 1, r.center().y())));
+        EXPECT_TRUE(IsRed(card.pixel(r.right() - 1, r.center().y())));
+        EXPECT_TRUE(IsRed(card.pixel(r.center().x(), r.bottom() - 1)));
+        EXPECT_TRUE(IsRed(card.pixel(r.center().x(), r.top() + 1)));
+        if (r.left() > 0) {
+            EXPECT_TRUE(IsWhite(card.pixel(r.left() - 1, r.center().y())));
+            EXPECT_TRUE(IsWhite(card.pixel(r.right() + 1, r.center().y())));
+        }
+        if (r.top() > 0) {
+            EXPECT_TRUE(IsWhite(card.pixel(r.center().x(), r.top() - 1)));
+            EXPECT_TRUE(IsWhite(card.pixel(r.center().x(), r.bottom() + 1)));
+        }
+        window->ScaleToFit = false;
+    }
+}
+
+TEST_F(StamporaTest, PannedPhotoIsAOneToOneCropAtTheOffset) {
+    // A photo whose columns are coloured by their x, stored at its own size.
+    auto photo = fw::Picture::New(840, 316, 24);
+    for (int x = 0; x < 840; ++x)
+        for (int y = 0; y < 316; ++y) photo->Image().setPixel(x, y, qRgb(x % 256, x / 256 * 60, 0));
+    window->AddImage(photo);
+    ASSERT_EQ(window->thePicture->Width(), 840);
+    window->imageOffset = fw::Pair::Make(300, 0);
+    const QImage card = window->Generate()->Image();
+    EXPECT_EQ(card.pixel(0, 200), window->thePicture->Image().pixel(300, 200));
+    EXPECT_EQ(card.pixel(419, 200), window->thePicture->Image().pixel(719, 200));
+    // A panned and a fitted 420 x 316 photo look the same.
+    window->AddImage(Solid(420, 316, qRgb(0, 0, 255)));
+    const QImage panned = window->Generate()->Image();
+    window->ScaleToFit = true;
+    EXPECT_EQ(window->Generate()->Image(), panned);
+}
+
+TEST_F(StamporaTest, ClearingThePhotoShowsThePlaceholderAndKeepsTheOffset) {
+    window->AddImage(Solid(100, 100, qRgb(255, 0, 0)));
+    window->AddImage(Stampora::ImageSource{});
+    EXPECT_FALSE(window->thePicture);
+    EXPECT_DOUBLE_EQ(window->imageOffset->Right(), 52);
+}
+
+TEST_F(StamporaTest, EmptyCardShowsThePlaceholderAndItsPrompt) {
+    auto placeholder = unfsImage();
+    ASSERT_TRUE(placeholder);
+    const QImage card = window->Generate()->Image();
+    const QImage& p = placeholder->Image();
+    // Drawn at its own size at (82, 30): compare corners and a point of its icon.
+    for (QPoint at : {QPoint(0, 0), QPoint(255, 255), QPoint(3, 128), QPoint(128, 60), QPoint(100, 90)})
+        EXPECT_EQ(card.pixel(82 + at.x(), 30 + at.y()), p.pixel(at)) << at.x() << "," << at.y();
+    EXPECT_TRUE(IsWhite(card.pixel(60, 150)));
+    // "Drop Photo Here" in light grey across the middle row band.
+    int prompt = 0;
+    for (int y = 140; y < 180; ++y)
+        for (int x = 82; x < 338; ++x) prompt += (card.pixel(x, y) & 0xFFFFFF) == 0xDFDFDF;
+    EXPECT_GT(prompt, 100);
+}
+
+TEST_F(StamporaTest, StampSitsTenPixelsFromTheTopRight) {
+    window->PostMarkApply = false;
+    ASSERT_TRUE(window->Stamp);
+    const int sw = window->Stamp->Width();
+    const int sh = window->Stamp->Height();
+    const QImage card = window->Generate()->Image();
+    const int left = 640 - (sw + 10);
+    // Turned on white: its bounding box's corners are white, its middle is the photo.
+    EXPECT_TRUE(IsWhite(card.pixel(left, 10)));
+    EXPECT_TRUE(IsWhite(card.pixel(left + sw - 1, 10 + sh - 1)));
+    EXPECT_EQ(card.pixel(left + sw / 2, 10 + sh / 2), window->Stamp->Image().pixel(sw / 2, sh / 2));
+    EXPECT_FALSE(IsWhite(card.pixel(left + sw / 2, 10 + sh / 2)));
+}
+
+TEST_F(StamporaTest, StampPhotoIsCroppedToItsMiddle) {
+    // Blue bands at both ends of a 200 x 100 picture, green in the middle 100 pixels:
+    // scaled to 160 x 80 and drawn at (-40, 0), only green shows in the square.
+    auto photo = fw::Picture::New(200, 100, 24);
+    for (int x = 0; x < 200; ++x)
+        for (int y = 0; y < 100; ++y)
+            photo->Image().setPixel(x, y, x < 50 || x >= 150 ? qRgb(0, 0, 255) : qRgb(0, 200, 0));
+    window->MakePostageStamp(photo);
+    const QImage& stamp = window->Stamp->Image();
+    const int cx = stamp.width() / 2;
+    const int cy = stamp.height() / 2;
+    for (int dx : {-28, -20, 0, 20, 28}) {
+        const QRgb c = stamp.pixel(cx + dx, cy);
+        EXPECT_GT(qGreen(c), qBlue(c) + 80) << dx;
+    }
+}
+
+TEST_F(StamporaTest, NilStampPhotoKeepsTheStamp) {
+    auto before = window->Stamp;
+    window->MakePostageStamp(nullptr);
+    EXPECT_EQ(window->Stamp, before);
+}
+
+TEST_F(StamporaTest, CaptionSizeIsTheWholeNumberOfItsText) {
+    auto render = [&](const char* size) {
+        static_cast<QComboBox*>(window->textSizeField()->Widget())->setEditText(size);
+        return window->Generate()->Image();
+    };
+    EXPECT_EQ(render("24.7"), render("24"));
+    // Not a number: the default size.
+    EXPECT_EQ(render("abc"), render("12"));
+    EXPECT_NE(render("24"), render("12"));
+}
+
+TEST_F(StamporaTest, CaptionIsDrawnInItsColourRightOfThePhotoArea) {
+    window->textField()->SetText("Hello");
+    window->ifkColorWell1()->SetColorValue(0x0000FF);
+    const QImage card = window->Generate()->Image();
+    int blue = 0;
+    for (int y = 90; y < 130; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const QRgb c = card.pixel(x, y);
+            if (qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60) {
+                ++blue;
+                EXPECT_GE(x, 440);
+                EXPECT_LT(x, 620);
+            }
+        }
+    EXPECT_GT(blue, 20);
+}
+
+TEST_F(StamporaTest, LongCaptionWrapsWithinItsWidth) {
+    window->textField()->SetText("The quick brown fox jumps over the lazy dog and keeps on running far away");
+    const QImage card = window->Generate()->Image();
+    int below = 0;
+    for (int y = 130; y < 316; ++y)
+        for (int x = 440; x < 640; ++x) {
+            const QRgb c = card.pixel(x, y);
+            if (qGray(c) < 100) {
+                ++below;
+                EXPECT_LT(x, 620 + 2) << "text beyond the wrap width at " << x << "," << y;
+            }
+        }
+    EXPECT_GT(below, 0);   // a second line exists
+}
+
+TEST_F(StamporaTest, PostMarkInksOnlyWhereItsMaskLetsItThrough) {
+    ASSERT_TRUE(window->PostMark && window->PostMark->HasMask());
+    const int pw = window->PostMark->Width();
+    const int ph = window->PostMark->Height();
+    const QRect box(640 - (pw + 50), 10, pw, ph);
+    window->PostMarkApply = false;
+    const QImage off = window->Generate()->Image();
+    window->PostMarkApply = true;
+    const QImage on = window->Generate()->Image();
+    EXPECT_EQ(CountInk(off, box), 0);
+    EXPECT_GT(CountInk(on, box), 150);
+    // The post mark is dark red everywhere; its corners are transparent, so the
+    // card beneath shows there.
+    EXPECT_EQ(on.pixel(box.left(), box.top()), off.pixel(box.left(), box.top()));
+    EXPECT_EQ(on.pixel(box.left(), box.bottom()), off.pixel(box.left(), box.bottom()));
+    EXPECT_EQ(window->PostMark->Image().pixel(pw / 2, ph / 2) & 0xFFFFFF, 0xB60000u);
+    // Off the text the mask is light: most of the box is not inked.
+    EXPECT_LT(CountInk(on, box), pw * ph / 3);
+}
+
+TEST_F(StamporaTest, GenerateChangesNoState) {
+    window->AddImage(Solid(640, 480, qRgb(0, 128, 0)));
+    auto photo = window->thePicture;
+    auto offset = window->imageOffset;
+    const QImage first = window->Generate()->Image();
+    EXPECT_EQ(window->Generate()->Image(), first);
+    EXPECT_EQ(window->thePicture, photo);
+    EXPECT_EQ(window->imageOffset, offset);
+}
