@@ -1,5 +1,6 @@
 #include "framework/SpecialFolder.h"
 
+#include <QDir>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -56,7 +57,11 @@ FolderItemRef PrivateFolderIn(const std::string& base) {
 } // namespace
 
 FolderItemRef SpecialFolder::Documents() {
-    return StandardFolder(QStandardPaths::DocumentsLocation, "Documents");
+    auto folder = StandardFolder(QStandardPaths::DocumentsLocation, "Documents");
+    // A fresh account may have no Documents folder yet; the program keeps its
+    // clean-up folder there, so it is made rather than the send failing silently.
+    if (folder && !folder->Exists()) QDir().mkpath(QString::fromStdString(folder->AbsolutePath()));
+    return folder;
 }
 
 FolderItemRef SpecialFolder::Desktop() {

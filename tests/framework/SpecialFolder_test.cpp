@@ -126,3 +126,12 @@ TEST(Volume, TheBootVolumeIsTheRootUnlessTheSeamMovesIt) {
     fw::SetBootVolumeRootForTests("");
     EXPECT_EQ(fw::Volume(0)->AbsolutePath(), "/");
 }
+
+TEST(SpecialFolder, MissingDocumentsFolderIsMade) {
+    testsupport::ScratchDir home;
+    fw::SpecialFolder::SetHomeForTests(home.Path());
+    auto documents = fw::SpecialFolder::Documents();
+    fw::SpecialFolder::SetHomeForTests("");
+    ASSERT_TRUE(documents);
+    EXPECT_TRUE(documents->Directory());
+}
