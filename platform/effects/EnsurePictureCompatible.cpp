@@ -1,13 +1,15 @@
 #include "platform/effects/EnsurePictureCompatible.h"
 
-#include "framework/Exceptions.h"
+#include "framework/Graphics.h"
 
 namespace effects {
 
 fw::PictureRef EnsurePictureCompatible(const fw::PictureRef& source) {
-    fw::Deref(source, "EnsurePictureCompatible source");
-    if (source->Image().format() == QImage::Format_RGB32) return source;
-    return std::make_shared<fw::Picture>(source->Image().convertToFormat(QImage::Format_RGB32));
+    if (!source || source->IsStandardForm()) return source;
+    auto result = std::make_shared<fw::Picture>(
+        source->Image().convertToFormat(QImage::Format_RGB32));
+    if (auto mask = source->Mask(false)) result->Mask(true)->GetGraphics().DrawPicture(mask, 0, 0);
+    return result;
 }
 
 } // namespace effects

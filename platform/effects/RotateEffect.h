@@ -3,15 +3,22 @@
 #include "framework/Graphics.h"
 #include "framework/Picture.h"
 
+#include <QSize>
+
 namespace effects {
 
 // Turns a picture by an angle in degrees (positive turns clockwise on screen). The
 // result holds the whole turned source, on the background colour wherever the
-// source does not reach; two sources of one size turned alike give one size.
+// source does not reach; two sources of one size turned alike give one size. The
+// source's mask is not looked at: whoever needs it turned turns it separately.
 class RotateEffect {
 public:
-    // Method 1 resamples smoothly; any other method takes the nearest pixel.
+    // Method 1 resamples smoothly, edges included; any other method takes the
+    // nearest pixel.
     fw::PictureRef Apply(const fw::PictureRef& source, double angle, fw::Color backColor, int method);
+
+    // The size of the turned picture: the turned rectangle's bounds, rounded up.
+    static QSize TurnedSize(int width, int height, double angle);
 };
 
 } // namespace effects

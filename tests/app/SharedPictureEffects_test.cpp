@@ -2,53 +2,81 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-fw::PictureRef Solid(int w, int h, QRgb color) {
-    auto p = fw::Picture::New(w, h, 24);
-    p->Image().fill(color);
-    return p;
-}
-} // namespace
+using fw::Picture;
+using fw::PictureRef;
 
-class SharedRotation : public ::testing::Test {
+namespace {
+
+class SharedPictureEffectsTest : public ::testing::Test {
 protected:
     void SetUp() override { SharedPictureEffects::Release(); }
     void TearDown() override { SharedPictureEffects::Release(); }
 };
 
-TEST_F(SharedRotation, OneEffectObjectServesEveryCall) {
-    EXPECT_FALSE(SharedPictureEffects::rotKing);
-    (void)SharedPictureEffects::Rotate(Solid(10, 10, qRgb(0, 0, 0)), 4, 0xFFFFFF, 1);
-    auto first = SharedPictureEffects::rotKing;
-    ASSERT_TRUE(first);
-    (void)SharedPictureEffects::Rotate(Solid(10, 10, qRgb(0, 0, 0)), -8, 0xFFFFFF, 1);
+PictureRef Solid(int w, int h, QRgb colour) {
+    PictureRef p = Picture::New(w, h, 24);
+    p->Image().fill(QColor::fromRgb(colour));
+    return p;
+}
+
+QRgb At(const PictureRef& p, int x, int y) { return p->Image().pixel(x, y) & 0xFFFFFF; }
+
+} // namespace
+
+TEST_F(SharedPictureEffectsTest, FirstRotationMakesTheEffectAndLaterOnesShareIt) {
+    EXPECT_EQ(SharedPictureEffects::rotKing, nullptr);
+    SharedPictureEffects::Rotate(Solid(10, 10, 0), 4, 0xFFFFFF, 1);
+    const auto first = SharedPictureEffects::rotKing;
+    ASSERT_NE(first, nullptr);
+    SharedPictureEffects::Rotate(Solid(20, 5, 0), -8, 0xFFFFFF, 1);
     EXPECT_EQ(SharedPictureEffects::rotKing, first);
+    SharedPictureEffects::Release();
+    EXPECT_EQ(SharedPictureEffects::rotKing, nullptr);
 }
 
-TEST_F(SharedRotation, WithoutAMaskTheCornersAreTheBackgroundColour) {
-    auto turned = SharedPictureEffects::Rotate(Solid(80, 80, qRgb(0, 0, 255)), 4, 0xFFFFFF, 1);
+TEST_F(SharedPictureEffectsTest, WithoutAMaskTheCornersAreTheBackground) {
+    PictureRef turned = SharedPictureEffects::Rotate(Solid(80, 80, 0x0000FF), 4, 0xFFFFFF, 1);
     EXPECT_FALSE(turned->HasMask());
-    EXPECT_EQ(turned->Image().pixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(At(turned, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(At(turned, turned->Width() - 1, turned->Height() - 1), 0xFFFFFFu);
+    EXPECT_EQ(At(turned, turned->Width() / 2, turned->Height() / 2), 0x0000FFu);
 }
 
-TEST_F(SharedRotation, WithAMaskTheCornersAreTransparentAndTheSourceIsKept) {
-    auto source = Solid(200, 45, qRgb(182, 0, 0));
-    auto mask = source->Mask(true);   // black: wholly opaque
-    const QImage sourceBefore = source->Image().copy();
-    const QImage maskBefore = mask->Image().copy();
+TEST_F(SharedPictureEffectsTest, WithAMaskTheMaskTurnsAlongAndTheCornersGoTransparent) {
+    PictureRef source = Solid(200, 45, 0xB60000);
+    PictureRef mask = source->Mask(true);
+    // Opaque only in the left half.
+    mask->GetGraphics().ClearRect(100, 0, 100, 45);
 
-    auto turned = SharedPictureEffects::Rotate(source, -8, 0xFFFFFF, 1);
+    PictureRef turned = SharedPictureEffects::Rotate(source, -8, 0x00FF00, 1);
     ASSERT_TRUE(turned->HasMask());
-    auto turnedMask = turned->Mask(false);
+    PictureRef turnedMask = turned->Mask(false);
     EXPECT_EQ(turnedMask->Width(), turned->Width());
     EXPECT_EQ(turnedMask->Height(), turned->Height());
-    EXPECT_EQ(qGray(turnedMask->Image().pixel(0, 0)), 255);   // transparent corner
-    EXPECT_EQ(qGray(turnedMask->Image().pixel(turned->Width() / 2, turned->Height() / 2)), 0);
-    // Composited, the corner has no alpha and the middle is opaque red.
-    const QImage composited = turned->Composited();
-    EXPECT_EQ(qAlpha(composited.pixel(0, 0)), 0);
-    EXPECT_EQ(qAlpha(composited.pixel(turned->Width() / 2, turned->Height() / 2)), 255);
+    const int w = turned->Width(), h = turned->Height();
+    // Corners: outside the turned source, white (transparent) in the mask.
+    EXPECT_EQ(At(turnedMask, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(At(turnedMask, w - 1, h - 1), 0xFFFFFFu);
+    EXPECT_EQ(At(turnedMask, w / 4, h / 2), 0x000000u);
+    EXPECT_EQ(At(turnedMask, 3 * w / 4, h / 2), 0xFFFFFFu);
 
-    EXPECT_EQ(source->Image(), sourceBefore);
-    EXPECT_EQ(source->Mask(false)->Image(), maskBefore);
+    // Drawn over green, the corners and the right half let the green through.
+    PictureRef card = Solid(w, h, 0x00FF00);
+    card->GetGraphics().DrawPicture(turned, 0, 0);
+    EXPECT_EQ(At(card, 0, 0), 0x00FF00u);
+    EXPECT_EQ(At(card, 3 * w / 4, h / 2), 0x00FF00u);
+    EXPECT_EQ(At(card, w / 4, h / 2), 0xB60000u);
+}
+
+TEST_F(SharedPictureEffectsTest, SourceAndItsMaskAreLeftUnchanged) {
+    PictureRef source = Solid(40, 30, 0x336699);
+    PictureRef mask = source->Mask(true);
+    mask->GetGraphics().ClearRect(0, 0, 10, 10);
+    const QImage pixels = source->Image().copy();
+    const QImage maskPixels = mask->Image().copy();
+    SharedPictureEffects::Rotate(source, 4, 0xFFFFFF, 1);
+    EXPECT_EQ(source->Image(), pixels);
+    EXPECT_EQ(source->Mask(false), mask);
+    EXPECT_EQ(mask->Image(), maskPixels);
+    EXPECT_EQ(source->Width(), 40);
 }
