@@ -7,6 +7,8 @@
 
 #include <QAction>
 
+#include <algorithm>
+
 namespace fw {
 
 MenuItem::MenuItem(std::string text) : text_(std::move(text)) {}
@@ -107,11 +109,15 @@ std::shared_ptr<MenuItem> MenuItem::_Lookup(const std::string& name, int index) 
 }
 
 std::shared_ptr<MenuItem> MenuItem::PopUp(int x, int y) {
+    const auto windows = Runtime::Windows();
+    const auto window = windows.empty() ? nullptr : windows.front();
+    // Items of the bar shown here must carry their check marks and enabling as the
+    // bar would show them now, so the menus are readied as before the bar opens.
+    const bool holdsBarItems = std::any_of(children_.begin(), children_.end(),
+                                           [](const auto& item) { return item && item->InMenuBar(); });
+    if (window && holdsBarItems) window->EnableMenuItems();
     auto chosen = UserInteraction::Current().PopUpMenu(shared_from_this(), x, y);
-    if (chosen && chosen->InMenuBar()) {
-        const auto windows = Runtime::Windows();
-        if (!windows.empty()) windows.front()->RunMenuItem(chosen);
-    }
+    if (chosen && chosen->InMenuBar() && window) window->RunMenuItem(chosen);
     return chosen;
 }
 

@@ -1,0 +1,300 @@
+#include "tests/app/StamporaFixture.h"
+
+#include "tests/app/CardTestSupport.h"
+
+#include "framework/Clipboard.h"
+#include "framework/SpecialFolder.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QMimeData>
+
+#include <filesystem>
+
+using cardtest::Item;
+using cardtest::Pixels;
+
+namespace {
+
+class MenuCommandTest : public StamporaTest {
+protected:
+    void SetUp() override {
+        StamporaTest::SetUp();
+        QGuiApplication::clipboard()->clear();
+        // The caption opens focused, and a focused text field takes Copy and Paste
+        // for its own text; these tests work the card, as after a click on it.
+        window->DisplayArea()->SetFocus();
+    }
+
+    bool Run(const fw::MenuItemRef& item) { return window->RunMenuItem(item); }
+    QImage Card() { return Pixels(window->Generate()); }
+    QImage Shown() { return Pixels(window->DisplayArea()->BackingPicture()); }
+    void UsePhoto() { window->AddImage(std::make_shared<fw::Picture>(cardtest::ColumnRamp(900, 400))); }
+
+    testsupport::ScratchDir files_;
+};
+
+} // namespace
+
+// --- registration
+
+TEST_F(MenuCommandTest, TheTwelveCommandsAreRegisteredByItemName) {
+    for (const char* name : {"EditPaste", "WindowMinimize", "FileImport", "FileClose", "FileSave",
+                             "EditPostMark", "EditScaleToFit", "EditChooseStampImage", "EditCopy",
+                             "HelpServiceSupport", "HelpAboutStampora", "HelpPixalunePhotosWebPage"})
+        EXPECT_TRUE(window->HasMenuHandler(name)) << name;
+    // Left to the framework.
+    for (const char* name : {"FileQuit", "EditUndo", "EditCut", "EditClear", "EditSelectAll", "WindowZoom",
+                             "WindowBringAllToFront", "WindowMenuItem"})
+        EXPECT_FALSE(window->HasMenuHandler(name)) << name;
+}
+
+TEST_F(MenuCommandTest, GettersFindTheBarsItemsWithTheirClasses) {
+    EXPECT_EQ(window->FileSave()->Text(), "Save...");
+    EXPECT_EQ(window->EditScaleToFit()->Text(), "Scale To Fit");
+    EXPECT_EQ(window->EditPostMark()->Text(), "Post Mark");
+    EXPECT_EQ(window->EditChooseStampImage()->Text(), "Choose Stamp Image...");
+    ASSERT_TRUE(window->FileQuit());
+    EXPECT_EQ(window->FileQuit()->ItemKind(), fw::MenuItem::Kind::Quit);
+    ASSERT_TRUE(window->HelpAboutStampora());
+    EXPECT_EQ(window->HelpAboutStampora()->ItemKind(), fw::MenuItem::Kind::About);
+    EXPECT_EQ(window->EditPaste(), window->MenuBar->_Lookup("EditPaste"));
+}
+
+// --- readying the menus
+
+TEST_F(MenuCommandTest, CheckMarksFollowTheTwoToggles) {
+    window->EnableMenuItems();
+    EXPECT_TRUE(window->EditPostMark()->Checked());
+    EXPECT_FALSE(window->EditScaleToFit()->Checked());
+    window->PostMarkApply = false;
+    window->ScaleToFit = true;
+    window->EnableMenuItems();
+    EXPECT_FALSE(window->EditPostMark()->Checked());
+    EXPECT_TRUE(window->EditScaleToFit()->Checked());
+}
+
+TEST_F(MenuCommandTest, PasteIsEnabledWhenThePictureIsOnTheClipboard) {
+    window->EditPaste()->SetEnabled(false);
+    QGuiApplication::clipboard()->setText("just words");
+    window->Event_EnableMenuItems();
+    EXPECT_FALSE(window->EditPaste()->Enabled());   // nothing is enabled without a picture
+
+    QGuiApplication::clipboard()->setImage(cardtest::Solid(10, 10, qRgb(9, 9, 9)));
+    window->Event_EnableMenuItems();
+    EXPECT_TRUE(window->EditPaste()->Enabled());
+}
+
+// --- Copy and Paste
+
+TEST_F(MenuCommandTest, PasteWithOnlyTextReturnsFalseAndChangesNothing) {
+    UsePhoto();
+    auto photo = window->thePicture;
+    const QImage before = Card();
+    QGuiApplication::clipboard()->setText("no picture here");
+    EXPECT_FALSE(window->_EditPaste_Action());
+    EXPECT_FALSE(Run(window->EditPaste()));
+    EXPECT_EQ(window->thePicture, photo);
+    EXPECT_EQ(Card(), before);
+}
+
+TEST_F(MenuCommandTest, CopyPutsTheRenderedCardOnTheClipboardAlsoAsPng) {
+    UsePhoto();
+    window->textField()->SetText("Greetings");
+    const QImage card = Card();
+    EXPECT_TRUE(Run(window->EditCopy()));
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), card);
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(data);
+    ASSERT_TRUE(data->hasFormat("image/png"));
+    QByteArray png = data->data("image/png");
+    ASSERT_TRUE(png.startsWith("\x89PNG"));
+    EXPECT_EQ(QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32), card);
+}
+
+TEST_F(MenuCommandTest, CopyThenPasteMakesTheCardThePhoto) {
+    UsePhoto();
+    const QImage card = Card();
+    EXPECT_TRUE(Run(window->EditCopy()));
+    window->AddImage({});
+    ASSERT_FALSE(window->thePicture);
+    EXPECT_TRUE(Run(window->EditPaste()));
+    ASSERT_TRUE(window->thePicture);
+    // A 640 x 316 card already covers the photo area at scale 1.
+    EXPECT_EQ(Pixels(window->thePicture), card);
+    EXPECT_EQ(window->imageOffset->Left(), 110);
+    EXPECT_EQ(window->imageOffset->Right(), 0);
+    EXPECT_EQ(Shown(), Card());
+}
+
+// --- the two toggles
+
+TEST_F(MenuCommandTest, PostMarkTwiceGivesBackTheSameCard) {
+    UsePhoto();
+    const QImage before = Card();
+    EXPECT_TRUE(Run(window->EditPostMark()));
+    EXPECT_FALSE(window->PostMarkApply);
+    EXPECT_NE(Shown(), before);
+    EXPECT_TRUE(Run(window->EditPostMark()));
+    EXPECT_TRUE(window->PostMarkApply);
+    EXPECT_EQ(Shown(), before);
+}
+
+TEST_F(MenuCommandTest, ScaleToFitTogglesAndKeepsThePanOffset) {
+    UsePhoto();
+    window->imageOffset = fw::Pair::Make(40, 0);
+    const QImage panned = Card();
+    EXPECT_TRUE(Run(window->EditScaleToFit()));
+    EXPECT_TRUE(window->ScaleToFit);
+    EXPECT_NE(Shown(), panned);
+    EXPECT_EQ(window->imageOffset->Left(), 40);
+    EXPECT_TRUE(Run(window->EditScaleToFit()));
+    EXPECT_FALSE(window->ScaleToFit);
+    EXPECT_EQ(Shown(), panned);
+}
+
+TEST_F(MenuCommandTest, ScaleToFitWithoutPhotoRedrawsTheSamePlaceholder) {
+    const QImage placeholder = Card();
+    cardtest::Scribble(*window->DisplayArea());
+    EXPECT_TRUE(Run(window->EditScaleToFit()));
+    EXPECT_EQ(Shown(), placeholder);
+}
+
+// --- Save
+
+TEST_F(MenuCommandTest, SaveSheetStartsOnTheDesktopWithUntitledJpg) {
+    EXPECT_TRUE(Run(window->FileSave()));
+    ASSERT_EQ(ui->dialogs.size(), 1u);
+    EXPECT_EQ(ui->dialogs[0].kind, "save");
+    EXPECT_TRUE(ui->dialogs[0].sheet);
+    EXPECT_EQ(ui->dialogs[0].filter, "image/jpeg");
+    EXPECT_EQ(ui->dialogs[0].initialDirectory, fw::SpecialFolder::Desktop()->AbsolutePath());
+    EXPECT_EQ(ui->dialogs[0].suggestedName, "untitled.jpg");
+}
+
+TEST_F(MenuCommandTest, SaveWritesJpegUnderExactlyTheChosenName) {
+    UsePhoto();
+    const QImage card = Card();
+    const std::string path = files_.File("my card");
+    ui->saveAnswers.push_back(Item(path));
+    EXPECT_TRUE(Run(window->FileSave()));
+
+    EXPECT_EQ(std::filesystem::directory_iterator(files_.Path())->path().filename(), "my card");
+    EXPECT_FALSE(std::filesystem::exists(path + ".jpg"));
+    const std::string bytes = testsupport::ReadFile(path);
+    ASSERT_GE(bytes.size(), 3u);
+    EXPECT_EQ(bytes.substr(0, 3), "\xFF\xD8\xFF");
+    QImageReader reader(QString::fromStdString(path));
+    EXPECT_EQ(reader.format(), "jpeg");
+    const QImage written = reader.read().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(written.size(), QSize(640, 316));
+    for (QPoint p : {QPoint(100, 100), QPoint(300, 250)})
+        EXPECT_TRUE(cardtest::Near(written.pixel(p), card.pixel(p), 24)) << p.x() << "," << p.y();
+}
+
+TEST_F(MenuCommandTest, CancelledSaveWritesNothingAndReturnsTrue) {
+    const std::string desktop = fw::SpecialFolder::Desktop()->AbsolutePath();
+    const auto before = std::distance(std::filesystem::directory_iterator(desktop), {});
+    EXPECT_TRUE(window->_FileSave_Action());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(desktop), {}), before);
+}
+
+// --- Import
+
+TEST_F(MenuCommandTest, ImportTakesTheChosenPictureAsThePhoto) {
+    ui->openAnswers.push_back(
+        Item(cardtest::WriteJpeg(files_, "p.jpg", cardtest::Solid(840, 632, qRgb(20, 200, 20)))));
+    EXPECT_TRUE(Run(window->FileImport()));
+    ASSERT_EQ(ui->dialogs.size(), 1u);
+    EXPECT_TRUE(ui->dialogs[0].sheet);
+    EXPECT_EQ(ui->dialogs[0].filter, IMageFiles::All());
+    ASSERT_TRUE(window->thePicture);
+    EXPECT_TRUE(cardtest::Near(Pixels(window->thePicture).pixel(200, 150), qRgb(20, 200, 20)));
+}
+
+TEST_F(MenuCommandTest, ImportOfANonPictureLeavesThePlaceholderAndReturnsTrue) {
+    UsePhoto();
+    ui->openAnswers.push_back(Item(files_.Write("broken.jpg", "\xFF\xD8\xFF garbage")));
+    EXPECT_TRUE(Run(window->FileImport()));
+    EXPECT_FALSE(window->thePicture);
+    EXPECT_TRUE(ui->messages.empty());
+}
+
+TEST_F(MenuCommandTest, CancelledImportKeepsThePhoto) {
+    UsePhoto();
+    auto photo = window->thePicture;
+    EXPECT_TRUE(Run(window->FileImport()));
+    EXPECT_EQ(window->thePicture, photo);
+}
+
+// --- Choose Stamp Image
+
+TEST_F(MenuCommandTest, StampThatIsNotAPictureShowsTheMessageAndKeepsTheStamp) {
+    auto stamp = window->Stamp;
+    const QImage before = Card();
+    ui->openAnswers.push_back(Item(files_.Write("stamp.png", "plain text, not a PNG")));
+    EXPECT_TRUE(Run(window->EditChooseStampImage()));
+    EXPECT_EQ(ui->messages, std::vector<std::string>{"Sorry I was unable to open the file"});
+    EXPECT_EQ(window->Stamp, stamp);
+    EXPECT_EQ(Card(), before);
+}
+
+TEST_F(MenuCommandTest, ChosenStampPictureReplacesTheStamp) {
+    auto stamp = window->Stamp;
+    ui->openAnswers.push_back(
+        Item(cardtest::WriteJpeg(files_, "s.jpg", cardtest::Solid(120, 90, qRgb(30, 30, 200)))));
+    EXPECT_TRUE(Run(window->EditChooseStampImage()));
+    EXPECT_EQ(ui->dialogs.at(0).filter, IMageFiles::All());
+    EXPECT_TRUE(ui->messages.empty());
+    ASSERT_TRUE(window->Stamp);
+    EXPECT_NE(window->Stamp, stamp);
+    EXPECT_EQ(Shown(), Card());
+}
+
+TEST_F(MenuCommandTest, CancelledStampChoiceChangesNothing) {
+    auto stamp = window->Stamp;
+    EXPECT_TRUE(Run(window->EditChooseStampImage()));
+    EXPECT_EQ(window->Stamp, stamp);
+    EXPECT_TRUE(ui->messages.empty());
+}
+
+// --- Help, About, Window
+
+struct WebCase {
+    const char* item;
+    const char* url;
+};
+
+class WebPageCommands : public MenuCommandTest, public ::testing::WithParamInterface<WebCase> {};
+
+TEST_P(WebPageCommands, OpensTheMakersPageInTheBrowser) {
+    const WebCase c = GetParam();
+    EXPECT_TRUE(Run(window->MenuBar->_Lookup(c.item)));
+    EXPECT_EQ(ui->urls, std::vector<std::string>{c.url});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Menus, WebPageCommands,
+    ::testing::Values(WebCase{"HelpPixalunePhotosWebPage", "http://www.pixalune.com/stampora/"},
+                      WebCase{"HelpServiceSupport", "http://www.pixalune.com/support/"}),
+    [](const auto& info) { return std::string(info.param.item); });
+
+TEST_F(MenuCommandTest, AboutReturnsFalse) {
+    EXPECT_FALSE(window->_HelpAboutStampora_Action());
+    EXPECT_TRUE(ui->urls.empty());
+}
+
+TEST_F(MenuCommandTest, MinimizeReturnsTrueAndMinimizes) {
+    EXPECT_TRUE(window->_WindowMinimize_Action());
+    EXPECT_TRUE(window->Widget()->windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(MenuCommandTest, CommandsStillActOnTheCardOnTheAdvertPage) {
+    window->Close();
+    ASSERT_EQ(window->PagePanel1()->Value(), 1);
+    EXPECT_TRUE(Run(window->EditPostMark()));
+    EXPECT_FALSE(window->PostMarkApply);
+    EXPECT_EQ(window->PagePanel1()->Value(), 1);
+}

@@ -1,0 +1,268 @@
+#include "tests/app/StamporaFixture.h"
+
+#include "tests/app/CardTestSupport.h"
+
+#include "app/App.h"
+#include "framework/SpecialFolder.h"
+#include "framework/Volume.h"
+#include "mail/CleanOnQuit.h"
+
+#include <QComboBox>
+#include <QImageReader>
+#include <QTest>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+using testsupport::ReadFile;
+using testsupport::ScratchDir;
+
+namespace {
+
+const std::vector<std::string> kMenuTexts = {
+    "Apple Mail", "Microsoft Entourage", "Bare Bones Mailsmith", "Eudora", "GyazMail", "-",
+    "Save...",    "-",                   "Scale To Fit",         "Post Mark", "Choose Stamp Image..."};
+constexpr int kSaveEntry = 6;
+constexpr int kScaleToFitEntry = 8;
+constexpr int kPostMarkEntry = 9;
+
+// Summed channel differences over the caption's area.
+long Distance(const QImage& a, const QImage& b) {
+    long sum = 0;
+    for (int y = 90; y < 150; ++y)
+        for (int x = 440; x < 620; ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum;
+}
+
+// The composer with an application object, its own Documents folder for the
+// clean-up folder, and a boot volume of its own: with a recording osascript or
+// without one, as on Linux.
+class SendingTest : public StamporaTest {
+protected:
+    void SetUp() override {
+        fw::SpecialFolder::SetHomeForTests(home_.Path());
+        fs::create_directories(home_.File("Documents"));
+        fw::SpecialFolder::SetTemporaryForTests(temp_.Path());
+        fw::SetBootVolumeRootForTests(boot_.Path());
+        fw::Runtime::RuntimeRegisterAppObject(std::make_shared<App>());
+        carbon::SetUserRecordForTests(carbon::UserRecord{"ana", "Ana Lima"});
+        StamporaTest::SetUp();
+    }
+    void TearDown() override {
+        StamporaTest::TearDown();
+        CleanOnQuit::ReleaseRootFolder();
+        CleanOnQuit::ReleaseDestructionManager();
+        carbon::SetUserRecordForTests(std::nullopt);
+        fw::Runtime::RuntimeRegisterAppObject(nullptr);
+        fw::SetBootVolumeRootForTests("");
+        fw::SpecialFolder::SetTemporaryForTests("");
+        fw::SpecialFolder::SetHomeForTests("");
+    }
+
+    void InstallOsascript() {
+        fs::create_directories(boot_.File("usr/bin"));
+        const std::string rec = record_.Path();
+        const std::string path = boot_.Write("usr/bin/osascript",
+                                             "#!/bin/sh\n"
+                                             "echo run >> '" + rec + "/runs'\n"
+                                             "cp \"$1\" '" + rec + "/script'\n");
+        ::chmod(path.c_str(), 0755);
+    }
+    int Runs() const {
+        const std::string runs = ReadFile(record_.File("runs"));
+        return static_cast<int>(std::count(runs.begin(), runs.end(), '\n'));
+    }
+    std::string Script() const { return ReadFile(record_.File("script")); }
+
+    std::string Root() const { return home_.File("Documents") + "/" + CleanOnQuit::kRootName; }
+    // The subfolders of the clean-up folder, one per send.
+    std::vector<fs::path> Subfolders() const {
+        std::vector<fs::path> out;
+        if (!fs::exists(Root())) return out;
+        for (const auto& entry : fs::directory_iterator(Root()))
+            if (entry.is_directory()) out.push_back(entry.path());
+        return out;
+    }
+
+    void PopUpChoosing(int entry) {
+        ui->popUpAnswers.push_back(entry);
+        auto mail = window->eMailApplication();
+        QTest::mouseClick(mail->Widget(), Qt::LeftButton, {}, QPoint(40, 10));
+    }
+
+    ScratchDir home_;
+    ScratchDir temp_;
+    ScratchDir boot_;
+    ScratchDir record_;
+};
+
+} // namespace
+
+// --- the send button
+
+TEST_F(SendingTest, ThirdRowSendsToMailsmithByItsTag) {
+    InstallOsascript();
+    window->eMailApplication()->SetListIndex(2);
+    window->SaveButton()->Push();
+    ASSERT_EQ(Runs(), 1);
+    EXPECT_EQ(Script().rfind("tell application \"Mailsmith\"\r", 0), 0u) << Script();
+    EXPECT_EQ(Script().find("Bare Bones"), std::string::npos);
+}
+
+TEST_F(SendingTest, FirstRowSendsToMailNotMailsmith) {
+    InstallOsascript();
+    window->SaveButton()->Push();
+    ASSERT_EQ(Runs(), 1);
+    EXPECT_EQ(Script().rfind("tell application \"Mail\"\r", 0), 0u) << Script();
+}
+
+TEST_F(SendingTest, SubjectNamesTheUsersFullName) {
+    InstallOsascript();
+    window->eMailApplication()->SetListIndex(2);
+    window->SaveButton()->Push();
+    EXPECT_NE(Script().find("set the subject to \"Ana Lima has sent you a Zinglet\"\r"), std::string::npos)
+        << Script();
+    EXPECT_EQ(Script().find("ana has sent"), std::string::npos);
+}
+
+TEST_F(SendingTest, EmptyFullNameGivesASubjectBeginningWithABlank) {
+    for (const std::optional<std::string>& fullName : {std::optional<std::string>(""),
+                                                       std::optional<std::string>()}) {
+        carbon::SetUserRecordForTests(carbon::UserRecord{"ana", fullName});
+        InstallOsascript();
+        window->eMailApplication()->SetListIndex(2);
+        window->SaveButton()->Push();
+        EXPECT_NE(Script().find("set the subject to \" has sent you a Zinglet\"\r"), std::string::npos)
+            << Script();
+    }
+}
+
+TEST_F(SendingTest, TwoSendsLeaveTwoSubfoldersEachWithItsOwnCard) {
+    InstallOsascript();
+    window->textField()->SetText("First");
+    const QImage first = cardtest::Pixels(window->Generate());
+    window->SaveButton()->Push();
+    window->textField()->SetText("Second");
+    const QImage second = cardtest::Pixels(window->Generate());
+    window->SaveButton()->Push();
+    EXPECT_EQ(Runs(), 2);
+
+    const auto folders = Subfolders();
+    ASSERT_EQ(folders.size(), 2u);
+    int closerToFirst = 0;
+    for (const auto& folder : folders) {
+        const fs::path card = folder / "Zinglet.jpg";
+        ASSERT_TRUE(fs::exists(card)) << card;
+        EXPECT_EQ(ReadFile(card.string()).substr(0, 3), "\xFF\xD8\xFF");
+        QImageReader reader(QString::fromStdString(card.string()));
+        EXPECT_EQ(reader.size(), QSize(640, 316));
+        const QImage sent = reader.read().convertToFormat(QImage::Format_RGB32);
+        closerToFirst += Distance(sent, first) < Distance(sent, second);
+    }
+    // Each file shows the card as it was when it was sent.
+    EXPECT_EQ(closerToFirst, 1);
+}
+
+TEST_F(SendingTest, WithoutOsascriptTheCardIsWrittenAndTheFailureLogged) {
+    // As on Linux: /usr/bin exists, osascript does not.
+    fs::create_directories(boot_.File("usr/bin"));
+    testsupport::DebugLogCapture log;
+    window->SaveButton()->Push();
+    const auto folders = Subfolders();
+    ASSERT_EQ(folders.size(), 1u);
+    QImageReader reader(QString::fromStdString((folders[0] / "Zinglet.jpg").string()));
+    EXPECT_EQ(reader.size(), QSize(640, 316));
+    EXPECT_NE(std::find(log.Lines().begin(), log.Lines().end(),
+                        "Critical Error Can Not Access Apple Script (osascript)."),
+              log.Lines().end());
+    EXPECT_EQ(Runs(), 0);
+}
+
+// --- the mail-program menu
+
+TEST_F(SendingTest, MenuListsTheRowsTaggedThenTheFourMenuBarCommands) {
+    window->eMailApplication()->SetListIndex(1);
+    PopUpChoosing(-1);
+    ASSERT_EQ(ui->popUps.size(), 1u);
+    const auto& menu = ui->popUps[0];
+    EXPECT_EQ(menu.texts, kMenuTexts);
+    EXPECT_EQ(menu.checked, (std::vector<bool>{false, true, false, false, false, false, false, false,
+                                               window->ScaleToFit, window->PostMarkApply, false}));
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(menu.tags[i].value_or("<nil>"), "m00" + std::to_string(i));
+    for (int i : {5, 7}) EXPECT_FALSE(menu.tags[i]) << i;
+    EXPECT_EQ(window->eMailApplication()->ListIndex(), 1);
+}
+
+TEST_F(SendingTest, MenuOpensAtTheControlsTopLeftWhereverTheClickFalls) {
+    auto mail = window->eMailApplication();
+    const QPoint corner = mail->Widget()->mapToGlobal(QPoint(0, 0));
+    for (QPoint p : {QPoint(2, 2), QPoint(250, 15)}) {
+        ui->popUpAnswers.push_back(-1);
+        QTest::mouseClick(mail->Widget(), Qt::LeftButton, {}, p);
+    }
+    ASSERT_EQ(ui->popUps.size(), 2u);
+    for (const auto& menu : ui->popUps) {
+        EXPECT_EQ(menu.x, corner.x());
+        EXPECT_EQ(menu.y, corner.y());
+        EXPECT_EQ(menu.x, window->Left() + mail->Left);
+        EXPECT_EQ(menu.y, window->Top() + mail->Top);
+    }
+}
+
+TEST_F(SendingTest, ChoosingARowMovesTheCheckAndSendsNothing) {
+    InstallOsascript();
+    cardtest::Scribble(*window->DisplayArea());
+    const QImage scribbled = cardtest::Pixels(window->DisplayArea()->BackingPicture());
+    PopUpChoosing(3);
+    auto mail = window->eMailApplication();
+    EXPECT_EQ(mail->ListIndex(), 3);
+    EXPECT_EQ(mail->Text(), "Eudora");
+    EXPECT_EQ(static_cast<QComboBox*>(mail->Widget())->currentIndex(), 3);
+    EXPECT_EQ(Runs(), 0);
+    EXPECT_TRUE(Subfolders().empty());
+    EXPECT_EQ(cardtest::Pixels(window->DisplayArea()->BackingPicture()), scribbled);
+
+    PopUpChoosing(-1);
+    ASSERT_EQ(ui->popUps.size(), 2u);
+    EXPECT_EQ(ui->popUps[1].checked, (std::vector<bool>{false, false, false, true, false, false, false, false,
+                                                        window->ScaleToFit, window->PostMarkApply, false}));
+}
+
+TEST_F(SendingTest, ScaleToFitFromTheMenuTogglesAndLeavesTheMailRow) {
+    window->eMailApplication()->SetListIndex(4);
+    PopUpChoosing(kScaleToFitEntry);
+    EXPECT_TRUE(window->ScaleToFit);
+    EXPECT_EQ(window->eMailApplication()->ListIndex(), 4);
+    PopUpChoosing(kScaleToFitEntry);
+    EXPECT_FALSE(window->ScaleToFit);
+    EXPECT_EQ(window->eMailApplication()->ListIndex(), 4);
+}
+
+TEST_F(SendingTest, PostMarkAndSaveFromTheMenuActAsFromTheMenuBar) {
+    PopUpChoosing(kPostMarkEntry);
+    EXPECT_FALSE(window->PostMarkApply);
+    PopUpChoosing(kSaveEntry);
+    ASSERT_EQ(ui->dialogs.size(), 1u);
+    EXPECT_EQ(ui->dialogs[0].kind, "save");
+    EXPECT_EQ(ui->dialogs[0].suggestedName, "untitled.jpg");
+    EXPECT_EQ(window->eMailApplication()->ListIndex(), 0);
+}
+
+TEST_F(SendingTest, MenuShowsTheToggleStatesAsTheyAreNow) {
+    window->_EditScaleToFit_Action();
+    window->_EditPostMark_Action();
+    PopUpChoosing(-1);
+    ASSERT_EQ(ui->popUps.size(), 1u);
+    EXPECT_TRUE(ui->popUps[0].checked[kScaleToFitEntry]);
+    EXPECT_FALSE(ui->popUps[0].checked[kPostMarkEntry]);
+}
+
+TEST_F(SendingTest, MouseDownIsConsumedSoTheControlsOwnListStaysShut) {
+    ui->popUpAnswers.push_back(-1);
+    EXPECT_TRUE(window->eMailApplication()->DeliverMouseDown(5, 5));
+}
+
