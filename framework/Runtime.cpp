@@ -36,15 +36,15 @@ void PerformQuit() {
     auto& s = State();
     s.quitPending = false;
     s.quitting = true;
+    // Whatever happens in the windows' handlers, a later quit must still be possible.
+    struct Reset {
+        ~Reset() { State().quitting = false; }
+    } reset;
     // Copy: closing a window takes it out of the list.
     for (const auto& window : Runtime::Windows()) {
         if (!window->IsOpen()) continue;
-        if (!window->CloseForQuit()) {
-            s.quitting = false;
-            return;
-        }
+        if (!window->CloseForQuit()) return;
     }
-    s.quitting = false;
     s.hasQuit = true;
     QCoreApplication::quit();
 }

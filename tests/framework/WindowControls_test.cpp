@@ -196,3 +196,33 @@ TEST_F(WindowTest, QuitAsksEveryWindowWithAppQuittingAndOneRefusalStopsIt) {
     EXPECT_TRUE(fw::Runtime::HasQuit());
     EXPECT_FALSE(window->IsOpen());
 }
+
+namespace {
+class ThrowingWindow : public TestWindow {
+public:
+    bool Event_CancelClose(bool appQuitting) override {
+        if (throwOnce) {
+            throwOnce = false;
+            throw fw::NilObjectException("close handler");
+        }
+        return TestWindow::Event_CancelClose(appQuitting);
+    }
+    bool throwOnce = true;
+};
+} // namespace
+
+TEST(RuntimeQuit, AHandlerThatThrowsDuringAQuitDoesNotBlockLaterQuits) {
+    testsupport::DebugLogCapture log;
+    auto window = std::make_shared<ThrowingWindow>();
+    window->Construct();
+    fw::Runtime::Quit();
+    QApplication::processEvents();
+    EXPECT_FALSE(fw::Runtime::HasQuit());
+    EXPECT_FALSE(fw::Runtime::Quitting());
+    fw::Runtime::Quit();
+    QApplication::processEvents();
+    EXPECT_TRUE(fw::Runtime::HasQuit());
+    window.reset();
+    fw::Runtime::ReleaseFrameworkLists();
+    fw::Runtime::ResetQuitState();
+}
