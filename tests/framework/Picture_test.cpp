@@ -61,6 +61,11 @@ TEST(Picture, NewRefusesEmptyAndAbsurdSizes) {
     EXPECT_EQ(Picture::New(10, -1, 32), nullptr);
     EXPECT_EQ(Picture::New(100000, 100000, 32), nullptr);
     EXPECT_NE(Picture::New(1, 1, 32), nullptr);
+    const int64_t saved = Picture::PixelLimit();
+    Picture::SetPixelLimit(100);
+    EXPECT_EQ(Picture::New(11, 10, 32), nullptr);
+    EXPECT_NE(Picture::New(10, 10, 32), nullptr);
+    Picture::SetPixelLimit(saved);
 }
 
 TEST(Picture, MaskIsMadeOnlyWhenAskedAndThenKept) {
@@ -186,11 +191,3 @@ TEST(Picture, AFailedLateDecodeLeavesAWhitePictureOfTheSameSize) {
     EXPECT_EQ(p->Width(), 40);
 }
 
-TEST(Picture, PixelLimitIsAdjustableAndGovernsNew) {
-    const int64_t saved = Picture::PixelLimit();
-    Picture::SetPixelLimit(100);
-    EXPECT_EQ(Picture::New(11, 10, 32), nullptr);
-    EXPECT_NE(Picture::New(10, 10, 32), nullptr);
-    Picture::SetPixelLimit(saved);
-    EXPECT_NE(Picture::New(11, 10, 32), nullptr);
-}
