@@ -28,6 +28,14 @@ std::string App::UserName(bool useShortName) {
     auto copyUserName = fw::LookupFunction<CSCopyUserNameFn>("CSCopyUserName", "Carbon");
     CFStringRef ref = copyUserName(useShortName);
     if (!ref) return {};
+    // Should a later function be missing, the copy is still given back on the way out.
+    struct Owned {
+        CFStringRef ref;
+        ~Owned() {
+            if (ref && fw::System::IsFunctionAvailable("CFRelease", "Carbon"))
+                fw::LookupFunction<CFReleaseFn>("CFRelease", "Carbon")(ref);
+        }
+    } owned{ref};
 
     auto getLength = fw::LookupFunction<CFStringGetLengthFn>("CFStringGetLength", "Carbon");
     const CFIndex n = getLength(ref);
@@ -46,6 +54,7 @@ std::string App::UserName(bool useShortName) {
     }
 
     auto release = fw::LookupFunction<CFReleaseFn>("CFRelease", "Carbon");
+    owned.ref = nullptr;
     release(ref);
     return result;
 }

@@ -57,6 +57,7 @@ TEST_F(UserNameTest, MissingSystemFunctionRaisesNamingIt) {
         EXPECT_EQ(e.functionName, "CFStringGetCString");
         EXPECT_EQ(e.libraryName, "Carbon");
     }
+    EXPECT_EQ(carbon::LiveStringCount(), 0);
 }
 
 TEST(BuildDate, EveryCallGivesANewDateOfTheBuildMoment) {
