@@ -96,9 +96,13 @@ void FolderItem::CreateAsFolder() const {
 }
 
 bool FolderItem::Delete() const {
+    const std::string name = Name();
+    const bool listedHidden = !name.empty() && name.front() != '.' && !Visible();
     // unlink/rmdir act on the link itself, never on what an alias points to.
-    if (Directory()) return ::rmdir(path_.c_str()) == 0;
-    return ::unlink(path_.c_str()) == 0;
+    const bool deleted = Directory() ? ::rmdir(path_.c_str()) == 0 : ::unlink(path_.c_str()) == 0;
+    // A hidden item leaves no stale entry behind in its folder's list.
+    if (deleted && listedHidden) ForgetHiddenName();
+    return deleted;
 }
 
 } // namespace fw

@@ -55,6 +55,9 @@ public:
     std::shared_ptr<BinaryStream> CreateBinaryFile(const std::string& fileType) const;
 
 private:
+    // Takes a deleted item's name off its folder's list of hidden names.
+    void ForgetHiddenName() const;
+
     std::string path_;
 };
 

@@ -95,6 +95,17 @@ void FolderItem::SetVisible(bool visible) const {
     WriteHiddenList(parent->AbsolutePath(), names, mode);
 }
 
+void FolderItem::ForgetHiddenName() const {
+    const auto parent = Parent();
+    if (!parent) return;
+    mode_t mode = 0644;
+    auto names = ReadHiddenList(parent->AbsolutePath(), &mode);
+    const std::string name = Name();
+    if (std::find(names.begin(), names.end(), name) == names.end()) return;
+    names.erase(std::remove(names.begin(), names.end(), name), names.end());
+    WriteHiddenList(parent->AbsolutePath(), names, mode);
+}
+
 std::shared_ptr<BinaryStream> FolderItem::CreateBinaryFile(const std::string& fileType) const {
     // Linux records no file type; the text is accepted for the callers' sake.
     (void)fileType;

@@ -49,6 +49,21 @@ TEST(FolderItemVisible, ShowingRemovesOnlyThatNameAndTheListWhenItEmpties) {
     EXPECT_FALSE(fs::exists(dir.File(".hidden")));
 }
 
+TEST(FolderItemVisible, DeletingAHiddenItemTakesItsNameOffTheList) {
+    ScratchDir dir;
+    dir.Write(".hidden", "other\n");
+    fs::create_directory(dir.File("Root"));
+    Item(dir.File("Root"))->SetVisible(false);
+    EXPECT_TRUE(Item(dir.File("Root"))->Delete());
+    EXPECT_EQ(ReadFile(dir.File(".hidden")), "other\n");
+    // A delete that fails leaves the entry.
+    fs::create_directory(dir.File("Full"));
+    dir.Write("Full/file", "x");
+    Item(dir.File("Full"))->SetVisible(false);
+    EXPECT_FALSE(Item(dir.File("Full"))->Delete());
+    EXPECT_EQ(ReadFile(dir.File(".hidden")), "other\nFull\n");
+}
+
 TEST(FolderItemVisible, ADotNameStaysHiddenAndAMissingItemChangesNothing) {
     ScratchDir dir;
     dir.Write(".config", "");
