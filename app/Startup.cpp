@@ -13,7 +13,6 @@
 #include "platform/carbon/CarbonLibrary.h"
 
 #include <QApplication>
-#include <QFont>
 
 namespace {
 
@@ -29,13 +28,6 @@ void Released(const char* name) {
 void ReleaseFileType(fw::FileTypeRef& type, const char* name) {
     type.reset();
     Released(name);
-}
-
-// Names of the platform's fonts that the card asks for, mapped to the nearest
-// installed free fonts so that the card keeps its look.
-void InstallFontSubstitutions() {
-    QFont::insertSubstitution("Monaco", "DejaVu Sans Mono");
-    QFont::insertSubstitution("Papyrus", "DejaVu Serif");
 }
 
 } // namespace
@@ -117,7 +109,6 @@ int StamporaMain(int argc, char** argv) {
     fw::Runtime::RuntimeInit(argc, argv);
     QApplication::setApplicationName("Stampora");
     QApplication::setOrganizationDomain("pixalune.com");
-    InstallFontSubstitutions();
     if (auto resources = FolderitemExtensions::ResourcesFolder())
         fw::System::LoadLocalizedStrings(resources->AbsolutePath());
     RegisterClasses();
