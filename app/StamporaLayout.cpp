@@ -149,14 +149,17 @@ void Stampora::_CreateControls0() {
     mail->MouseDown = [this](int x, int y) { return eMailApplication_MouseDown(x, y); };
 
     auto viewer = Place<fw::HTMLViewer>(*this, panel, "HTMLViewer1", 2, 0, 16, 640, 364, 1111, 0);
-    // While the viewer has the focus these Edit items act on the web page.
+    // While the viewer has the focus these Edit items act on the web page. The page
+    // is read-only: Paste, Cut and Delete are taken by the viewer and change nothing,
+    // so they never reach the card's own commands.
     std::weak_ptr<fw::HTMLViewer> weakViewer = viewer;
-    viewer->_AddMenuHandler("EditCopy", [weakViewer] { auto v = weakViewer.lock(); return v && v->Copy(); });
-    viewer->_AddMenuHandler("EditPaste", [weakViewer] { return !weakViewer.expired(); });
-    viewer->_AddMenuHandler("EditSelectAll",
-                            [weakViewer] { auto v = weakViewer.lock(); return v && v->SelectAll(); });
-    viewer->_AddMenuHandler("EditCut", [weakViewer] { auto v = weakViewer.lock(); return v && v->Copy(); });
-    viewer->_AddMenuHandler("EditClear", [weakViewer] { return !weakViewer.expired(); });
+    auto copy = [weakViewer] { auto v = weakViewer.lock(); return v && v->Copy(); };
+    auto readOnly = [weakViewer] { return !weakViewer.expired(); };
+    viewer->_AddMenuHandler("EditCopy", copy);
+    viewer->_AddMenuHandler("EditPaste", readOnly);
+    viewer->_AddMenuHandler("EditSelectAll", [weakViewer] { auto v = weakViewer.lock(); return v && v->SelectAll(); });
+    viewer->_AddMenuHandler("EditCut", readOnly);
+    viewer->_AddMenuHandler("EditClear", readOnly);
     viewer->CancelLoad = [this](const std::string& url) { return HTMLViewer1_CancelLoad(url); };
 
     auto more = Place<fw::PushButton>(*this, panel, "MorInfoButton", 2, 303, 392, 160, 20, 1, 1);

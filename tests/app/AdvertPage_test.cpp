@@ -2,6 +2,9 @@
 
 #include "tests/common/TestSupport.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -182,4 +185,26 @@ TEST_F(AdvertTest, ShortOrOtherSchemeLinksAreNotSentToTheBrowser) {
     for (const char* url : {"", "htt", "ftp://example.org/", "mailto:ana@example.org", "file:///tmp/x"})
         EXPECT_FALSE(window->HTMLViewer1_CancelLoad(url)) << url;
     EXPECT_TRUE(ui->urls.empty());
+}
+
+// --- edit commands on the page
+
+TEST_F(AdvertTest, EditCommandsActOnThePageWhileTheViewerHasTheFocus) {
+    ToAdvertPage();
+    auto viewer = window->HTMLViewer1();
+    viewer->SetFocus();
+    ASSERT_TRUE(viewer->HasFocus());
+    QImage picture(30, 30, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QGuiApplication::clipboard()->setImage(picture);
+
+    // Paste is the viewer's, and the read-only page takes nothing: the card keeps no photo.
+    EXPECT_TRUE(window->HandleMenuCommand("EditPaste"));
+    EXPECT_FALSE(window->thePicture);
+
+    // Select All then Copy copies the page's text, not the card.
+    EXPECT_TRUE(window->HandleMenuCommand("EditSelectAll"));
+    EXPECT_TRUE(window->HandleMenuCommand("EditCopy"));
+    EXPECT_NE(QGuiApplication::clipboard()->text().indexOf("Pixalune Photos"), -1);
+    EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasImage());
 }
