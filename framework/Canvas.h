@@ -21,7 +21,6 @@ public:
     bool UseFocusRing = true;
     bool AcceptTabs = false;
     bool EraseBackground = true;
-    PictureRef Backdrop;
 
     Graphics& GetGraphics();
     PictureRef BackingPicture();

@@ -36,15 +36,4 @@ void Clipboard::SetPicture(const PictureRef& picture) {
     System()->setMimeData(data);
 }
 
-bool Clipboard::TextAvailable() const {
-    const QMimeData* data = System() ? System()->mimeData() : nullptr;
-    return data && data->hasText();
-}
-
-std::string Clipboard::Text() const { return System() ? System()->text().toStdString() : std::string(); }
-
-void Clipboard::SetText(const std::string& text) {
-    if (System()) System()->setText(QString::fromStdString(text));
-}
-
 } // namespace fw

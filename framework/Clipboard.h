@@ -13,9 +13,6 @@ public:
     // Puts the picture on the clipboard as an image other programs can paste, also
     // as PNG data.
     void SetPicture(const PictureRef& picture);
-    bool TextAvailable() const;
-    std::string Text() const;
-    void SetText(const std::string& text);
     void Close() {}
 };
 

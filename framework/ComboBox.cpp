@@ -34,17 +34,6 @@ void ComboBox::AddRow(const std::string& text) {
     }
 }
 
-void ComboBox::DeleteAllRows() {
-    rows_.clear();
-    listIndex_ = -1;
-    if (widget_) {
-        const QSignalBlocker blocker(widget_);
-        const QString text = Combo(widget_)->currentText();
-        Combo(widget_)->clear();
-        Combo(widget_)->setEditText(text);
-    }
-}
-
 std::string ComboBox::List(int row) const {
     if (row < 0 || row >= ListCount()) return {};
     return rows_[static_cast<size_t>(row)];

@@ -14,7 +14,6 @@ public:
 
     void SetInitialValue(const std::string& rows);
     void AddRow(const std::string& text);
-    void DeleteAllRows();
     int ListCount() const { return static_cast<int>(rows_.size()); }
     std::string List(int row) const;
     int ListIndex() const;

@@ -160,14 +160,6 @@ void Window::Minimize() {
 
 bool Window::IsMinimized() const { return widget_ && widget_->isMinimized(); }
 
-void Window::Show() {
-    if (widget_) {
-        widget_->show();
-        widget_->raise();
-        widget_->activateWindow();
-    }
-}
-
 int Window::Left() const { return content_ ? content_->mapToGlobal(QPoint(0, 0)).x() : 0; }
 int Window::Top() const { return content_ ? content_->mapToGlobal(QPoint(0, 0)).y() : 0; }
 

@@ -64,7 +64,6 @@ public:
     bool CloseForQuit();
     void Minimize();
     bool IsMinimized() const;
-    void Show();
     // Screen position of the content area.
     int Left() const;
     int Top() const;
