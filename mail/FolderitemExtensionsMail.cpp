@@ -47,7 +47,7 @@ void SendViaEmail(const fw::FolderItemRef& file, const std::string& app,
                  "end tell" + eol +
                  "end tell" + eol;
     } else if (app == "Mailsmith") {
-        const std::string p = Literal(fw::ReplaceAll(item.ShellPath(), "\\", ""));
+        const std::string p = Literal(fixShellPath(item.ShellPath()));
         script = "tell application \"Mailsmith\"" + eol +
                  "activate" + eol +
                  "set the new_message to make new message window" + eol +

@@ -27,9 +27,9 @@ std::string SendAppleScriptCommand(const std::string& script) {
     stream->Close();
 
     // The path is the one argument, handed over without a shell, so no character in
-    // it can be taken for shell syntax.
+    // it can be taken for shell syntax and it needs no escaping to undo.
     fw::Shell shell;
-    shell.Execute(osascript->AbsolutePath(), {fixShellPath(scriptFile->ShellPath())});
+    shell.Execute(osascript->AbsolutePath(), {scriptFile->AbsolutePath()});
     const std::string result = shell.Result();
 
     scriptFile->Delete();

@@ -70,6 +70,17 @@ TEST_F(ScriptRunner, ATemporaryPathWithBlanksAndShellCharactersArrivesPlain) {
     EXPECT_TRUE(TemporaryIsEmpty());
 }
 
+TEST_F(ScriptRunner, ATemporaryPathHoldingABackslashArrivesWhole) {
+    // No shell reads the argument, so a backslash in the real path must stay in it.
+    const std::string odd = temp_.File("back\\slash");
+    UseTemporary(odd);
+    InstallOsascript("");
+    SendAppleScriptCommand("s");
+    EXPECT_EQ(RecordedArgument(), odd + "/brixAppleScript.txt");
+    EXPECT_EQ(RecordedScript(), "s");
+    EXPECT_TRUE(TemporaryIsEmpty());
+}
+
 TEST_F(ScriptRunner, ALinkLeftUnderTheScriptNameIsReplacedNotWrittenThrough) {
     InstallOsascript("");
     const std::string victim = record_.Write("victim", "do not touch");
