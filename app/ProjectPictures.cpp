@@ -1,7 +1,6 @@
 #include "app/ProjectPictures.h"
 
 #include "framework/ExecutableFile.h"
-#include "framework/Exceptions.h"
 #include "framework/Graphics.h"
 
 namespace {
@@ -18,17 +17,10 @@ Caches& Cache() {
     return caches;
 }
 
-// Found anew on every load; the cached Resources folder of the advert page is not used.
-fw::FolderItemRef ResourcesFolderNow() {
-    auto executable = fw::ExecutableFile();
-    auto bin = fw::Deref(executable, "ExecutableFile").Parent();
-    auto bundle = fw::Deref(bin, "executable's folder").Parent();
-    return fw::Deref(bundle, "bundle folder").Child("Resources");
-}
-
 fw::PictureRef Load(fw::PictureRef& cache, const char* fileName) {
     if (cache) return cache;
-    if (auto folder = ResourcesFolderNow()) {
+    // Found anew on every load, not through the advert page's cached folder.
+    if (auto folder = fw::BundleResourcesFolder()) {
         auto file = folder->Child(fileName);
         cache = file ? file->OpenAsPicture() : nullptr;
     }

@@ -1,5 +1,7 @@
 #include "framework/ExecutableFile.h"
 
+#include "framework/Exceptions.h"
+
 #include <QCoreApplication>
 
 namespace fw {
@@ -17,5 +19,11 @@ FolderItemRef ExecutableFile() {
 }
 
 void SetExecutableFileForTests(const std::string& path) { Override() = path; }
+
+FolderItemRef BundleResourcesFolder() {
+    const auto binFolder = Deref(ExecutableFile(), "ExecutableFile").Parent();
+    const auto bundleFolder = Deref(binFolder, "executable's folder").Parent();
+    return Deref(bundleFolder, "bundle folder").Child("Resources");
+}
 
 } // namespace fw

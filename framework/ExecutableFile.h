@@ -11,4 +11,9 @@ namespace fw {
 FolderItemRef ExecutableFile();
 void SetExecutableFileForTests(const std::string& path);   // empty restores the real one
 
+// The bundle's "Resources" folder: the child of that name of the executable's
+// folder's parent, found anew on every call; it need not exist. Raises
+// NilObjectException when those folders cannot be named.
+FolderItemRef BundleResourcesFolder();
+
 } // namespace fw

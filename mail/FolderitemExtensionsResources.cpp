@@ -1,6 +1,5 @@
 #include "mail/FolderitemExtensions.h"
 
-#include "framework/Exceptions.h"
 #include "framework/ExecutableFile.h"
 
 namespace FolderitemExtensions {
@@ -14,12 +13,8 @@ fw::FolderItemRef& mResourcesFolder() {
 
 fw::FolderItemRef ResourcesFolder() {
     auto& cached = mResourcesFolder();
-    if (!cached) {
-        const auto binFolder = fw::Deref(fw::ExecutableFile()).Parent();
-        const auto bundleFolder = fw::Deref(binFolder).Parent();
-        // Cached as it is: whether the folder exists is the reader's matter.
-        cached = fw::Deref(bundleFolder).Child("Resources");
-    }
+    // Cached as it is: whether the folder exists is the reader's matter.
+    if (!cached) cached = fw::BundleResourcesFolder();
     return cached;
 }
 
