@@ -271,19 +271,9 @@ PictureRef Jpeg2000Decoder::Open(const QByteArray& bytes) {
     Geometry geometry;
     if (!Run(bytes, 0, true, &geometry, nullptr)) return nullptr;
     const QSize natural = geometry.SizeAt(0);
-    auto source = std::make_unique<Jpeg2000Source>(bytes, geometry);
-    if (int64_t{natural.width()} * natural.height() <= PictureDecoder::kLazyDecodePixels ||
-        geometry.maxReduce == 0) {
-        QImage full = source->Decode(natural);
-        if (full.isNull()) return nullptr;
-        return std::make_shared<Picture>(std::move(full));
-    }
-    // Decoding the coarsest level reads every tile, so a truncated or broken file is
-    // refused now rather than when it is first drawn.
-    QImage preview = source->Decode(QSize(1, 1));
-    if (preview.isNull()) return nullptr;
-    return std::make_shared<Picture>(natural.width(), natural.height(), std::move(source),
-                                     std::move(preview));
+    const bool whole = int64_t{natural.width()} * natural.height() <= PictureDecoder::kLazyDecodePixels ||
+                       geometry.maxReduce == 0;
+    return PictureDecoder::FromSource(natural, std::make_unique<Jpeg2000Source>(bytes, geometry), whole);
 }
 
 } // namespace fw

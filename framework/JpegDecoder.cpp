@@ -131,16 +131,9 @@ PictureRef JpegDecoder::Open(const QByteArray& bytes) {
 
     QSize natural = structure.size;
     if (orientation & QImageIOHandler::TransformationRotate90) natural.transpose();
-    auto source = std::make_unique<JpegSource>(std::move(data), structure.size, orientation);
-    if (pixels <= PictureDecoder::kLazyDecodePixels) {
-        QImage full = source->Decode(natural);
-        if (full.size() != natural) return nullptr;
-        return std::make_shared<Picture>(std::move(full));
-    }
-    QImage preview = source->Decode(QSize(1, 1));
-    if (preview.isNull()) return nullptr;
-    return std::make_shared<Picture>(natural.width(), natural.height(), std::move(source),
-                                     std::move(preview));
+    return PictureDecoder::FromSource(
+        natural, std::make_unique<JpegSource>(std::move(data), structure.size, orientation),
+        pixels <= PictureDecoder::kLazyDecodePixels);
 }
 
 } // namespace fw

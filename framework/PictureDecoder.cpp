@@ -91,6 +91,21 @@ PictureRef PictureDecoder::Decode(const QByteArray& bytes, const std::string& fi
     return nullptr;
 }
 
+PictureRef PictureDecoder::FromSource(QSize natural, std::unique_ptr<PictureSource> source,
+                                      bool whole) {
+    if (whole) {
+        QImage full = source->Decode(natural);
+        if (full.size() != natural) return nullptr;
+        return std::make_shared<Picture>(std::move(full));
+    }
+    // Decoding the coarsest level reads all the data, so a truncated or broken file
+    // is refused now rather than when it is first drawn.
+    QImage preview = source->Decode(QSize(1, 1));
+    if (preview.isNull()) return nullptr;
+    return std::make_shared<Picture>(natural.width(), natural.height(), std::move(source),
+                                     std::move(preview));
+}
+
 QImage PictureDecoder::Oriented(QImage image, QImageIOHandler::Transformations orientation) {
     if (image.isNull() || orientation == QImageIOHandler::TransformationNone) return image;
     const bool mirror = orientation & QImageIOHandler::TransformationMirror;

@@ -30,6 +30,11 @@ public:
     // proves the data sound) and at the resolution they are drawn at when drawn.
     static constexpr int64_t kLazyDecodePixels = 2'000'000;
 
+    // A picture of natural size from a source that decodes at reduced resolutions:
+    // decoded in full now when `whole`, else proved sound by its coarsest decode and
+    // decoded further when drawn. Nil when the data fails.
+    static PictureRef FromSource(QSize natural, std::unique_ptr<PictureSource> source, bool whole);
+
     // Applies an orientation tag (mirror and flip first, then a quarter turn
     // clockwise, as the tag's values are defined).
     static QImage Oriented(QImage image, QImageIOHandler::Transformations orientation);
