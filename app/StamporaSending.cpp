@@ -3,6 +3,7 @@
 #include "app/App.h"
 #include "framework/Exceptions.h"
 #include "framework/System.h"
+#include "framework/TextFunctions.h"
 #include "mail/CleanOnQuit.h"
 #include "mail/FolderitemExtensions.h"
 
@@ -22,10 +23,7 @@ void Stampora::SaveButton_Action() {
     fw::Deref(mail, "eMailApplication");
     const std::string program = mail->RowTag(mail->ListIndex()).value_or("");
 
-    std::string subject = kSentYouAZinglet();
-    const std::string placeholder = "<name>";
-    if (const auto at = subject.find(placeholder); at != std::string::npos)
-        subject.replace(at, placeholder.size(), App::Instance()->UserName(false));
+    const std::string subject = fw::Replace(kSentYouAZinglet(), "<name>", App::Instance()->UserName(false));
 
     FolderitemExtensions::SendViaEmail(f, program, subject, "");
 }

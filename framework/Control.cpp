@@ -1,5 +1,6 @@
 #include "framework/Control.h"
 
+#include "framework/Graphics.h"
 #include "framework/PagePanel.h"
 #include "framework/Runtime.h"
 
@@ -49,7 +50,7 @@ void Control::Attach(Window* window, QWidget* content) {
 
 QFont Control::DesignFont() const {
     QFont font = QApplication::font();
-    if (!TextFont.empty() && TextFont != "System") font.setFamily(QString::fromStdString(TextFont));
+    if (!TextFont.empty() && TextFont != "System") font.setFamily(Graphics::ResolveFontFamily(TextFont));
     if (TextSize > 0) font.setPixelSize(static_cast<int>(TextSize));
     font.setBold(Bold);
     font.setItalic(Italic);

@@ -1,5 +1,7 @@
 #include "framework/FileType.h"
 
+#include "framework/TextFunctions.h"
+
 #include <algorithm>
 #include <cctype>
 #include <sstream>
@@ -12,11 +14,6 @@ std::vector<FileType*>& Registry() {
     // Never destroyed: file types held by other statics leave it at exit.
     static auto* registry = new std::vector<FileType*>;
     return *registry;
-}
-
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -46,7 +43,7 @@ std::vector<std::string> FileType::ExtensionList() const {
     std::vector<std::string> list;
     for (std::string ext : Split(Extensions, ';')) {
         if (ext.front() == '.') ext.erase(0, 1);
-        if (!ext.empty()) list.push_back(Lower(ext));
+        if (!ext.empty()) list.push_back(Lowercase(ext));
     }
     return list;
 }
@@ -68,7 +65,7 @@ size_t FileTypeRegistry::Count() { return Registry().size(); }
 bool FileTypeRegistry::Admits(const std::string& filter, const std::string& fileName) {
     const auto dot = fileName.rfind('.');
     if (dot == std::string::npos || fileName.find('/', dot) != std::string::npos) return false;
-    const std::string ext = Lower(fileName.substr(dot + 1));
+    const std::string ext = Lowercase(fileName.substr(dot + 1));
     for (const std::string& name : Split(filter, ';')) {
         for (const FileType* type : Registry()) {
             if (type->Name != name) continue;
