@@ -2,17 +2,15 @@
 
 #include "app/ProjectPictures.h"
 #include "interfacekit/ifkColorWell.h"
+#include "tests/common/TestSupport.h"
 
 #include <QColor>
 #include <QComboBox>
 
+using testsupport::SolidPicture;
+
 namespace {
 
-fw::PictureRef Solid(int w, int h, QRgb color) {
-    auto p = fw::Picture::New(w, h, 24);
-    p->Image().fill(color);
-    return p;
-}
 
 bool IsRed(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
 bool IsWhite(QRgb c) { return (c & 0xFFFFFF) == 0xFFFFFF; }
@@ -37,7 +35,7 @@ class CoverScale : public StamporaTest, public ::testing::WithParamInterface<Cov
 
 TEST_P(CoverScale, PhotoIsStoredCoveringThePhotoAreaAndCentred) {
     const CoverRow row = GetParam();
-    window->AddImage(Solid(row.w, row.h, qRgb(255, 0, 0)));
+    window->AddImage(SolidPicture(row.w, row.h, qRgb(255, 0, 0)));
     ASSERT_TRUE(window->thePicture);
     EXPECT_EQ(window->thePicture->Width(), row.storedW);
     EXPECT_EQ(window->thePicture->Height(), row.storedH);
@@ -59,7 +57,7 @@ TEST_F(StamporaTest, FitModeDrawsTheWholePhotoCentred) {
     };
     // 100 x 100 is drawn 316 x 316 at (52, 0); 3000 x 2000 is drawn 420 x 280 at (0, 18).
     for (const Case& c : {Case{100, 100, QRect(52, 0, 316, 316)}, Case{3000, 2000, QRect(0, 18, 420, 280)}}) {
-        window->AddImage(Solid(c.w, c.h, qRgb(255, 0, 0)));
+        window->AddImage(SolidPicture(c.w, c.h, qRgb(255, 0, 0)));
         window->ScaleToFit = true;
         const QImage card = window->Generate()->Image();
         const QRect& r = c.placed;
@@ -93,14 +91,14 @@ TEST_F(StamporaTest, PannedPhotoIsAOneToOneCropAtTheOffset) {
     EXPECT_EQ(card.pixel(0, 200), window->thePicture->Image().pixel(300, 200));
     EXPECT_EQ(card.pixel(419, 200), window->thePicture->Image().pixel(719, 200));
     // A panned and a fitted 420 x 316 photo look the same.
-    window->AddImage(Solid(420, 316, qRgb(0, 0, 255)));
+    window->AddImage(SolidPicture(420, 316, qRgb(0, 0, 255)));
     const QImage panned = window->Generate()->Image();
     window->ScaleToFit = true;
     EXPECT_EQ(window->Generate()->Image(), panned);
 }
 
 TEST_F(StamporaTest, ClearingThePhotoShowsThePlaceholderAndKeepsTheOffset) {
-    window->AddImage(Solid(100, 100, qRgb(255, 0, 0)));
+    window->AddImage(SolidPicture(100, 100, qRgb(255, 0, 0)));
     window->AddImage(Stampora::ImageSource{});
     EXPECT_FALSE(window->thePicture);
     EXPECT_DOUBLE_EQ(window->imageOffset->Right(), 52);
@@ -223,7 +221,7 @@ TEST_F(StamporaTest, PostMarkInksOnlyWhereItsMaskLetsItThrough) {
 }
 
 TEST_F(StamporaTest, GenerateChangesNoState) {
-    window->AddImage(Solid(640, 480, qRgb(0, 128, 0)));
+    window->AddImage(SolidPicture(640, 480, qRgb(0, 128, 0)));
     auto photo = window->thePicture;
     auto offset = window->imageOffset;
     const QImage first = window->Generate()->Image();

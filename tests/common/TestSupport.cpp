@@ -2,6 +2,8 @@
 
 #include "framework/System.h"
 
+#include <QColor>
+
 #include <fstream>
 #include <sstream>
 
@@ -25,6 +27,16 @@ std::string ReadFile(const std::string& path) {
     std::ostringstream buffer;
     buffer << in.rdbuf();
     return buffer.str();
+}
+
+fw::PictureRef SolidPicture(int width, int height, QRgb color) {
+    auto picture = fw::Picture::New(width, height, 24);
+    picture->Image().fill(QColor::fromRgb(color));
+    return picture;
+}
+
+QRgb RgbAt(const fw::PictureRef& picture, int x, int y) {
+    return picture->Image().pixel(x, y) & 0xFFFFFF;
 }
 
 DebugLogCapture::DebugLogCapture() {

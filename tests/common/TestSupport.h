@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/Picture.h"
+
 #include <QTemporaryDir>
 
 #include <string>
@@ -21,6 +23,11 @@ private:
 };
 
 std::string ReadFile(const std::string& path);
+
+// A new picture of one colour.
+fw::PictureRef SolidPicture(int width, int height, QRgb color);
+// A picture's pixel without its alpha byte.
+QRgb RgbAt(const fw::PictureRef& picture, int x, int y);
 
 // Collects the debug log while it lives.
 class DebugLogCapture {

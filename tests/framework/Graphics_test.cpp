@@ -2,6 +2,8 @@
 #include "framework/Graphics.h"
 #include "framework/Picture.h"
 
+#include "tests/common/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
@@ -13,15 +15,12 @@ using fw::Graphics;
 using fw::Picture;
 using fw::PictureRef;
 
+using testsupport::SolidPicture;
+
 namespace {
 
 QRgb Pixel(const PictureRef& p, int x, int y) { return p->Image().pixel(x, y) & 0xFFFFFF; }
 
-PictureRef Filled(int w, int h, QRgb colour) {
-    PictureRef p = Picture::New(w, h, 32);
-    p->Image().fill(QColor::fromRgb(colour));
-    return p;
-}
 
 // 64 x 48 in four quadrants: red, lime / blue, yellow.
 PictureRef Quadrants(int w = 64, int h = 48) {
@@ -66,7 +65,7 @@ private:
 
 TEST(GraphicsDrawPicture, WholePictureLandsAtItsOwnSize) {
     PictureRef target = Picture::New(10, 10, 32);
-    target->GetGraphics().DrawPicture(Filled(3, 2, 0x123456), 4, 5);
+    target->GetGraphics().DrawPicture(SolidPicture(3, 2, 0x123456), 4, 5);
     EXPECT_EQ(Pixel(target, 4, 5), 0x123456u);
     EXPECT_EQ(Pixel(target, 6, 6), 0x123456u);
     EXPECT_EQ(Pixel(target, 7, 6), 0xFFFFFFu);
@@ -80,8 +79,8 @@ TEST(GraphicsDrawPicture, NilPictureRaises) {
 }
 
 TEST(GraphicsDrawPicture, MaskedPictureShowsOnlyWhereTheMaskIsDark) {
-    PictureRef target = Filled(4, 1, 0x00FF00);
-    PictureRef source = Filled(4, 1, 0xFF0000);
+    PictureRef target = SolidPicture(4, 1, 0x00FF00);
+    PictureRef source = SolidPicture(4, 1, 0xFF0000);
     PictureRef mask = source->Mask(true);
     mask->Image().setPixel(0, 0, qRgb(0, 0, 0));
     mask->Image().setPixel(1, 0, qRgb(255, 255, 255));
@@ -98,7 +97,7 @@ TEST(GraphicsDrawPicture, MaskedPictureShowsOnlyWhereTheMaskIsDark) {
 }
 
 TEST(GraphicsDrawPicture, ChangedMaskShowsInTheNextDraw) {
-    PictureRef source = Filled(2, 1, 0x0000FF);
+    PictureRef source = SolidPicture(2, 1, 0x0000FF);
     PictureRef mask = source->Mask(true);
     PictureRef first = Picture::New(2, 1, 32);
     first->GetGraphics().DrawPicture(source, 0, 0);
@@ -142,15 +141,15 @@ TEST(GraphicsDrawPicture, EnlargingFillsTheWholeDestination) {
 }
 
 TEST(GraphicsDrawPicture, SourceBeyondThePictureLeavesTheDestinationAlone) {
-    PictureRef target = Filled(10, 4, 0x00FF00);
+    PictureRef target = SolidPicture(10, 4, 0x00FF00);
     // A 10-column window on a 6-column picture, 1:1: four columns have no source.
-    target->GetGraphics().DrawPicture(Filled(6, 4, 0xFF0000), 0, 0, 10, 4, 0, 0, 10, 4);
+    target->GetGraphics().DrawPicture(SolidPicture(6, 4, 0xFF0000), 0, 0, 10, 4, 0, 0, 10, 4);
     EXPECT_EQ(Pixel(target, 5, 2), 0xFF0000u);
     EXPECT_EQ(Pixel(target, 6, 2), 0x00FF00u);
     EXPECT_EQ(Pixel(target, 9, 2), 0x00FF00u);
 
-    PictureRef shifted = Filled(10, 4, 0x00FF00);
-    shifted->GetGraphics().DrawPicture(Filled(6, 4, 0xFF0000), 0, 0, 10, 4, -2, 0, 10, 4);
+    PictureRef shifted = SolidPicture(10, 4, 0x00FF00);
+    shifted->GetGraphics().DrawPicture(SolidPicture(6, 4, 0xFF0000), 0, 0, 10, 4, -2, 0, 10, 4);
     EXPECT_EQ(Pixel(shifted, 1, 1), 0x00FF00u);
     EXPECT_EQ(Pixel(shifted, 2, 1), 0xFF0000u);
     EXPECT_EQ(Pixel(shifted, 7, 1), 0xFF0000u);
@@ -208,7 +207,7 @@ TEST(GraphicsRectangles, EveryDrawingCallReportsAChange) {
     p->GetGraphics().SetChangedCallback([&] { ++changes; });
     p->GetGraphics().FillRect(0, 0, 1, 1);
     p->GetGraphics().ClearRect(0, 0, 1, 1);
-    p->GetGraphics().DrawPicture(Filled(2, 2, 0), 0, 0);
+    p->GetGraphics().DrawPicture(SolidPicture(2, 2, 0), 0, 0);
     p->GetGraphics().DrawString("x", 2, 12);
     EXPECT_EQ(changes, 4);
 }

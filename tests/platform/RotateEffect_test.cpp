@@ -3,6 +3,8 @@
 #include "framework/Exceptions.h"
 #include "framework/Graphics.h"
 
+#include "tests/common/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,15 +14,11 @@ using effects::RotateEffect;
 using fw::Picture;
 using fw::PictureRef;
 
+using testsupport::SolidPicture;
+using testsupport::RgbAt;
+
 namespace {
 
-PictureRef Solid(int w, int h, QRgb colour) {
-    PictureRef p = Picture::New(w, h, 24);
-    p->Image().fill(QColor::fromRgb(colour));
-    return p;
-}
-
-QRgb At(const PictureRef& p, int x, int y) { return p->Image().pixel(x, y) & 0xFFFFFF; }
 
 } // namespace
 
@@ -39,7 +37,7 @@ TEST_P(RotateEffectSize, HoldsTheWholeTurnedRectangle) {
     const double cw = std::abs(c.w * std::cos(a)) + std::abs(c.h * std::sin(a));
     const double ch = std::abs(c.w * std::sin(a)) + std::abs(c.h * std::cos(a));
     RotateEffect effect;
-    PictureRef turned = effect.Apply(Solid(c.w, c.h, 0x102030), c.angle, 0xFFFFFF, 1);
+    PictureRef turned = effect.Apply(SolidPicture(c.w, c.h, 0x102030), c.angle, 0xFFFFFF, 1);
     ASSERT_NE(turned, nullptr);
     // Never smaller than the turned rectangle, and at most one pixel of rounding more.
     EXPECT_GE(turned->Width(), cw - 1e-6);
@@ -62,7 +60,7 @@ TEST(RotateEffect, RightAnglesAndZeroAddNoPixel) {
 
 TEST(RotateEffect, PictureAndMaskOfOneSizeTurnToOneSize) {
     RotateEffect effect;
-    PictureRef picture = Solid(200, 45, 0xB60000);
+    PictureRef picture = SolidPicture(200, 45, 0xB60000);
     PictureRef mask = picture->Mask(true);
     PictureRef a = effect.Apply(picture, -8, 0xFFFFFF, 1);
     PictureRef b = effect.Apply(mask, -8, 0xFFFFFF, 1);
@@ -74,17 +72,17 @@ TEST(RotateEffect, PictureAndMaskOfOneSizeTurnToOneSize) {
 
 TEST(RotateEffect, UncoveredCornersTakeTheBackgroundColour) {
     RotateEffect effect;
-    PictureRef turned = effect.Apply(Solid(80, 80, 0x0000FF), 4, 0x00FF00, 1);
+    PictureRef turned = effect.Apply(SolidPicture(80, 80, 0x0000FF), 4, 0x00FF00, 1);
     const int w = turned->Width(), h = turned->Height();
-    EXPECT_EQ(At(turned, 0, 0), 0x00FF00u);
-    EXPECT_EQ(At(turned, w - 1, 0), 0x00FF00u);
-    EXPECT_EQ(At(turned, 0, h - 1), 0x00FF00u);
-    EXPECT_EQ(At(turned, w - 1, h - 1), 0x00FF00u);
-    EXPECT_EQ(At(turned, w / 2, h / 2), 0x0000FFu);
+    EXPECT_EQ(RgbAt(turned, 0, 0), 0x00FF00u);
+    EXPECT_EQ(RgbAt(turned, w - 1, 0), 0x00FF00u);
+    EXPECT_EQ(RgbAt(turned, 0, h - 1), 0x00FF00u);
+    EXPECT_EQ(RgbAt(turned, w - 1, h - 1), 0x00FF00u);
+    EXPECT_EQ(RgbAt(turned, w / 2, h / 2), 0x0000FFu);
 }
 
 TEST(RotateEffect, ZeroAngleCopiesExactly) {
-    PictureRef source = Solid(5, 3, 0xFFFFFF);
+    PictureRef source = SolidPicture(5, 3, 0xFFFFFF);
     source->Image().setPixel(1, 2, qRgb(10, 20, 30));
     RotateEffect effect;
     PictureRef same = effect.Apply(source, 0, 0x000000, 1);
@@ -94,14 +92,14 @@ TEST(RotateEffect, ZeroAngleCopiesExactly) {
 
 TEST(RotateEffect, PositiveAngleTurnsClockwise) {
     // A red top half: a quarter turn clockwise brings it to the right.
-    PictureRef source = Solid(40, 20, 0x0000FF);
+    PictureRef source = SolidPicture(40, 20, 0x0000FF);
     source->GetGraphics().ForeColor = 0xFF0000;
     source->GetGraphics().FillRect(0, 0, 40, 10);
     RotateEffect effect;
     PictureRef turned = effect.Apply(source, 90, 0xFFFFFF, 0);
     ASSERT_EQ(QSize(turned->Width(), turned->Height()), QSize(20, 40));
-    EXPECT_EQ(At(turned, 15, 20), 0xFF0000u);
-    EXPECT_EQ(At(turned, 4, 20), 0x0000FFu);
+    EXPECT_EQ(RgbAt(turned, 15, 20), 0xFF0000u);
+    EXPECT_EQ(RgbAt(turned, 4, 20), 0x0000FFu);
 }
 
 TEST(RotateEffect, MethodOneBlendsTheEdgesOtherMethodsDoNot) {
@@ -115,12 +113,12 @@ TEST(RotateEffect, MethodOneBlendsTheEdgesOtherMethodsDoNot) {
         return mixed;
     };
     RotateEffect effect;
-    EXPECT_GT(countMixed(effect.Apply(Solid(60, 60, 0x000000), 4, 0xFFFFFF, 1)), 60);
-    EXPECT_EQ(countMixed(effect.Apply(Solid(60, 60, 0x000000), 4, 0xFFFFFF, 0)), 0);
+    EXPECT_GT(countMixed(effect.Apply(SolidPicture(60, 60, 0x000000), 4, 0xFFFFFF, 1)), 60);
+    EXPECT_EQ(countMixed(effect.Apply(SolidPicture(60, 60, 0x000000), 4, 0xFFFFFF, 0)), 0);
 }
 
 TEST(RotateEffect, SourceIsLeftUnchanged) {
-    PictureRef source = Solid(30, 20, 0x445566);
+    PictureRef source = SolidPicture(30, 20, 0x445566);
     const QImage before = source->Image().copy();
     const qint64 key = source->Image().cacheKey();
     RotateEffect effect;

@@ -2,6 +2,8 @@
 
 #include "framework/Exceptions.h"
 
+#include "tests/common/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,13 +12,10 @@ using effects::TextureRenderer;
 using fw::Picture;
 using fw::PictureRef;
 
+using testsupport::SolidPicture;
+
 namespace {
 
-PictureRef Solid(int w, int h, QRgb colour) {
-    PictureRef p = Picture::New(w, h, 32);
-    p->Image().fill(QColor::fromRgb(colour));
-    return p;
-}
 
 struct Range {
     int lowest = 255;
@@ -38,7 +37,7 @@ Range GreyRange(const PictureRef& p) {
 
 TEST(TextureRenderer, WhiteSourceGivesTheLightColourEverywhere) {
     TextureRenderer renderer;
-    PictureRef clouds = renderer.RenderClouds(Solid(50, 20, 0xFFFFFF), nullptr);
+    PictureRef clouds = renderer.RenderClouds(SolidPicture(50, 20, 0xFFFFFF), nullptr);
     ASSERT_NE(clouds, nullptr);
     EXPECT_EQ(clouds->Width(), 50);
     EXPECT_EQ(clouds->Height(), 20);
@@ -48,7 +47,7 @@ TEST(TextureRenderer, WhiteSourceGivesTheLightColourEverywhere) {
 
 TEST(TextureRenderer, DarkSourceGivesMottledDarkness) {
     TextureRenderer renderer;
-    const Range r = GreyRange(renderer.RenderClouds(Solid(120, 60, 0x000000), nullptr));
+    const Range r = GreyRange(renderer.RenderClouds(SolidPicture(120, 60, 0x000000), nullptr));
     // Dark enough to pass ink through a mask, never fully light, and uneven.
     EXPECT_LT(r.highest, 200);
     EXPECT_LT(r.lowest, 110);
@@ -58,24 +57,24 @@ TEST(TextureRenderer, DarkSourceGivesMottledDarkness) {
 TEST(TextureRenderer, TextureColourIsTheLightEndOnlyWhenUsed) {
     TextureRenderer renderer;
     renderer.TextureColor = 0x80C0FF;
-    PictureRef unused = renderer.RenderClouds(Solid(8, 8, 0xFFFFFF), nullptr);
+    PictureRef unused = renderer.RenderClouds(SolidPicture(8, 8, 0xFFFFFF), nullptr);
     EXPECT_EQ(unused->Image().pixel(3, 3) & 0xFFFFFF, 0xFFFFFFu);
     renderer.UseTextureColor = true;
-    PictureRef used = renderer.RenderClouds(Solid(8, 8, 0xFFFFFF), nullptr);
+    PictureRef used = renderer.RenderClouds(SolidPicture(8, 8, 0xFFFFFF), nullptr);
     EXPECT_EQ(used->Image().pixel(3, 3) & 0xFFFFFF, 0x80C0FFu);
 }
 
 TEST(TextureRenderer, SamePixelsGiveTheSamePattern) {
     TextureRenderer a, b;
-    PictureRef first = a.RenderClouds(Solid(64, 32, 0x202020), nullptr);
-    PictureRef second = b.RenderClouds(Solid(64, 32, 0x202020), nullptr);
+    PictureRef first = a.RenderClouds(SolidPicture(64, 32, 0x202020), nullptr);
+    PictureRef second = b.RenderClouds(SolidPicture(64, 32, 0x202020), nullptr);
     EXPECT_EQ(first->Image(), second->Image());
 }
 
 TEST(TextureRenderer, DarkerSourceNeverGivesLighterTexture) {
     TextureRenderer renderer;
-    PictureRef light = renderer.RenderClouds(Solid(40, 40, 0xC0C0C0), nullptr);
-    PictureRef dark = renderer.RenderClouds(Solid(40, 40, 0x303030), nullptr);
+    PictureRef light = renderer.RenderClouds(SolidPicture(40, 40, 0xC0C0C0), nullptr);
+    PictureRef dark = renderer.RenderClouds(SolidPicture(40, 40, 0x303030), nullptr);
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x)
             ASSERT_LE(qGray(dark->Image().pixel(x, y)), qGray(light->Image().pixel(x, y)));
@@ -83,15 +82,15 @@ TEST(TextureRenderer, DarkerSourceNeverGivesLighterTexture) {
 
 TEST(TextureRenderer, WhiteMaskKeepsTheTextureLight) {
     TextureRenderer renderer;
-    PictureRef mask = Solid(30, 10, 0x000000);
+    PictureRef mask = SolidPicture(30, 10, 0x000000);
     mask->GetGraphics().ClearRect(0, 0, 15, 10);
-    PictureRef clouds = renderer.RenderClouds(Solid(30, 10, 0x000000), mask);
+    PictureRef clouds = renderer.RenderClouds(SolidPicture(30, 10, 0x000000), mask);
     EXPECT_EQ(qGray(clouds->Image().pixel(5, 5)), 255);
     EXPECT_LT(qGray(clouds->Image().pixel(25, 5)), 200);
 }
 
 TEST(TextureRenderer, SourceIsLeftUnchangedAndNilRaises) {
-    PictureRef source = Solid(10, 10, 0x000000);
+    PictureRef source = SolidPicture(10, 10, 0x000000);
     const qint64 key = source->Image().cacheKey();
     TextureRenderer renderer;
     renderer.RenderClouds(source, nullptr);
