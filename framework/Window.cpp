@@ -80,7 +80,6 @@ void Window::Construct() {
         content_->resize(Width, Height);
     } else {
         content_->setFixedSize(Width, Height);
-        widget->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     }
     Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
     if (CloseButton) flags |= Qt::WindowCloseButtonHint;
