@@ -1,5 +1,6 @@
 #include "framework/Canvas.h"
 
+#include "framework/ContainerControl.h"
 #include "framework/Runtime.h"
 
 #include <QDragEnterEvent>
@@ -156,6 +157,7 @@ void Canvas::DeliverDrop(const DragItemRef& item) {
 }
 
 void Canvas::DeliverPaint() {
+    const ControlPaintScope windowDrawsHere(*this, *BackingPicture());
     painting_ = true;
     if (Paint) Runtime::Dispatch([&] { Paint(GetGraphics()); });
     painting_ = false;

@@ -21,6 +21,8 @@ void Control::SetEnabled(bool enabled) {
     if (widget_) widget_->setEnabled(enabled);
 }
 
+bool Control::Active() const { return widget_ && widget_->isActiveWindow(); }
+
 void Control::SetFocus() {
     if (widget_) widget_->setFocus(Qt::OtherFocusReason);
 }

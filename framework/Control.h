@@ -46,6 +46,8 @@ public:
     void SetVisible(bool visible);
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
+    // Whether the control's window is the active one.
+    bool Active() const;
 
     std::function<void()> Open;
     virtual void Event_Open() {

@@ -51,13 +51,59 @@ QString WithLineSeparators(const std::string& text) {
     return out;
 }
 
+std::map<int32_t, Graphics*>& Ports() {
+    static std::map<int32_t, Graphics*> ports;
+    return ports;
+}
+
 } // namespace
 
 Graphics::Graphics(Picture* target) : target_(target) {}
-Graphics::~Graphics() = default;
 
-int Graphics::Width() const { return target_->Width(); }
-int Graphics::Height() const { return target_->Height(); }
+Graphics::~Graphics() {
+    if (port_ != 0) Ports().erase(port_);
+}
+
+int Graphics::Width() const { return size_.isEmpty() ? target_->Width() : size_.width(); }
+int Graphics::Height() const { return size_.isEmpty() ? target_->Height() : size_.height(); }
+
+int32_t Graphics::Handle(int kind) {
+    if (kind != kPortHandle) return 0;
+    if (port_ == 0) {
+        static int32_t lastPort = 0;
+        // Numbers are not reused while the program runs, so a stale port finds nothing.
+        do {
+            lastPort = lastPort == INT32_MAX ? 1 : lastPort + 1;
+        } while (Ports().count(lastPort) > 0);
+        port_ = lastPort;
+        Ports()[port_] = this;
+    }
+    return port_;
+}
+
+Graphics* Graphics::FromPort(int32_t port) {
+    auto it = Ports().find(port);
+    return it == Ports().end() ? nullptr : it->second;
+}
+
+void Graphics::SetFrame(const Frame& frame) {
+    target_ = &Deref(frame.target);
+    origin_ = frame.origin;
+    size_ = frame.size;
+}
+
+void Graphics::Begin(QPainter& painter) {
+    painter.begin(&target_->Image());
+    painter.translate(origin_);
+}
+
+void Graphics::DrawWith(const std::function<void(QPainter&)>& draw) {
+    QPainter painter;
+    Begin(painter);
+    draw(painter);
+    painter.end();
+    Changed();
+}
 
 QString Graphics::ResolveFontFamily(const std::string& name) {
     EnsureFontSubstitutions();
@@ -139,7 +185,8 @@ void Graphics::DrawPicture(const std::shared_ptr<Picture>& picture, int x, int y
 
     // Painting detaches the target's pixels when `pixels` shares them (a picture drawn
     // into itself), so the source stays intact while it is read.
-    QPainter painter(&target_->Image());
+    QPainter painter;
+    Begin(painter);
     if (IsIntegral(from) && IsIntegral(target)) {
         const QRect fromRect = Rounded(from);
         const QRect toRect = Rounded(target);
@@ -163,8 +210,10 @@ void Graphics::DrawPicture(const std::shared_ptr<Picture>& picture, int x, int y
 }
 
 void Graphics::DrawString(const std::string& text, int x, int y, int wrap) {
+    if (textObserver_) textObserver_({text, x, y, ForeColor});
     if (text.empty()) return;
-    QPainter painter(&target_->Image());
+    QPainter painter;
+    Begin(painter);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setPen(QColor::fromRgb(static_cast<QRgb>(ForeColor)));
     const QFont font = CurrentFont();
@@ -204,14 +253,16 @@ int Graphics::TextHeight() const { return QFontMetrics(CurrentFont()).height(); 
 int Graphics::TextAscent() const { return QFontMetrics(CurrentFont()).ascent(); }
 
 void Graphics::FillRect(int x, int y, int w, int h) {
-    QPainter painter(&target_->Image());
+    QPainter painter;
+    Begin(painter);
     painter.fillRect(QRect(x, y, w, h), QColor::fromRgb(static_cast<QRgb>(ForeColor)));
     painter.end();
     Changed();
 }
 
 void Graphics::ClearRect(int x, int y, int w, int h) {
-    QPainter painter(&target_->Image());
+    QPainter painter;
+    Begin(painter);
     painter.fillRect(QRect(x, y, w, h), Qt::white);
     painter.end();
     Changed();

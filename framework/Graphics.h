@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QFont>
+#include <QPoint>
+#include <QSize>
 
 #include <cstdint>
 #include <functional>
@@ -25,6 +27,8 @@ class Graphics {
 public:
     explicit Graphics(Picture* target);
     ~Graphics();
+    Graphics(const Graphics&) = delete;
+    Graphics& operator=(const Graphics&) = delete;
 
     int Width() const;
     int Height() const;
@@ -56,6 +60,39 @@ public:
     // Called after every drawing operation (the canvas uses it to ask for a repaint).
     void SetChangedCallback(std::function<void()> changed) { changed_ = std::move(changed); }
 
+    // Handle(2) is the graphics' port: a number, never 0, by which the platform's
+    // drawing calls find it again (FromPort) for as long as the graphics lives.
+    // Other kinds have no handle here and give 0.
+    static constexpr int kPortHandle = 2;
+    int32_t Handle(int kind);
+    static Graphics* FromPort(int32_t port);
+
+    // Runs `draw` with a painter on the graphics' pixels, in the graphics'
+    // coordinates; for platform calls that draw with Qt directly.
+    void DrawWith(const std::function<void(QPainter&)>& draw);
+
+    // Where the drawing lands: the pixels, where the graphics' (0, 0) lies in them,
+    // and the size Width and Height report (empty: the target's). The window's
+    // graphics is moved onto the control that paints.
+    struct Frame {
+        Picture* target = nullptr;
+        QPoint origin;
+        QSize size;
+    };
+    Frame CurrentFrame() const { return {target_, origin_, size_}; }
+    void SetFrame(const Frame& frame);
+
+    // Test seam: every DrawString, the empty text included, as it was asked for.
+    struct TextCall {
+        std::string text;
+        int x = 0;
+        int y = 0;
+        Color color = 0;
+    };
+    void SetTextObserver(std::function<void(const TextCall&)> observer) {
+        textObserver_ = std::move(observer);
+    }
+
     // The font the current text settings select.
     QFont CurrentFont() const;
     // The installed family that draws a font name: the name itself when a font has
@@ -65,8 +102,13 @@ public:
 
 private:
     void Changed();
+    void Begin(QPainter& painter);
     Picture* target_;
+    QPoint origin_;
+    QSize size_;
+    int32_t port_ = 0;
     std::function<void()> changed_;
+    std::function<void(const TextCall&)> textObserver_;
 };
 
 } // namespace fw

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,7 +22,30 @@ public:
         return std::string(reinterpret_cast<const char*>(bytes_.data() + offset), length);
     }
 
+    // Numbers in the machine's byte order, as the platform's records hold them.
+    // A value that would not fit inside the block reads 0 and is not written.
+    float SingleValue(size_t offset) const { return Read<float>(offset); }
+    void SetSingleValue(size_t offset, float v) { Write(offset, v); }
+    uint16_t UInt16Value(size_t offset) const { return Read<uint16_t>(offset); }
+    void SetUInt16Value(size_t offset, uint16_t v) { Write(offset, v); }
+    uint32_t UInt32Value(size_t offset) const { return Read<uint32_t>(offset); }
+    void SetUInt32Value(size_t offset, uint32_t v) { Write(offset, v); }
+
 private:
+    bool Fits(size_t offset, size_t width) const {
+        return offset <= bytes_.size() && width <= bytes_.size() - offset;
+    }
+    template <typename T>
+    T Read(size_t offset) const {
+        T v{};
+        if (Fits(offset, sizeof(T))) std::memcpy(&v, bytes_.data() + offset, sizeof(T));
+        return v;
+    }
+    template <typename T>
+    void Write(size_t offset, T v) {
+        if (Fits(offset, sizeof(T))) std::memcpy(bytes_.data() + offset, &v, sizeof(T));
+    }
+
     std::vector<uint8_t> bytes_;
 };
 

@@ -8,6 +8,7 @@
 namespace fw {
 
 class Graphics;
+class RGBSurface;
 
 // Where a picture opened from a file gets its pixels when it was not decoded in
 // full at once. Formats that can decode at a reduced resolution (JPEG's DCT scaling,
@@ -58,6 +59,8 @@ public:
 
     // The picture's own graphics, made once and kept.
     Graphics& GetGraphics();
+    // RGBSurface: pixel access to the colours; it must not outlive the picture.
+    std::shared_ptr<RGBSurface> Surface();
 
     // The pixels, RGB32, decoded in full. Writers must not change the size or format.
     QImage& Image();

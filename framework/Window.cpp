@@ -164,6 +164,31 @@ int Window::Top() const { return content_ ? content_->mapToGlobal(QPoint(0, 0)).
 
 QWidget* Window::Widget() const { return widget_; }
 
+Graphics& Window::GetGraphics() {
+    if (!graphics_) {
+        unshown_ = std::make_shared<Picture>(1, 1, 32);
+        graphics_ = std::make_unique<Graphics>(unshown_.get());
+    }
+    if (controlPaints_ == 0) {
+        const QSize size = content_ ? content_->size() : QSize(Width, Height);
+        graphics_->SetFrame({unshown_.get(), QPoint(), size});
+    }
+    return *graphics_;
+}
+
+Graphics::Frame Window::BeginControlPaint(Picture& pixels, QPoint place) {
+    Graphics& g = GetGraphics();
+    const Graphics::Frame previous = g.CurrentFrame();
+    g.SetFrame({&pixels, -place, QSize(g.Width(), g.Height())});
+    ++controlPaints_;
+    return previous;
+}
+
+void Window::EndControlPaint(const Graphics::Frame& previous) {
+    --controlPaints_;
+    graphics_->SetFrame(previous);
+}
+
 void Window::DestroyWidget() {
     open_ = false;
     if (widget_) delete widget_.data();

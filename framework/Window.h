@@ -3,6 +3,7 @@
 #include "framework/Control.h"
 #include "framework/Graphics.h"
 #include "framework/MenuBar.h"
+#include "framework/Picture.h"
 
 #include <QPointer>
 
@@ -71,6 +72,15 @@ public:
     QWidget* Content() const { return content_; }
     void DestroyWidget();
 
+    // Window.Graphics: the window's content in window coordinates. While one of its
+    // controls paints it draws into that control's pixels (ControlPaintScope);
+    // otherwise nothing it draws is shown.
+    Graphics& GetGraphics();
+    // Framework: moves the graphics onto a painting control's pixels, the control's
+    // top-left corner at `place`; gives back the frame to restore afterwards.
+    Graphics::Frame BeginControlPaint(Picture& pixels, QPoint place);
+    void EndControlPaint(const Graphics::Frame& previous);
+
     // --- controls
     void AddControl(const std::string& name, const ControlRef& control);
     ControlRef ControlByName(const std::string& name) const;
@@ -114,6 +124,9 @@ private:
 
     QPointer<QMainWindow> widget_;
     QPointer<QWidget> content_;
+    PictureRef unshown_;
+    std::unique_ptr<Graphics> graphics_;
+    int controlPaints_ = 0;
     std::vector<ControlRef> controls_;
     std::map<std::string, std::function<bool()>> menuHandlers_;
     bool open_ = false;
