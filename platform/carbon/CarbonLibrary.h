@@ -21,6 +21,17 @@ using CFStringGetCStringFn = bool (*)(CFStringRef string, char* buffer, CFIndex 
                                       CFStringEncoding encoding);
 using CFReleaseFn = void (*)(const void* ref);
 
+// Status results of the stand-ins: 0 for success, the platform's codes otherwise.
+using OSStatus = int32_t;
+constexpr OSStatus noErr = 0;
+constexpr OSStatus paramErr = -50;
+
+// A new owned string reference holding the text, for the stand-ins that hand out
+// strings; the caller releases it with CFRelease.
+CFStringRef NewCFString(const std::string& utf8);
+// The conversion of a string reference to UTF-8 text; empty for nil.
+std::string CFStringToUTF8(CFStringRef string);
+
 // Registers every stand-in under "Carbon"; called once by the platform's start-up.
 void InstallCarbonLibrary();
 

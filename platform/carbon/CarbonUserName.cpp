@@ -1,4 +1,5 @@
 #include "platform/carbon/CarbonLibrary.h"
+#include "platform/carbon/CarbonTheme.h"
 
 #include "framework/System.h"
 
@@ -43,9 +44,7 @@ CFStringRef CSCopyUserName(bool useShortName) {
     const UserRecord record = TestRecord() ? *TestRecord() : SystemRecord();
     const auto& name = useShortName ? record.shortName : record.fullName;
     if (!name) return nullptr;
-    const QString text = QString::fromUtf8(name->data(), static_cast<qsizetype>(name->size()));
-    ++LiveCount();
-    return new CFString{text.toStdU16String()};
+    return NewCFString(*name);
 }
 
 CFIndex CFStringGetLength(CFStringRef string) {
@@ -71,6 +70,16 @@ void CFRelease(const void* ref) {
 
 } // namespace
 
+CFStringRef NewCFString(const std::string& utf8) {
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    ++LiveCount();
+    return new CFString{text.toStdU16String()};
+}
+
+std::string CFStringToUTF8(CFStringRef string) {
+    return string ? QString::fromStdU16String(string->units).toStdString() : std::string();
+}
+
 void SetUserRecordForTests(std::optional<UserRecord> record) { TestRecord() = std::move(record); }
 
 int LiveStringCount() { return LiveCount(); }
@@ -83,6 +92,7 @@ void InstallCarbonLibrary() {
     System::RegisterLibraryFunction("Carbon", "CFStringGetCString",
                                     reinterpret_cast<void*>(&CFStringGetCString));
     System::RegisterLibraryFunction("Carbon", "CFRelease", reinterpret_cast<void*>(&CFRelease));
+    InstallThemeFunctions();
 }
 
 } // namespace carbon
