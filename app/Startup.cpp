@@ -8,6 +8,7 @@
 #include "framework/Exceptions.h"
 #include "framework/Runtime.h"
 #include "framework/System.h"
+#include "interfacekit/InterfaceKitSupport.h"
 #include "mail/CleanOnQuit.h"
 #include "mail/FolderitemExtensions.h"
 #include "platform/carbon/CarbonLibrary.h"
@@ -100,7 +101,8 @@ void ReleaseModuleObjects() {
     ReleaseFileType(IMageFiles::pImageGif, "IMageFiles.pImageGif");
     ReleaseFileType(IMageFiles::pImageXBmp, "IMageFiles.pImageXBmp");
     ReleaseFileType(IMageFiles::pImageJp2, "IMageFiles.pImageJp2");
-    // The interface kit's table of drawing contexts comes last, once the kit has one.
+    InterfaceKitSupport::ReleaseQDRefs();
+    Released("InterfaceKitSupport.QDRefs");
 }
 
 int StamporaMain(int argc, char** argv) {

@@ -108,7 +108,7 @@ TEST_F(StartupTest, ModuleObjectsAreReleasedInTheirOrderWithTheirEffects) {
         "MenuBar1", "CleanOnQuit.RootFolder", "CleanOnQuit.myDestructionManager",
         "FolderitemExtensions.mResourcesFolder", "SharedPictureEffects.rotKing", "IMageFiles.pJpeg",
         "IMageFiles.pPng", "IMageFiles.pImageTiff", "IMageFiles.pImagePict", "IMageFiles.pImageGif",
-        "IMageFiles.pImageXBmp", "IMageFiles.pImageJp2"};
+        "IMageFiles.pImageXBmp", "IMageFiles.pImageJp2", "InterfaceKitSupport.QDRefs"};
     ASSERT_EQ(order, expected);
     EXPECT_FALSE(MenuBar1::_implicitInstance);
     // Releasing the root keeps the folder; releasing the manager deletes it.
