@@ -24,14 +24,13 @@ using testsupport::SolidPicture;
 
 namespace {
 
+void Place(fw::Control& c) { c.Left = 10, c.Top = 20, c.Width = 80, c.Height = 22; }
+
 class TestWindow : public fw::Window {
 public:
     void CreateControls() override {
         canvas = std::make_shared<fw::Canvas>();
-        canvas->Left = 10;
-        canvas->Top = 20;
-        canvas->Width = 80;
-        canvas->Height = 22;
+        Place(*canvas);
         AddControl("canvas", canvas);
     }
     std::shared_ptr<fw::Canvas> canvas;
@@ -90,14 +89,8 @@ TEST_F(KitTest, DisplayableLooksOnlyAtTheImmediateParent) {
     auto panel = std::make_shared<fw::PagePanel>();
     panel->PanelCount = 2;
     auto group = std::make_shared<fw::Canvas>();
-    group->Parent = panel;
-    group->PanelIndex = 2;
-    const struct {
-        fw::ControlRef parent;
-        int page;
-        bool visible;
-        bool expected;
-    } rows[] = {
+    group->Parent = panel, group->PanelIndex = 2;
+    const struct { fw::ControlRef parent; int page; bool visible; bool expected; } rows[] = {
         {nullptr, 0, true, true},   // directly on the window
         {nullptr, 0, false, false}, // hidden
         {panel, 2, true, false},    // the panel shows page 1
@@ -106,8 +99,7 @@ TEST_F(KitTest, DisplayableLooksOnlyAtTheImmediateParent) {
     };
     for (const auto& row : rows) {
         fw::Canvas control;
-        control.Parent = row.parent;
-        control.PanelIndex = row.page;
+        control.Parent = row.parent, control.PanelIndex = row.page;
         control.SetVisible(row.visible);
         EXPECT_EQ(ks::Displayable(&control), row.expected) << row.page;
     }
@@ -122,21 +114,12 @@ TEST_F(KitTest, BoundsAndScreenPointLookThroughOneContainer) {
     window->Widget()->move(QPoint(200, 150) - frame);
     ASSERT_EQ(QPoint(window->Left(), window->Top()), QPoint(200, 150));
     auto box = std::make_shared<fw::ContainerControl>();
-    box->HostWindow = window.get();
-    box->PlaceLeft = 100;
-    box->PlaceTop = 50;
+    box->HostWindow = window.get(), box->PlaceLeft = 100, box->PlaceTop = 50;
     fw::Canvas inBox;
-    inBox.Left = 10;
-    inBox.Top = 20;
-    inBox.Width = 80;
-    inBox.Height = 22;
+    Place(inBox);
     inBox.Attach(box.get(), nullptr);
 
-    const struct {
-        const fw::Control* control;
-        std::vector<float> bounds;
-        std::vector<float> screen;
-    } rows[] = {
+    const struct { const fw::Control* control; std::vector<float> bounds; std::vector<float> screen; } rows[] = {
         {window->canvas.get(), {10, 20, 80, 22}, {210, 170}},
         {&inBox, {110, 70, 80, 22}, {310, 220}},
     };
@@ -217,11 +200,7 @@ TEST_F(KitTest, ThemeIdentifierAndMetricsAreAskedByName) {
     const int before = carbon::LiveStringCount();
     EXPECT_EQ(ks::CurrentVisualTheme(false).rfind("org.qt-project.style.", 0), 0u);
     EXPECT_EQ(carbon::LiveStringCount(), before);
-    const struct {
-        carbon::OSStatus status;
-        std::string name;
-        bool themed;
-    } rows[] = {
+    const struct { carbon::OSStatus status; std::string name; bool themed; } rows[] = {
         {0, carbon::kThemeNoAppearanceIdentifier, false},
         {0, "Unable to retreive Visual Style Name", false},
         {0, "org.qt-project.style.fusion", true},
@@ -243,11 +222,7 @@ TEST_F(KitTest, ThemeIdentifierAndMetricsAreAskedByName) {
 }
 
 TEST_F(KitTest, CaptionsLoseTheirMnemonicsAndAreCutToFit) {
-    const struct {
-        std::string caption;
-        int width;
-        std::string shown;
-    } rows[] = {
+    const struct { std::string caption; int width; std::string shown; } rows[] = {
         {"A&&B", 200, "A&B"},         {"&&&", 200, "&"},       {"@\u20AC", 200, "&"},
         {"&File", 200, "File"},       {"0123456789", 64, "0123\u2026"},   // avail 60 of 120
         {"0123456789", 124, "0123456789"},                     // avail equal to the width
@@ -310,12 +285,7 @@ TEST_F(KitTest, TextStylesDrawTheirPassesInOrder) {
     const fw::Color disabled = ifkColors::TextDisabled();
     const fw::Color bevel = fw::LightBevelColor();
     using Pass = std::tuple<int, int, fw::Color>;   // offset x, offset y, colour
-    const struct {
-        ifkTextStyle style;
-        ifkThemeState state;
-        bool themed;
-        std::vector<Pass> passes;
-    } rows[] = {
+    const struct { ifkTextStyle style; ifkThemeState state; bool themed; std::vector<Pass> passes; } rows[] = {
         {ifkTextStyle::Normal, ifkThemeState::Active, true, {{0, 0, active}}},
         {ifkTextStyle::Normal, ifkThemeState::Inactive, true, {{0, 0, disabled}}},
         {ifkTextStyle::Engraved, ifkThemeState::Active, true, {{0, 1, bevel}, {0, 0, active}}},
@@ -362,11 +332,9 @@ TEST_F(KitTest, IconVariantsKeepTheSourceAsItWas) {
     const auto inversed = ks::AsEngravedInversed(dot);
     ASSERT_EQ(engraved->Width(), 16);
     ASSERT_EQ(engraved->Height(), 17);
-    const struct {
-        int x, y;
-        QRgb mask, engravedColour, inversedColour;
-    } rows[] = {{3, 4, 0x000000, 0x000000, 0xFFFFFF}, {3, 5, 0x000000, 0xFFFFFF, 0x000000},
-                {3, 6, 0xFFFFFF, 0xFFFFFF, 0x000000}, {4, 4, 0xFFFFFF, 0xFFFFFF, 0x000000}};
+    const struct { int x, y; QRgb mask, engravedColour, inversedColour; } rows[] = {
+        {3, 4, 0x000000, 0x000000, 0xFFFFFF}, {3, 5, 0x000000, 0xFFFFFF, 0x000000},
+        {3, 6, 0xFFFFFF, 0xFFFFFF, 0x000000}, {4, 4, 0xFFFFFF, 0xFFFFFF, 0x000000}};
     for (const auto& row : rows) {
         EXPECT_EQ(RgbAt(engraved->Mask(false), row.x, row.y), row.mask) << row.x << "," << row.y;
         EXPECT_EQ(RgbAt(inversed->Mask(false), row.x, row.y), row.mask);
@@ -377,10 +345,8 @@ TEST_F(KitTest, IconVariantsKeepTheSourceAsItWas) {
 
 TEST_F(KitTest, ThemeColoursComeFromThePaletteWithTheirFallbacks) {
     QPalette palette = QApplication::palette();
-    const struct {
-        QColor text, highlight;
-        fw::Color active, selected;
-    } rows[] = {{Qt::white, Qt::black, 0xFFFFFF, 0x000000}, {QColor(0x12, 0x80, 0xFE), Qt::white, 0x1280FE, 0xFFFFFF}};
+    const struct { QColor text, highlight; fw::Color active, selected; } rows[] = {
+        {Qt::white, Qt::black, 0xFFFFFF, 0x000000}, {QColor(0x12, 0x80, 0xFE), Qt::white, 0x1280FE, 0xFFFFFF}};
     for (const auto& row : rows) {   // each call asks anew: a palette change shows at once
         palette.setColor(QPalette::Active, QPalette::ButtonText, row.text);
         palette.setColor(QPalette::Active, QPalette::Highlight, row.highlight);
