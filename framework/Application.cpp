@@ -2,7 +2,18 @@
 
 #include "framework/ExecutableFile.h"
 
+#include <QString>
+
 namespace fw {
+
+namespace {
+int BundleNumber(const char* key) { return QString::fromStdString(BundleInfo(key)).toInt(); }
+} // namespace
+
+Application::Application()
+    : ShortVersion(BundleInfo("ShortVersion")), MajorVersion(BundleNumber("MajorVersion")),
+      MinorVersion(BundleNumber("MinorVersion")), BugVersion(BundleNumber("BugVersion")),
+      NonReleaseVersion(BundleNumber("NonReleaseVersion")) {}
 
 FolderItemRef Application::ExecutableFile() const { return fw::ExecutableFile(); }
 

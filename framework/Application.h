@@ -13,6 +13,8 @@ class MenuBar;
 // with the runtime, which raises its events.
 class Application {
 public:
+    // The version fields are those the bundle records.
+    Application();
     virtual ~Application() = default;
 
     std::shared_ptr<fw::MenuBar> MenuBar;
@@ -21,8 +23,8 @@ public:
     FolderItemRef ExecutableFile() const;
 
     // Version fields, shown by the about box; they come with the bundle.
-    std::string ShortVersion = "1.0";
-    int MajorVersion = 1;
+    std::string ShortVersion;
+    int MajorVersion = 0;
     int MinorVersion = 0;
     int BugVersion = 0;
     int NonReleaseVersion = 0;

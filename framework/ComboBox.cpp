@@ -1,16 +1,62 @@
 #include "framework/ComboBox.h"
 
+#include "framework/Canvas.h"
 #include "framework/Runtime.h"
 
 #include <QComboBox>
 #include <QCompleter>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QSignalBlocker>
 
 namespace fw {
 
 namespace {
+
 QComboBox* Combo(const QPointer<QWidget>& w) { return static_cast<QComboBox*>(w.data()); }
+
+// Clicks and keys reach the box's events first, wherever they land in it: on the
+// arrow (the combo box itself) or in the text (its line edit).
+class ComboWidget : public QComboBox {
+public:
+    ComboWidget(ComboBox* owner, QWidget* parent) : QComboBox(parent), owner_(owner) {
+        setEditable(true);
+        lineEdit()->installEventFilter(this);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (!TakeMouse(event, this)) QComboBox::mousePressEvent(event);
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!TakeKey(event)) QComboBox::keyPressEvent(event);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == lineEdit() && event->type() == QEvent::MouseButtonPress)
+            return TakeMouse(static_cast<QMouseEvent*>(event), lineEdit());
+        if (watched == lineEdit() && event->type() == QEvent::KeyPress)
+            return TakeKey(static_cast<QKeyEvent*>(event));
+        return QComboBox::eventFilter(watched, event);
+    }
+
+private:
+    bool TakeMouse(QMouseEvent* event, QWidget* from) {
+        if (event->button() != Qt::LeftButton) return false;
+        const QPoint p = from->mapTo(this, event->position().toPoint());
+        return owner_->DeliverMouseDown(p.x(), p.y());
+    }
+
+    bool TakeKey(QKeyEvent* event) {
+        const std::string key = KeyTextFor(event->key(), event->text().toStdString());
+        return !key.empty() && owner_->DeliverKeyDown(key);
+    }
+
+    ComboBox* owner_;
+};
+
 } // namespace
 
 void ComboBox::SetInitialValue(const std::string& rows) {
@@ -57,9 +103,36 @@ void ComboBox::SetText(const std::string& text) {
     if (widget_) Combo(widget_)->setEditText(QString::fromStdString(text));
 }
 
+int ComboBox::SelStart() const {
+    if (!widget_) return 0;
+    const QLineEdit* line = Combo(widget_)->lineEdit();
+    return line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
+}
+
+int ComboBox::SelLength() const {
+    return widget_ ? static_cast<int>(Combo(widget_)->lineEdit()->selectedText().size()) : 0;
+}
+
+void ComboBox::SetSelStart(int start) {
+    if (widget_) Combo(widget_)->lineEdit()->setCursorPosition(start);
+}
+
+void ComboBox::SetSelLength(int length) {
+    if (!widget_) return;
+    QLineEdit* line = Combo(widget_)->lineEdit();
+    line->setSelection(SelStart(), length);
+}
+
+bool ComboBox::DeliverMouseDown(int x, int y) {
+    return Runtime::DispatchResult<bool>([&] { return Event_MouseDown(x, y); }, false);
+}
+
+bool ComboBox::DeliverKeyDown(const std::string& key) {
+    return Runtime::DispatchResult<bool>([&] { return Event_KeyDown(key); }, false);
+}
+
 QWidget* ComboBox::CreateWidget(QWidget* parent) {
-    auto* combo = new QComboBox(parent);
-    combo->setEditable(true);
+    auto* combo = new ComboWidget(this, parent);
     combo->setInsertPolicy(QComboBox::NoInsert);
     QObject::connect(combo, &QComboBox::activated, combo, [this](int) {
         if (Change) Runtime::Dispatch(Change);

@@ -3,6 +3,8 @@
 #include "framework/Exceptions.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTextStream>
 
 namespace fw {
 
@@ -24,6 +26,29 @@ FolderItemRef BundleResourcesFolder() {
     const auto binFolder = Deref(ExecutableFile(), "ExecutableFile").Parent();
     const auto bundleFolder = Deref(binFolder, "executable's folder").Parent();
     return Deref(bundleFolder, "bundle folder").Child("Resources");
+}
+
+std::string BundleInfo(const std::string& key) {
+    const auto binFolder = Deref(ExecutableFile(), "ExecutableFile").Parent();
+    const auto bundleFolder = binFolder ? binFolder->Parent() : nullptr;
+    if (!bundleFolder) return {};
+    QFile file(QString::fromStdString(bundleFolder->Child("Info.txt")->AbsolutePath()));
+    // A few short lines; anything longer is not ours.
+    if (file.size() > 4096 || !file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
+    QTextStream in(&file);
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        const auto eq = line.indexOf('=');
+        if (eq > 0 && line.left(eq).trimmed().toStdString() == key) return line.mid(eq + 1).trimmed().toStdString();
+    }
+    return {};
+}
+
+std::string FolderItem::MacCreator() const {
+    // Files carry no creator code on this system; the running application has the
+    // one its bundle records.
+    const auto executable = ExecutableFile();
+    return executable && executable->AbsolutePath() == path_ ? BundleInfo("Creator") : std::string();
 }
 
 } // namespace fw

@@ -16,4 +16,9 @@ void SetExecutableFileForTests(const std::string& path);   // empty restores the
 // NilObjectException when those folders cannot be named.
 FolderItemRef BundleResourcesFolder();
 
+// What the bundle records about the application, in the file "Info.txt" beside the
+// Resources folder (lines "key=value"): its version fields and creator code. A key
+// the bundle does not record, or a bundle without the file, gives the empty text.
+std::string BundleInfo(const std::string& key);
+
 } // namespace fw

@@ -23,6 +23,8 @@ public:
     std::string Name() const;
     std::shared_ptr<FolderItem> Parent() const;           // nil for "/"
     std::shared_ptr<FolderItem> Child(const std::string& name) const;
+    // The four-character creator code of the file; empty when it has none.
+    std::string MacCreator() const;
 
     // --- existence and folders
     bool Exists() const;          // a dangling alias exists as an item of its own

@@ -128,6 +128,8 @@ void Runtime::ResetQuitState() {
 
 void Runtime::AddWindow(const std::shared_ptr<Window>& window) {
     auto& w = State().windows;
+    // Closed windows leave the list here; whoever still holds one keeps it.
+    w.erase(std::remove_if(w.begin(), w.end(), [](const auto& p) { return !p->IsOpen(); }), w.end());
     if (std::find(w.begin(), w.end(), window) == w.end()) w.push_back(window);
 }
 
@@ -141,7 +143,7 @@ std::vector<std::shared_ptr<Window>> Runtime::Windows() { return State().windows
 
 std::shared_ptr<Window> Runtime::ImplicitInstance(const std::string& className) {
     for (const auto& window : State().windows)
-        if (window->ClassName() == className) return window;
+        if (window->IsOpen() && window->ClassName() == className) return window;
     return nullptr;
 }
 

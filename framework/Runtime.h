@@ -52,7 +52,7 @@ public:
     static void AddWindow(const std::shared_ptr<Window>& window);
     static void RemoveWindow(const Window* window);
     static std::vector<std::shared_ptr<Window>> Windows();
-    // The implicit instance of a window class, found by its class name.
+    // The open implicit instance of a window class, found by its class name.
     static std::shared_ptr<Window> ImplicitInstance(const std::string& className);
     // Releases the framework's own module-level lists, windows first.
     static void ReleaseFrameworkLists();

@@ -2,7 +2,9 @@
 
 #include "framework/Exceptions.h"
 
+#include <QCursor>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QTextStream>
 
@@ -88,6 +90,10 @@ void System::RegisterLibraryFunction(const std::string& library, const std::stri
 void System::UnregisterLibraryFunction(const std::string& library, const std::string& name) {
     State().functions[library].erase(name);
 }
+
+int System::MouseX() { return QCursor::pos().x(); }
+int System::MouseY() { return QCursor::pos().y(); }
+bool System::MouseDown() { return QGuiApplication::mouseButtons() != Qt::NoButton; }
 
 double System::Rnd() {
     static std::mt19937_64 generator{std::random_device{}()};

@@ -31,6 +31,12 @@ public:
     static void RegisterLibraryFunction(const std::string& library, const std::string& name, void* fn);
     static void UnregisterLibraryFunction(const std::string& library, const std::string& name);
 
+    // The pointer's position in global screen coordinates, and whether a mouse
+    // button is down (as this application last saw it).
+    static int MouseX();
+    static int MouseY();
+    static bool MouseDown();
+
     // Rnd: 0 <= r < 1, from one generator for the run.
     static double Rnd();
 };

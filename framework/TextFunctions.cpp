@@ -48,4 +48,11 @@ std::string ReplaceAll(const std::string& text, const std::string& find, const s
     return out;
 }
 
+uint32_t StringToOSType(const std::string& text) {
+    uint32_t code = 0;
+    for (size_t i = 0; i < 4; ++i)
+        code = (code << 8) | (i < text.size() ? static_cast<uint8_t>(text[i]) : 0u);
+    return code;
+}
+
 } // namespace fw

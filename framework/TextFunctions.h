@@ -26,4 +26,8 @@ std::string Replace(const std::string& text, const std::string& find, const std:
 // replaced text; the text unchanged when `find` is empty.
 std::string ReplaceAll(const std::string& text, const std::string& find, const std::string& with);
 
+// The 32-bit code of a four-character text ("APPL"), its first byte the highest;
+// bytes past the fourth are ignored and missing ones count as 0.
+uint32_t StringToOSType(const std::string& text);
+
 } // namespace fw

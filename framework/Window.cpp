@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
@@ -36,6 +37,23 @@ protected:
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
             Runtime::Dispatch([&] { used = owner_->DefaultKey(key == Qt::Key_Escape); });
         if (!used) QMainWindow::keyPressEvent(event);
+    }
+
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible() &&
+            !owner_->Reshowing())
+            Runtime::Dispatch([this] { owner_->Event_Deactivate(); });
+        QMainWindow::changeEvent(event);
+    }
+
+    void enterEvent(QEnterEvent* event) override {
+        Runtime::Dispatch([this] { owner_->Event_MouseEnter(); });
+        QMainWindow::enterEvent(event);
+    }
+
+    void leaveEvent(QEvent* event) override {
+        Runtime::Dispatch([this] { owner_->Event_MouseExit(); });
+        QMainWindow::leaveEvent(event);
     }
 
 private:
@@ -82,6 +100,8 @@ void Window::Construct() {
         content_->setFixedSize(Width, Height);
     }
     Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
+    if (Frame == kFrameGlobalFloating) flags |= Qt::WindowStaysOnTopHint;
+    if (MacProcID == kProcPlain) flags |= Qt::FramelessWindowHint;
     if (CloseButton) flags |= Qt::WindowCloseButtonHint;
     if (MinimizeButton) flags |= Qt::WindowMinimizeButtonHint;
     if (MaximizeButton) flags |= Qt::WindowMaximizeButtonHint;
@@ -149,8 +169,66 @@ bool Window::CloseForQuit() {
 bool Window::ClosingRequested() {
     if (!closingForQuit_ && Event_CancelClose(false)) return false;
     open_ = false;
+    for (const auto& timer : timers_) timer->SetMode(Timer::ModeOff);
     Event_Close();
+    if (modalLoop_) modalLoop_->quit();
     return true;
+}
+
+void Window::Show() {
+    if (!widget_ || !open_) return;
+    widget_->show();
+    widget_->raise();
+    widget_->activateWindow();
+}
+
+void Window::ShowModal() {
+    if (!widget_ || !open_) return;
+    // Qt takes a new modality only when the window is shown anew.
+    if (widget_->isVisible()) {
+        reshowing_ = true;
+        widget_->hide();
+        widget_->setWindowModality(Qt::ApplicationModal);
+        Show();
+        reshowing_ = false;
+    } else {
+        widget_->setWindowModality(Qt::ApplicationModal);
+        Show();
+    }
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    if (open_) loop.exec();
+    modalLoop_ = nullptr;
+}
+
+void Window::SetLeft(int left) {
+    if (widget_) widget_->move(widget_->pos() + QPoint(left - Left(), 0));
+}
+
+void Window::SetTop(int top) {
+    if (widget_) widget_->move(widget_->pos() + QPoint(0, top - Top()));
+}
+
+void Window::SetWidth(int width) { ResizeContent(width, Height); }
+
+void Window::SetHeight(int height) { ResizeContent(Width, height); }
+
+void Window::ResizeContent(int width, int height) {
+    width = std::clamp(width, MinWidth, MaxWidth);
+    height = std::clamp(height, MinHeight, MaxHeight);
+    const int dw = width - Width;
+    const int dh = height - Height;
+    Width = width;
+    Height = height;
+    for (const auto& c : controls_) {
+        if (c->LockRight) (c->LockLeft ? c->Width : c->Left) += dw;
+        if (c->LockBottom) (c->LockTop ? c->Height : c->Top) += dh;
+        if (c->Widget()) c->Widget()->setGeometry(c->Left, c->Top, c->Width, c->Height);
+    }
+    if (!content_) return;
+    if (Resizeable) content_->resize(Width, Height);
+    else content_->setFixedSize(Width, Height);
+    widget_->adjustSize();
 }
 
 void Window::Minimize() {
@@ -198,6 +276,11 @@ void Window::AddControl(const std::string& name, const ControlRef& control) {
     Deref(control);
     control->Name = name;
     controls_.push_back(control);
+}
+
+void Window::AddTimer(const TimerRef& timer) {
+    Deref(timer);
+    timers_.push_back(timer);
 }
 
 ControlRef Window::ControlByName(const std::string& name) const {

@@ -4,6 +4,7 @@
 #include "framework/Graphics.h"
 #include "framework/MenuBar.h"
 #include "framework/Picture.h"
+#include "framework/Timer.h"
 
 #include <QPointer>
 
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+class QEventLoop;
 class QMainWindow;
 
 namespace fw {
@@ -52,6 +54,10 @@ public:
     int Placement = 0;
     int Frame = 0;
     int MacProcID = 0;
+    // The frame of a floating window that stays above the others, and the window
+    // definition of a plain window without frame or title bar.
+    static constexpr int kFrameGlobalFloating = 7;
+    static constexpr int kProcPlain = 1104;
     std::shared_ptr<fw::MenuBar> MenuBar;
 
     // --- life
@@ -65,9 +71,19 @@ public:
     bool CloseForQuit();
     void Minimize();
     bool IsMinimized() const;
+    // Shows the window and brings it to the front.
+    void Show();
+    // Shows the window modally: the other windows take no input, and the call
+    // returns when the window has closed.
+    void ShowModal();
     // Screen position of the content area.
     int Left() const;
     int Top() const;
+    void SetLeft(int left);
+    void SetTop(int top);
+    // The content's size; controls locked to the right or bottom follow it.
+    void SetWidth(int width);
+    void SetHeight(int height);
     QWidget* Widget() const;
     QWidget* Content() const { return content_; }
     void DestroyWidget();
@@ -89,6 +105,7 @@ public:
         return std::dynamic_pointer_cast<T>(ControlByName(name));
     }
     const std::vector<ControlRef>& Controls() const { return controls_; }
+    void AddTimer(const TimerRef& timer);
     ControlRef FocusedControl() const;
 
     // --- menus
@@ -111,16 +128,23 @@ public:
     virtual void Event_EnableMenuItems() {}
     virtual bool Event_CancelClose(bool /*appQuitting*/) { return false; }
     virtual void Event_Close() {}
+    virtual void Event_Deactivate() {}
+    virtual void Event_MouseEnter() {}
+    virtual void Event_MouseExit() {}
 
     // Framework: the widget's close request; answers whether it may close.
     bool ClosingRequested();
     // Framework: Return and Escape that no control took push the default and
     // cancel buttons of the shown page.
     bool DefaultKey(bool cancelKey);
+    // Framework: whether the window is being shown again to change its modality, so
+    // that losing activation then is no deactivation of the program's.
+    bool Reshowing() const { return reshowing_; }
 
 private:
     void BuildMenuBar();
     void ApplyTabOrder();
+    void ResizeContent(int width, int height);
 
     QPointer<QMainWindow> widget_;
     QPointer<QWidget> content_;
@@ -129,7 +153,10 @@ private:
     int controlPaints_ = 0;
     std::vector<ControlRef> controls_;
     std::map<std::string, std::function<bool()>> menuHandlers_;
+    std::vector<TimerRef> timers_;
+    QPointer<QEventLoop> modalLoop_;
     bool open_ = false;
+    bool reshowing_ = false;
     bool closingForQuit_ = false;
 };
 
