@@ -13,10 +13,14 @@ only copies it. Running the script again gives the same bytes.
                                      perforation, white (transparent) in the window
     unfsImage.jpg          256 x 256 the placeholder shown while there is no photo
     DefaultStampImage.jpg  240 x 240 the stamp's first photo, a drawn landscape
+    AppIcon.png            128 x 128 the application's icon: the stamp with its
+                                     landscape and a post mark, on transparency
     index.html                       the advert page for Pixalune Photos
 """
 import math
 import os
+import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -574,7 +578,69 @@ or write to us from <a href="{site}/contact/">our contact page</a>.</p>
 """
 
 
+# ------------------------------------------------------------------------- icon
+
+ICON = 128
+ICON_MARGIN = 8.0
+POST_MARK = hex_colour("#B60000")
+
+
+def write_png(name, width, height, planes, alpha):
+    """RGBA, 8 bits a sample, no filtering; zlib at a fixed level gives fixed bytes."""
+    rows = b"".join(
+        b"\0" + bytes(v for x in range(width)
+                      for v in (planes[0][y * width + x], planes[1][y * width + x],
+                                planes[2][y * width + x], alpha[y * width + x]))
+        for y in range(height))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    with open(os.path.join(HERE, name), "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n")
+        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)))
+        f.write(chunk(b"IDAT", zlib.compress(rows, 9)))
+        f.write(chunk(b"IEND", b""))
+
+
+def draw_icon():
+    """The stamp frame scaled up, the landscape in its window, a post mark over it."""
+    scale = (ICON - 2 * ICON_MARGIN) / STAMP
+
+    def scaled(distance):
+        return lambda px, py: distance((px - ICON_MARGIN) / scale, (py - ICON_MARGIN) / scale) * scale
+
+    stamp, window = scaled(stamp_distance), scaled(window_distance)
+    canvas = Canvas(ICON, ICON, PAPER)
+    alpha = [round(255 * coverage(stamp(x + 0.5, y + 0.5))) for y in range(ICON) for x in range(ICON)]
+    canvas.paint(stamp, PAPER_EDGE)
+    canvas.paint(lambda x, y: stamp(x, y) + 1.2, PAPER)
+
+    land = draw_landscape()
+    w0, w1 = ICON_MARGIN + WINDOW * scale, ICON_MARGIN + (STAMP - WINDOW) * scale
+
+    def photo(px, py):
+        u = min(PHOTO - 1, max(0, int((px - w0) / (w1 - w0) * PHOTO)))
+        v = min(PHOTO - 1, max(0, int((py - w0) / (w1 - w0) * PHOTO)))
+        return land.pixels[v * PHOTO + u]
+
+    canvas.paint(window, photo)
+    canvas.paint(lambda x, y: abs(window(x, y)) - 0.6, ENGRAVING)
+    # The post mark: a ring and three wavy cancellation lines, in the card's dark red.
+    cx, cy, r = 86.0, 84.0, 22.0
+    canvas.paint(lambda x, y: abs(circle_distance(x, y, cx, cy, r)) - 1.8, POST_MARK, alpha=0.85)
+    for k in (-7.0, 0.0, 7.0):
+        def wave(px, py, k=k):
+            if px < 24.0 or px > cx + r - 4.0:
+                return 1.0
+            return abs(py - (cy + k + 2.5 * math.sin(px / 4.0))) - 1.2
+        canvas.paint(wave, POST_MARK, alpha=0.75)
+    return canvas, alpha
+
+
 def main():
+    icon, icon_alpha = draw_icon()
+    write_png("AppIcon.png", ICON, ICON, icon.planes(), icon_alpha)
     write_jpeg("StampOverlay.jpg", STAMP, STAMP, draw_overlay().planes(), quality=95)
     write_jpeg("StampOverlayMask.jpg", STAMP, STAMP, draw_overlay_mask().planes(grey=True), quality=95)
     write_jpeg("unfsImage.jpg", PLACEHOLDER, PLACEHOLDER, draw_placeholder().planes(grey=True), quality=92)

@@ -4,6 +4,10 @@
 #include <optional>
 #include <string>
 
+namespace fw {
+class Window;
+}
+
 // Stand-ins for the operating-system functions the program looks up by name in the
 // library "Carbon". They are offered through the framework's function registry.
 namespace carbon {
@@ -31,6 +35,16 @@ constexpr OSStatus paramErr = -50;
 CFStringRef NewCFString(const std::string& utf8);
 // The conversion of a string reference to UTF-8 text; empty for nil.
 std::string CFStringToUTF8(CFStringRef string);
+
+// The window's content region, for the window-region functions.
+constexpr int32_t kWindowContentRgn = 33;
+// Finds the display that holds the greatest part of the window's region: fills
+// `device` with a handle to it (when not null) and `rect` with its bounds as
+// four big-endian signed 16-bit fields, top, left, bottom, right.
+using GetWindowGreatestAreaDeviceFn = OSStatus (*)(const fw::Window* window, int32_t regionCode,
+                                                   int32_t* device, uint8_t* rect);
+OSStatus GetWindowGreatestAreaDevice(const fw::Window* window, int32_t regionCode, int32_t* device,
+                                     uint8_t* rect);
 
 // Registers every stand-in under "Carbon"; called once by the platform's start-up.
 void InstallCarbonLibrary();

@@ -93,6 +93,8 @@ void InstallCarbonLibrary() {
                                     reinterpret_cast<void*>(&CFStringGetCString));
     System::RegisterLibraryFunction("Carbon", "CFRelease", reinterpret_cast<void*>(&CFRelease));
     InstallThemeFunctions();
+    System::RegisterLibraryFunction("Carbon", "GetWindowGreatestAreaDevice",
+                                    reinterpret_cast<void*>(&GetWindowGreatestAreaDevice));
 }
 
 } // namespace carbon

@@ -1,0 +1,62 @@
+#include "platform/carbon/CarbonIcons.h"
+
+#include "framework/ExecutableFile.h"
+#include "framework/TextFunctions.h"
+
+#include <QImageReader>
+
+#include <map>
+
+namespace carbon {
+
+namespace {
+
+constexpr int kLargestIconSide = 1024;
+
+struct IconTable {
+    std::map<IconRef, QImage> icons;
+    IconRef next = 1;
+};
+
+IconTable& Table() {
+    static IconTable table;
+    return table;
+}
+
+QImage ApplicationIcon() {
+    const auto resources = fw::BundleResourcesFolder();
+    QImageReader reader(QString::fromStdString(resources->Child("AppIcon.png")->AbsolutePath()), "png");
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > kLargestIconSide || size.height() > kLargestIconSide) return {};
+    return reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+} // namespace
+
+OSErr GetIconRef(int16_t /*vRefNum*/, uint32_t creator, uint32_t iconType, IconRef* iconRef) {
+    if (!iconRef) return paramErr;
+    *iconRef = 0;
+    const auto executable = fw::ExecutableFile();
+    const uint32_t ownCreator = executable ? fw::StringToOSType(executable->MacCreator()) : 0;
+    if (creator == 0 || creator != ownCreator || iconType != kApplicationIconType) return fnfErr;
+    QImage icon = ApplicationIcon();
+    if (icon.isNull()) return fnfErr;
+    auto& table = Table();
+    *iconRef = table.next++;
+    table.icons[*iconRef] = std::move(icon);
+    return noErr;
+}
+
+bool IsValidIconRef(IconRef iconRef) { return Table().icons.count(iconRef) > 0; }
+
+OSErr ReleaseIconRef(IconRef iconRef) {
+    return Table().icons.erase(iconRef) > 0 ? noErr : invalidIconRefErr;
+}
+
+QImage IconImage(IconRef iconRef) {
+    const auto& icons = Table().icons;
+    auto it = icons.find(iconRef);
+    return it == icons.end() ? QImage() : it->second;
+}
+
+} // namespace carbon
