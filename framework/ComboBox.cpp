@@ -103,6 +103,19 @@ void ComboBox::SetText(const std::string& text) {
     if (widget_) Combo(widget_)->setEditText(QString::fromStdString(text));
 }
 
+void ComboBox::SetAutoComplete(bool on) {
+    AutoComplete = on;
+    if (!widget_) return;
+    auto* combo = Combo(widget_);
+    if (!on) combo->setCompleter(nullptr);
+    else if (!combo->completer()) {
+        auto* completer = new QCompleter(combo->model(), combo);
+        completer->setCompletionMode(QCompleter::InlineCompletion);
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        combo->setCompleter(completer);
+    }
+}
+
 int ComboBox::SelStart() const {
     if (!widget_) return 0;
     const QLineEdit* line = Combo(widget_)->lineEdit();
@@ -150,7 +163,7 @@ void ComboBox::ApplyDesign() {
     for (const auto& row : rows_) combo->addItem(QString::fromStdString(row));
     combo->setCurrentIndex(listIndex_);
     combo->setEditText(QString::fromStdString(text_));
-    if (!AutoComplete) combo->setCompleter(nullptr);
+    SetAutoComplete(AutoComplete);
     combo->setFocusPolicy(Qt::StrongFocus);
 }
 

@@ -11,6 +11,8 @@ class ComboBox : public Control {
 public:
     bool UseFocusRing = true;
     bool AutoComplete = false;
+    // Typing completes the text from the rows.
+    void SetAutoComplete(bool on);
 
     void SetInitialValue(const std::string& rows);
     void AddRow(const std::string& text);

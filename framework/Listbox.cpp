@@ -151,7 +151,11 @@ void Listbox::ShowRows() {
 QWidget* Listbox::CreateWidget(QWidget* parent) {
     auto* list = new ListWidget(this, parent);
     list->setItemDelegate(new CellDelegate(this, list));
-    QObject::connect(list, &QListWidget::currentRowChanged, list, [this](int row) { SelectionChanged(row); });
+    // The selected row, not the current one: focus alone makes a row current.
+    QObject::connect(list, &QListWidget::itemSelectionChanged, list, [this, list] {
+        const auto selected = list->selectedItems();
+        SelectionChanged(selected.isEmpty() ? -1 : list->row(selected.first()));
+    });
     return list;
 }
 

@@ -30,6 +30,18 @@ std::vector<ScreenInfo> Screens() {
     return out;
 }
 
+std::vector<std::string>& ScriptedFonts() {
+    static std::vector<std::string> fonts;
+    return fonts;
+}
+
+QStringList Families() {
+    if (ScriptedFonts().empty()) return QFontDatabase::families();
+    QStringList out;
+    for (const auto& f : ScriptedFonts()) out << QString::fromStdString(f);
+    return out;
+}
+
 } // namespace
 
 int ScreenCount() { return static_cast<int>(Screens().size()); }
@@ -42,12 +54,14 @@ ScreenRef Screen(int index) {
 
 void SetScreensForTests(std::vector<ScreenInfo> screens) { Scripted() = std::move(screens); }
 
-int FontCount() { return static_cast<int>(QFontDatabase::families().size()); }
+int FontCount() { return static_cast<int>(Families().size()); }
 
 std::string Font(int index) {
-    const QStringList families = QFontDatabase::families();
+    const QStringList families = Families();
     if (index < 0 || index >= families.size()) return {};
     return families[index].toStdString();
 }
+
+void SetFontsForTests(std::vector<std::string> fonts) { ScriptedFonts() = std::move(fonts); }
 
 } // namespace fw

@@ -32,5 +32,7 @@ void SetScreensForTests(std::vector<ScreenInfo> screens);
 int FontCount();
 // The family at the index; empty outside 0 to FontCount - 1.
 std::string Font(int index);
+// Tests script the font list; an empty list gives back the installed fonts.
+void SetFontsForTests(std::vector<std::string> fonts);
 
 } // namespace fw

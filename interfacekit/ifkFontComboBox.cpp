@@ -1,15 +1,40 @@
 #include "interfacekit/ifkFontComboBox.h"
 
-#include <QFontDatabase>
+#include "framework/Screen.h"
+#include "framework/System.h"
+#include "interfacekit/ifkFontComboBoxMenu.h"
 
-void ifkFontComboBox::ApplyDesign() {
-    const std::string chosen = DesignText();
-    for (const QString& family : QFontDatabase::families()) {
-        const std::string name = family.toStdString();
-        bool present = false;
-        for (int i = 0; i < ListCount(); ++i) present = present || List(i) == name;
-        if (!present) AddRow(name);
+#include <QString>
+
+void ifkFontComboBox::Event_Open() {
+    SetAutoComplete(true);
+    for (int i = 0; i < fw::FontCount(); ++i) AddRow(fw::Font(i));
+}
+
+bool ifkFontComboBox::Event_MouseDown(int X, int Y) {
+    if (MouseDown && MouseDown(X, Y)) return true;
+    if (X > Width - kArrowWidth && !MenuOpen) {
+        MenuOpen = true;
+        // Cleared on every way out, so that one failed pop-up does not disable the box.
+        struct Reopenable {
+            bool& open;
+            ~Reopenable() { open = false; }
+        } reopenable{MenuOpen};
+        const int left = fw::System::MouseX() - X;
+        const int top = fw::System::MouseY() - Y + Height;
+        SetText(ifkFontComboBoxMenu::Instance()->Popup(left, top, Width, Text()));
+        return true;
     }
-    fw::ComboBox::ApplyDesign();
-    SetText(chosen);
+    return false;
+}
+
+bool ifkFontComboBox::Event_KeyDown(const std::string& key) {
+    if (KeyDown && KeyDown(key)) return true;
+    const int row = ListIndex();
+    if (key == "\r" && row >= 0 && row < ListCount()) {
+        SetText(List(row));
+        SetSelStart(0);
+        SetSelLength(static_cast<int>(QString::fromStdString(Text()).size()));
+    }
+    return false;
 }

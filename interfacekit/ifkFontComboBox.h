@@ -1,15 +1,20 @@
 #pragma once
 
-// A minimal font box: an editable combo box whose rows are the design's rows
-// followed by the installed font families. The interface kit's font box with its
-// pop-up list replaces it; until then it offers Text, Change and TextChanged.
-
 #include "framework/ComboBox.h"
 
+// The font field: an editable combo box listing every installed font after the
+// rows of its design, completing typed names, whose arrow opens the font pop-up
+// list instead of the combo box's own drop-down. Its users get MouseDown and KeyDown
+// first; Change and TextChanged reach them as the combo box raises them.
 class ifkFontComboBox : public fw::ComboBox {
 public:
+    // True while a pop-up list opened by this box is on screen.
     bool MenuOpen = false;
 
-protected:
-    void ApplyDesign() override;
+    void Event_Open() override;
+    bool Event_MouseDown(int X, int Y) override;
+    bool Event_KeyDown(const std::string& key) override;
+
+    // Clicks to the right of this many pixels before the box's right edge hit the arrow.
+    static constexpr int kArrowWidth = 23;
 };

@@ -1,0 +1,205 @@
+#include "framework/Runtime.h"
+#include "framework/Screen.h"
+#include "framework/Window.h"
+#include "interfacekit/ifkFontComboBox.h"
+#include "interfacekit/ifkFontComboBoxMenu.h"
+#include "platform/carbon/CarbonLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <optional>
+
+namespace {
+
+const std::vector<std::string> kFonts = {"Mono", "alpha", "Serif", "Beta"};   // sorted: alpha Beta Mono Serif
+
+class BoxWindow : public fw::Window {
+public:
+    std::string ClassName() const override { return "BoxWindow"; }
+    void CreateControls() override {
+        box = std::make_shared<ifkFontComboBox>();
+        AddControl("box", box);
+        box->Width = 153;
+        box->Height = 20;
+        box->SetInitialValue("Papyrus");
+        box->SetListIndex(0);
+    }
+    std::shared_ptr<ifkFontComboBox> box;
+};
+
+std::vector<std::string> Names(int n) {
+    std::vector<std::string> names;
+    for (int i = 0; i < n; ++i) names.push_back("Font " + std::to_string(100 + i));
+    return names;
+}
+
+// While the pop-up list runs modally, `act` gets it (nil when none is open).
+void WhilePoppedUp(std::function<void(ifkFontComboBoxMenu*)> act) {
+    QTimer::singleShot(0, [act] {
+        auto open = fw::Runtime::ImplicitInstance("ifkFontComboBoxMenu");
+        if (open) {
+            EXPECT_TRUE(QTest::qWaitForWindowActive(open->Widget()));
+        }
+        act(dynamic_cast<ifkFontComboBoxMenu*>(open.get()));
+    });
+}
+
+void Key(ifkFontComboBoxMenu* menu, Qt::Key key, const QString& text = {}) {
+    QTest::keyClick(menu->Listbox1()->Widget(), key, Qt::NoModifier);
+    if (!text.isEmpty()) QTest::keyClicks(menu->Listbox1()->Widget(), text);
+}
+
+class FontBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        carbon::InstallCarbonLibrary();
+        fw::SetFontsForTests(kFonts);
+        fw::SetScreensForTests({{0, 0, 1200, 1000, 0, 0, 1200, 1000}});
+        window = std::make_shared<BoxWindow>();
+        window->Construct();
+    }
+    void TearDown() override {
+        window.reset();
+        fw::Runtime::ReleaseFrameworkLists();
+        fw::SetFontsForTests({});
+        fw::SetScreensForTests({});
+    }
+    std::shared_ptr<BoxWindow> window;
+};
+
+} // namespace
+
+TEST_F(FontBoxTest, RowsFollowTheDesignInThePlatformsOrder) {
+    const auto& box = *window->box;
+    ASSERT_EQ(box.ListCount(), 5);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(box.List(i + 1), kFonts[static_cast<size_t>(i)]);
+    EXPECT_EQ(box.Text(), "Papyrus");
+}
+
+TEST_F(FontBoxTest, ArrowClickOpensOneListUnlessTheUserTookIt) {
+    struct Row {
+        int x;
+        bool menuOpen;
+        std::optional<bool> user;   // the user's MouseDown answer; none for no handler
+        bool opens;
+        bool result;
+    };
+    const int w = window->box->Width;
+    for (const Row& row : {Row{w - 23, false, {}, false, false}, Row{w - 22, false, {}, true, true},
+                           Row{w - 1, true, {}, false, false}, Row{w - 22, false, true, false, true},
+                           Row{w - 22, false, false, true, true}}) {
+        auto& box = *window->box;
+        box.MenuOpen = row.menuOpen;
+        box.MouseDown = nullptr;
+        if (row.user) box.MouseDown = [answer = *row.user](int, int) { return answer; };
+        bool opened = false;
+        WhilePoppedUp([&](ifkFontComboBoxMenu* menu) {
+            opened = menu != nullptr;
+            if (menu) Key(menu, Qt::Key_Escape);
+        });
+        EXPECT_EQ(box.Event_MouseDown(row.x, 5), row.result) << row.x;
+        QApplication::processEvents();
+        EXPECT_EQ(opened, row.opens) << row.x;
+        EXPECT_EQ(box.MenuOpen, row.menuOpen) << row.x;
+        EXPECT_EQ(box.Text(), "Papyrus") << "a dismissed list leaves the text";
+    }
+}
+
+TEST_F(FontBoxTest, ReturnTakesTheHighlightedRowWhole) {
+    for (int row : {3, -1}) {
+        auto& box = *window->box;
+        box.SetListIndex(row);
+        box.SetText("Typed");
+        EXPECT_FALSE(box.Event_KeyDown("\r"));
+        EXPECT_EQ(box.Text(), row < 0 ? "Typed" : box.List(row));
+        EXPECT_EQ(box.SelLength(), row < 0 ? 0 : static_cast<int>(box.Text().size()));
+    }
+}
+
+TEST_F(FontBoxTest, WaysOutOfTheListAnswerTheChosenOrTheCurrentName) {
+    struct Row {
+        const char* way;
+        std::string current;
+        std::function<void(ifkFontComboBoxMenu*)> act;
+        std::string answer;
+    };
+    const auto down = [](ifkFontComboBoxMenu* m) { Key(m, Qt::Key_Down); };
+    const std::vector<Row> rows = {
+        {"Return", "Beta", [&](auto* m) { down(m); Key(m, Qt::Key_Return); }, "Mono"},
+        {"double quote", "Beta", [&](auto* m) { down(m); QTest::keyClicks(m->Listbox1()->Widget(), "\""); }, "Mono"},
+        {"line feed", "alpha", [&](auto* m) { QTest::sendKeyEvent(QTest::Click, m->Listbox1()->Widget(), Qt::Key_unknown, QString("\n"), {}); }, "alpha"},
+        {"click on a row", "Beta", [](auto* m) {
+             auto* list = static_cast<QListWidget*>(m->Listbox1()->Widget());
+             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(3)).center());
+         }, "Serif"},
+        {"Escape", "Beta", [&](auto* m) { down(m); Key(m, Qt::Key_Escape); }, "Beta"},
+        {"deactivation", "Beta", [&](auto* m) {
+             down(m);
+             QApplication::setActiveWindow(nullptr);   // another application comes to the front
+             QApplication::processEvents();
+             if (m->IsOpen()) Key(m, Qt::Key_Return);   // not closed: answers a wrong name
+         }, "Beta"},
+        {"absent current name, Return", "Papyrus", [](auto* m) { Key(m, Qt::Key_Return); }, ""},
+    };
+    for (const Row& row : rows) {
+        WhilePoppedUp([&](ifkFontComboBoxMenu* menu) {
+            ASSERT_NE(menu, nullptr);
+            auto list = menu->Listbox1();
+            EXPECT_EQ(list->List(0), "alpha") << "sorted without regard to case";
+            EXPECT_EQ(list->Text(), row.current == "Papyrus" ? "" : row.current) << row.way;
+            row.act(menu);
+        });
+        EXPECT_EQ(ifkFontComboBoxMenu::Instance()->Popup(10, 100, 153, row.current), row.answer) << row.way;
+        QApplication::processEvents();
+    }
+}
+
+TEST_F(FontBoxTest, CloseTimerActsOnANewPressOutsideOnly) {
+    QWindow* elsewhere = window->Widget()->windowHandle();
+    QTest::mousePress(elsewhere, Qt::LeftButton, {}, QPoint(5, 5));   // the press that opened it
+    bool stillOpen = false;
+    WhilePoppedUp([&](ifkFontComboBoxMenu* menu) {
+        QEvent leave(QEvent::Leave);   // the pointer is outside the list
+        QApplication::sendEvent(menu->Widget(), &leave);
+        QTest::qWait(40);
+        stillOpen = menu->IsOpen();
+        QTest::mouseRelease(elsewhere, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::qWait(30);
+        Key(menu, Qt::Key_Down);
+        QTest::mousePress(elsewhere, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::qWait(40);
+        if (menu->IsOpen()) Key(menu, Qt::Key_Return);
+    });
+    EXPECT_EQ(ifkFontComboBoxMenu::Instance()->Popup(10, 100, 153, "Beta"), "Beta");
+    QTest::mouseRelease(elsewhere, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(stillOpen);
+}
+
+TEST_F(FontBoxTest, ListIsPlacedAgainstTheAvailableAreaOfItsScreen) {
+    struct Row {
+        int fonts;
+        int availTop, availHeight, top;
+        int wantTop, wantHeight;
+    };
+    for (const Row& row : {Row{40, 0, 1000, 700, 280, 720},     // room 300 < 720: moved up
+                           Row{10, 0, 1000, 500, 500, 500},     // room 500 > 180: down to the bottom
+                           Row{10, 0, 1000, 820, 820, 300},     // room equals the list: design height
+                           Row{80, 30, 1000, 700, 30, 1000}}) { // taller than the screen
+        fw::SetFontsForTests(Names(row.fonts));
+        fw::SetScreensForTests({{0, 0, 1200, row.availTop + row.availHeight, 0, row.availTop, 1200, row.availHeight}});
+        int top = -1, height = -1;
+        WhilePoppedUp([&](ifkFontComboBoxMenu* menu) {
+            top = menu->Top();
+            height = menu->Content()->height();
+            Key(menu, Qt::Key_Escape);
+        });
+        ifkFontComboBoxMenu::Instance()->Popup(40, row.top, 153, "");
+        EXPECT_EQ(top, row.wantTop) << row.fonts;
+        EXPECT_EQ(height, row.wantHeight) << row.fonts;
+    }
+}
