@@ -59,4 +59,6 @@ std::string App::UserName(bool useShortName) {
     return result;
 }
 
+fw::DateRef App::BuildDate() const { return ::BuildDate(*this); }
+
 fw::DateRef BuildDate(const fw::Application&) { return std::make_shared<fw::Date>(3315485418.0); }

@@ -17,6 +17,7 @@ public:
     // The logged-in user's name in UTF-8: the short account name or the full name;
     // empty when the system cannot give it.
     std::string UserName(bool useShortName);
+    fw::DateRef BuildDate() const override;
 };
 
 // The moment the application was built; a new Date on every call.

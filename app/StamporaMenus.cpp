@@ -5,6 +5,7 @@
 #include "framework/Exceptions.h"
 #include "framework/SpecialFolder.h"
 #include "framework/UserInteraction.h"
+#include "interfacekit/ifkAboutBox.h"
 
 fw::MenuItemRef Stampora::Lookup(const std::string& name, int index) const {
     // Items are looked up on every use; the window keeps no reference to them.
@@ -145,8 +146,13 @@ bool Stampora::_HelpServiceSupport_Action() {
 }
 
 bool Stampora::_HelpAboutStampora_Action() {
-    // The about box arrives with the interface kit; until then the command shows
-    // nothing.
+    auto box = ifkAboutBox::Instance();
+    fw::Deref(box->Find<fw::StaticText>("Name"), "Name").SetText("Stampora");
+    fw::Deref(box->Find<fw::StaticText>("Information"), "Information")
+        .SetText("Turns a photo into an electronic greeting card, a Zinglet.");
+    fw::Deref(box->Find<fw::StaticText>("Copyright"), "Copyright")
+        .SetText("Made by Pixalune, makers of Pixalune Photos.\n" + std::string(kMakerHost));
+    box->Show();
     return false;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/Date.h"
 #include "framework/FolderItem.h"
 
 #include <memory>
@@ -28,6 +29,9 @@ public:
     int MinorVersion = 0;
     int BugVersion = 0;
     int NonReleaseVersion = 0;
+
+    // The moment the application was built; nil when the program does not say.
+    virtual DateRef BuildDate() const { return nullptr; }
 
     virtual void Event_Open() {}
     virtual void Event_OpenDocument(const FolderItemRef& /*item*/) {}
