@@ -6,9 +6,8 @@
 #include "framework/Runtime.h"
 #include "framework/System.h"
 #include "framework/TextFunctions.h"
+#include "platform/carbon/CarbonDrawing.h"
 #include "platform/carbon/CarbonIcons.h"
-
-#include <cstring>
 
 namespace {
 
@@ -118,14 +117,28 @@ void ifkAboutBox::Event_Open() {
     const auto app = fw::Runtime::getAppObject();
     const uint32_t creator = fw::StringToOSType(fw::Deref(fw::Deref(app, "App").ExecutableFile()).MacCreator());
     const uint32_t type = fw::StringToOSType("APPL");
-    carbon::IconRef ref = 0;
-    if (carbon::GetIconRef(carbon::kOnSystemDisk, creator, type, &ref) == carbon::noErr) {
-        std::memcpy(block.Ptr(), &ref, sizeof ref);
-        std::memcpy(&myIconRef, block.Ptr(), sizeof myIconRef);
-    }
+    if (carbon::GetIconRef(carbon::kOnSystemDisk, creator, type, reinterpret_cast<carbon::IconRef*>(block.Ptr())) ==
+        carbon::noErr)
+        myIconRef = static_cast<int32_t>(block.UInt32Value(0));
 }
 
-void ifkAboutBox::appIcon_Paint(fw::Graphics& /*g*/) {}
+void ifkAboutBox::appIcon_Paint(fw::Graphics& /*g*/) {
+    fw::MemoryBlock labelColor(6);
+    fw::MemoryBlock rect(16);
+    if (!carbon::IsValidIconRef(myIconRef)) return;
+    // The window's Core Graphics units: origin at the bottom-left of the content.
+    const auto& icon = fw::Deref(appIcon(), "appIcon");
+    rect.SetSingleValue(0, static_cast<float>(icon.Left));
+    rect.SetSingleValue(4, static_cast<float>(Height - (icon.Top + icon.Height)));
+    rect.SetSingleValue(8, static_cast<float>(icon.Width));
+    rect.SetSingleValue(12, static_cast<float>(icon.Height));
+    const int32_t port = GetGraphics().Handle(fw::Graphics::kPortHandle);
+    int32_t context = 0;
+    if (carbon::QDBeginCGContext(port, &context) == carbon::noErr) {
+        carbon::PlotIconRefInContext(context, rect.Ptr(), 0, 0, labelColor.Ptr(), 0, myIconRef);
+        carbon::QDEndCGContext(port, &context);
+    }
+}
 
 void ifkAboutBox::Event_Close() {
     // Nothing to give back when no icon was obtained.

@@ -5,6 +5,7 @@
 #include "framework/Runtime.h"
 #include "framework/Screen.h"
 #include "framework/System.h"
+#include "interfacekit/InterfaceKitSupport.h"
 #include "platform/carbon/CarbonLibrary.h"
 
 #include <algorithm>
@@ -15,12 +16,6 @@ constexpr char kDoubleQuote = 34;
 constexpr char kReturn = 13;
 constexpr char kLineFeed = 10;
 constexpr char kEscape = 27;
-
-int BigEndianInt16(const fw::MemoryBlock& block, size_t offset) {
-    const uint8_t* p = block.Ptr() + offset;
-    return static_cast<int16_t>(static_cast<uint16_t>((p[0] << 8) | p[1]));
-}
-
 } // namespace
 
 std::shared_ptr<ifkFontComboBoxMenu> ifkFontComboBoxMenu::Instance() {
@@ -122,6 +117,11 @@ void ifkFontComboBoxMenu::CloseTimer_Action() {
 
 void ifkFontComboBoxMenu::Event_Deactivate() { Close(); }
 
+void ifkFontComboBoxMenu::Event_Open() {
+    InterfaceKitSupport::_ChangeWindowStyle(*this, 0x800000, false);
+    InterfaceKitSupport::_ChangeWindowStyle(*this, 0x400000, false);
+}
+
 void ifkFontComboBoxMenu::Event_MouseEnter() { CloseTimer->SetMode(fw::Timer::ModeOff); }
 
 void ifkFontComboBoxMenu::Event_MouseExit() { CloseTimer->SetMode(fw::Timer::ModeMultiple); }
@@ -171,8 +171,8 @@ int ifkFontComboBoxMenu::isOnScreen() {
         "GetWindowGreatestAreaDevice", "Carbon");
     int32_t device = 0;
     if (greatestAreaDevice(this, carbon::kWindowContentRgn, &device, rect.Ptr()) == carbon::noErr) {
-        const int top = BigEndianInt16(rect, 0);
-        const int left = BigEndianInt16(rect, 2);
+        const int top = static_cast<int16_t>(rect.UInt16Value(0));
+        const int left = static_cast<int16_t>(rect.UInt16Value(2));
         for (int i = 0; i < fw::ScreenCount(); ++i) {
             const auto screen = fw::Screen(i);
             if (screen && screen->AvailableTop == top && screen->AvailableLeft == left) result = i;

@@ -30,6 +30,7 @@ public:
     bool Listbox1_CellTextPaint(fw::Graphics& g, int row, int column, int x, int y);
     void CloseTimer_Action();
     void Event_Deactivate() override;
+    void Event_Open() override;
     void Event_MouseEnter() override;
     void Event_MouseExit() override;
 

@@ -2,8 +2,12 @@
 
 #include "framework/ExecutableFile.h"
 #include "framework/TextFunctions.h"
+#include "platform/carbon/CarbonDrawing.h"
 
 #include <QImageReader>
+#include <QPainter>
+
+#include <cstring>
 
 #include <map>
 
@@ -48,6 +52,22 @@ OSErr GetIconRef(int16_t /*vRefNum*/, uint32_t creator, uint32_t iconType, IconR
 }
 
 bool IsValidIconRef(IconRef iconRef) { return Table().icons.count(iconRef) > 0; }
+
+OSStatus PlotIconRefInContext(int32_t context, const uint8_t* rect, int16_t align, int16_t transform,
+                              const uint8_t* /*labelColor*/, uint32_t /*flags*/, IconRef iconRef) {
+    const QImage icon = IconImage(iconRef);
+    if (!rect || align != 0 || transform != 0 || icon.isNull()) return paramErr;
+    float r[4];
+    std::memcpy(r, rect, sizeof r);
+    const bool drawn = DrawInContext(context, [&](QPainter& painter) {
+        // The context's y grows upward: the picture is turned so that it stands upright.
+        painter.translate(r[0], r[1] + r[3]);
+        painter.scale(1.0, -1.0);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(0, 0, r[2], r[3]), icon);
+    });
+    return drawn ? noErr : paramErr;
+}
 
 OSErr ReleaseIconRef(IconRef iconRef) {
     return Table().icons.erase(iconRef) > 0 ? noErr : invalidIconRefErr;

@@ -40,7 +40,7 @@ std::string CFStringToUTF8(CFStringRef string);
 constexpr int32_t kWindowContentRgn = 33;
 // Finds the display that holds the greatest part of the window's region: fills
 // `device` with a handle to it (when not null) and `rect` with its bounds as
-// four big-endian signed 16-bit fields, top, left, bottom, right.
+// four signed 16-bit fields in the machine's byte order: top, left, bottom, right.
 using GetWindowGreatestAreaDeviceFn = OSStatus (*)(const fw::Window* window, int32_t regionCode,
                                                    int32_t* device, uint8_t* rect);
 OSStatus GetWindowGreatestAreaDevice(const fw::Window* window, int32_t regionCode, int32_t* device,

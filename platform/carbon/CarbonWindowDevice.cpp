@@ -7,17 +7,17 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace carbon {
 
 namespace {
 
-void PutBigEndian16(uint8_t* at, int value) {
+void PutInt16(uint8_t* at, int value) {
     const auto v = static_cast<int16_t>(
         std::clamp(value, int{std::numeric_limits<int16_t>::min()}, int{std::numeric_limits<int16_t>::max()}));
-    at[0] = static_cast<uint8_t>(static_cast<uint16_t>(v) >> 8);
-    at[1] = static_cast<uint8_t>(static_cast<uint16_t>(v) & 0xFF);
+    std::memcpy(at, &v, sizeof v);
 }
 
 } // namespace
@@ -43,10 +43,10 @@ OSStatus GetWindowGreatestAreaDevice(const fw::Window* window, int32_t regionCod
     const auto screen = fw::Screen(best);
     if (!screen) return paramErr;
     if (device) *device = best + 1;
-    PutBigEndian16(rect + 0, screen->Top);
-    PutBigEndian16(rect + 2, screen->Left);
-    PutBigEndian16(rect + 4, screen->Top + screen->Height);
-    PutBigEndian16(rect + 6, screen->Left + screen->Width);
+    PutInt16(rect + 0, screen->Top);
+    PutInt16(rect + 2, screen->Left);
+    PutInt16(rect + 4, screen->Top + screen->Height);
+    PutInt16(rect + 6, screen->Left + screen->Width);
     return noErr;
 }
 

@@ -1,4 +1,5 @@
 #include "tests/app/StamporaFixture.h"
+#include "interfacekit/ifkAboutBox.h"
 
 #include "tests/app/CardTestSupport.h"
 
@@ -297,4 +298,13 @@ TEST_F(MenuCommandTest, CommandsStillActOnTheCardOnTheAdvertPage) {
     EXPECT_TRUE(Run(window->EditPostMark()));
     EXPECT_FALSE(window->PostMarkApply);
     EXPECT_EQ(window->PagePanel1()->Value(), 1);
+}
+
+TEST_F(StamporaTest, AboutCommandFillsAndShowsTheAboutBoxButIsNotHandled) {
+    EXPECT_FALSE(window->_HelpAboutStampora_Action());
+    auto box = ifkAboutBox::Instance();
+    EXPECT_TRUE(box->Widget()->isVisible());
+    EXPECT_EQ(box->Name()->Text(), "Stampora");
+    EXPECT_FALSE(box->Information()->Text().empty());
+    EXPECT_FALSE(box->Copyright()->Text().empty());
 }
