@@ -14,6 +14,7 @@
 #include "platform/carbon/CarbonLibrary.h"
 
 #include <QApplication>
+#include <QIcon>
 
 namespace {
 
@@ -111,8 +112,11 @@ int StamporaMain(int argc, char** argv) {
     fw::Runtime::RuntimeInit(argc, argv);
     QApplication::setApplicationName("Stampora");
     QApplication::setOrganizationDomain("pixalune.com");
-    if (auto resources = FolderitemExtensions::ResourcesFolder())
+    if (auto resources = FolderitemExtensions::ResourcesFolder()) {
         fw::System::LoadLocalizedStrings(resources->AbsolutePath());
+        // The same picture as the desktop entry's icon.
+        QApplication::setWindowIcon(QIcon(QString::fromStdString(resources->Child("AppIcon.png")->AbsolutePath())));
+    }
     RegisterClasses();
     _Main();
     fw::Runtime::ReleaseFrameworkLists();
