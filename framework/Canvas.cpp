@@ -3,6 +3,7 @@
 #include "framework/ContainerControl.h"
 #include "framework/Runtime.h"
 
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -42,6 +43,14 @@ protected:
         const QPoint p = event->position().toPoint();
         owner_->DeliverMouseUp(p.x(), p.y());
     }
+
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        owner_->DeliverContextualClick(event->pos().x(), event->pos().y(), event->globalPos());
+    }
+    void enterEvent(QEnterEvent*) override { owner_->DeliverMouseOver(true); }
+    void leaveEvent(QEvent*) override { owner_->DeliverMouseOver(false); }
+    void focusInEvent(QFocusEvent*) override { owner_->DeliverFocus(true); }
+    void focusOutEvent(QFocusEvent*) override { owner_->DeliverFocus(false); }
 
     void keyPressEvent(QKeyEvent* event) override {
         const std::string key = KeyTextFor(event->key(), event->text().toStdString());
@@ -128,27 +137,37 @@ void Canvas::Invalidate() {
     if (widget_) widget_->update();
 }
 
+void Canvas::Invalidate(bool eraseBackground) {
+    erasePending_ = erasePending_ || eraseBackground;
+    Invalidate();
+}
+
+void Canvas::Refresh(bool eraseBackground) {
+    erasePending_ = erasePending_ || eraseBackground;
+    if (widget_) widget_->repaint();
+}
+
 bool Canvas::DeliverMouseDown(int x, int y) {
     captured_ = false;
     bool result = false;
-    if (MouseDown) Runtime::Dispatch([&] { result = MouseDown(x, y); });
+    Runtime::Dispatch([&] { result = Event_MouseDown(x, y); });
     captured_ = result;
     return result;
 }
 
 void Canvas::DeliverMouseDrag(int x, int y) {
-    if (captured_ && MouseDrag) Runtime::Dispatch([&] { MouseDrag(x, y); });
+    if (captured_) Runtime::Dispatch([&] { Event_MouseDrag(x, y); });
 }
 
 void Canvas::DeliverMouseUp(int x, int y) {
     if (!captured_) return;
     captured_ = false;
-    if (MouseUp) Runtime::Dispatch([&] { MouseUp(x, y); });
+    Runtime::Dispatch([&] { Event_MouseUp(x, y); });
 }
 
 bool Canvas::DeliverKeyDown(const std::string& key) {
     bool result = false;
-    if (KeyDown) Runtime::Dispatch([&] { result = KeyDown(key); });
+    Runtime::Dispatch([&] { result = Event_KeyDown(key); });
     return result;
 }
 
@@ -159,8 +178,28 @@ void Canvas::DeliverDrop(const DragItemRef& item) {
 void Canvas::DeliverPaint() {
     const ControlPaintScope windowDrawsHere(*this, *BackingPicture());
     painting_ = true;
-    if (Paint) Runtime::Dispatch([&] { Paint(GetGraphics()); });
+    if (erasePending_) {
+        erasePending_ = false;
+        const QColor background = widget_ ? widget_->palette().color(QPalette::Window) : QColor(Qt::white);
+        BackingPicture()->Image().fill(background);
+    }
+    Runtime::Dispatch([&] { Event_Paint(GetGraphics()); });
     painting_ = false;
+}
+
+void Canvas::DeliverFocus(bool gained) {
+    Runtime::Dispatch([&] { gained ? Event_GotFocus() : Event_LostFocus(); });
+}
+
+void Canvas::DeliverMouseOver(bool entered) {
+    Runtime::Dispatch([&] { entered ? Event_MouseEnter() : Event_MouseExit(); });
+}
+
+void Canvas::DeliverContextualClick(int x, int y, QPoint screen) {
+    auto base = std::make_shared<MenuItem>();
+    bool show = false;
+    Runtime::Dispatch([&] { show = Event_ConstructContextualMenu(base, x, y); });
+    if (show && base->Count() > 0) Runtime::Dispatch([&] { base->PopUp(screen.x(), screen.y()); });
 }
 
 QWidget* Canvas::CreateWidget(QWidget* parent) { return new CanvasWidget(this, parent); }

@@ -3,6 +3,7 @@
 #include "framework/Control.h"
 #include "framework/DragItem.h"
 #include "framework/Graphics.h"
+#include "framework/MenuItem.h"
 #include "framework/Picture.h"
 
 namespace fw {
@@ -14,7 +15,8 @@ enum class MouseCursor { Arrow, HandOpen, HandClosed };
 // while Paint runs does not ask for another repaint.
 // Mouse drags and the mouse-up arrive only after MouseDown returned true.
 // Keys arrive as text; the arrow keys as the characters 28 to 31, Return as 13,
-// Escape as 27.
+// Escape as 27. A subclass that handles an event itself overrides its Event_ method;
+// the default raises the handler slot of the same name.
 class Canvas : public Control {
 public:
     bool AcceptFocus = false;
@@ -31,6 +33,10 @@ public:
     const std::string& AcceptedFileTypes() const { return fileFilter_; }
     bool AcceptsPictures() const { return acceptPictures_; }
     void Invalidate();
+    // A repaint at the next turn of the event loop (Invalidate) or at once (Refresh);
+    // with eraseBackground the pixels are first cleared to the window's background.
+    void Invalidate(bool eraseBackground);
+    void Refresh(bool eraseBackground);
 
     std::function<void(Graphics&)> Paint;
     std::function<bool(int, int)> MouseDown;
@@ -38,6 +44,39 @@ public:
     std::function<void(int, int)> MouseUp;
     std::function<bool(const std::string&)> KeyDown;
     std::function<void(const DragItemRef&, int)> DropObject;
+    std::function<void()> GotFocus;
+    std::function<void()> LostFocus;
+    std::function<void()> MouseEnter;
+    std::function<void()> MouseExit;
+    // A contextual click: items added to the base menu pop up when it returns true.
+    std::function<bool(const MenuItemRef& base, int x, int y)> ConstructContextualMenu;
+
+    virtual bool Event_MouseDown(int x, int y) { return MouseDown && MouseDown(x, y); }
+    virtual void Event_MouseDrag(int x, int y) {
+        if (MouseDrag) MouseDrag(x, y);
+    }
+    virtual void Event_MouseUp(int x, int y) {
+        if (MouseUp) MouseUp(x, y);
+    }
+    virtual bool Event_KeyDown(const std::string& key) { return KeyDown && KeyDown(key); }
+    virtual void Event_Paint(Graphics& g) {
+        if (Paint) Paint(g);
+    }
+    virtual void Event_GotFocus() {
+        if (GotFocus) GotFocus();
+    }
+    virtual void Event_LostFocus() {
+        if (LostFocus) LostFocus();
+    }
+    virtual void Event_MouseEnter() {
+        if (MouseEnter) MouseEnter();
+    }
+    virtual void Event_MouseExit() {
+        if (MouseExit) MouseExit();
+    }
+    virtual bool Event_ConstructContextualMenu(const MenuItemRef& base, int x, int y) {
+        return ConstructContextualMenu && ConstructContextualMenu(base, x, y);
+    }
 
     // Framework: the events as the widget delivers them.
     bool DeliverMouseDown(int x, int y);
@@ -46,6 +85,10 @@ public:
     bool DeliverKeyDown(const std::string& key);
     void DeliverDrop(const DragItemRef& item);
     void DeliverPaint();
+    void DeliverFocus(bool gained);
+    void DeliverMouseOver(bool entered);
+    // x, y in the control; the screen point is where a contextual menu pops up.
+    void DeliverContextualClick(int x, int y, QPoint screen);
     bool Painting() const { return painting_; }
     bool Captured() const { return captured_; }
 
@@ -60,6 +103,7 @@ private:
     bool acceptPictures_ = false;
     bool painting_ = false;
     bool captured_ = false;
+    bool erasePending_ = false;
 };
 
 // The key text of a key press, as the canvas delivers it.

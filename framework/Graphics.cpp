@@ -260,6 +260,32 @@ void Graphics::FillRect(int x, int y, int w, int h) {
     Changed();
 }
 
+void Graphics::DrawRect(int x, int y, int w, int h) {
+    if (w <= 0 || h <= 0) return;
+    const QColor color = QColor::fromRgb(static_cast<QRgb>(ForeColor));
+    QPainter painter;
+    Begin(painter);
+    // Four edge strips rather than a stroked path, so every pixel is exact.
+    painter.fillRect(QRect(x, y, w, 1), color);
+    painter.fillRect(QRect(x, y + h - 1, w, 1), color);
+    painter.fillRect(QRect(x, y, 1, h), color);
+    painter.fillRect(QRect(x + w - 1, y, 1, h), color);
+    painter.end();
+    Changed();
+}
+
+void Graphics::FillRoundRect(int x, int y, int w, int h, int arcW, int arcH) {
+    if (w <= 0 || h <= 0) return;
+    QPainter painter;
+    Begin(painter);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromRgb(static_cast<QRgb>(ForeColor)));
+    painter.drawRoundedRect(QRect(x, y, w, h), arcW / 2.0, arcH / 2.0);
+    painter.end();
+    Changed();
+}
+
 void Graphics::ClearRect(int x, int y, int w, int h) {
     QPainter painter;
     Begin(painter);

@@ -54,6 +54,10 @@ public:
     int TextHeight() const;
     int TextAscent() const;
     void FillRect(int x, int y, int w, int h);
+    // A one-pixel outline just inside the rectangle.
+    void DrawRect(int x, int y, int w, int h);
+    // Corners rounded by quarter ellipses arcW wide and arcH high.
+    void FillRoundRect(int x, int y, int w, int h, int arcW, int arcH);
     // Fills with white, the colour of a new picture (transparent in a mask).
     void ClearRect(int x, int y, int w, int h);
 

@@ -141,8 +141,9 @@ void ScriptedUserInteraction::ShowMessage(Window*, const std::string& text) {
     messages.push_back(text);
 }
 
-std::optional<Color> ScriptedUserInteraction::SelectColor(Color, const std::string&) {
+std::optional<Color> ScriptedUserInteraction::SelectColor(Color, const std::string& prompt) {
     ++colorRequests;
+    colorPrompts.push_back(prompt);
     if (colorAnswers.empty()) return std::nullopt;
     auto answer = colorAnswers.front();
     colorAnswers.pop_front();
@@ -172,5 +173,12 @@ void MsgBox(const std::string& text) {
 }
 
 void ShowURL(const std::string& url) { UserInteraction::Current().ShowURL(url); }
+
+bool SelectColor(Color& color, const std::string& prompt) {
+    const std::optional<Color> chosen = UserInteraction::Current().SelectColor(color, prompt);
+    if (!chosen) return false;
+    color = *chosen & 0xFFFFFF;
+    return true;
+}
 
 } // namespace fw

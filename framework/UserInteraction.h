@@ -83,6 +83,7 @@ public:
     std::vector<std::string> urls;
     std::vector<PopUpRequest> popUps;
     int colorRequests = 0;
+    std::vector<std::string> colorPrompts;
 
     FolderItemRef ChooseFileToOpen(Window* parent, const std::string& filter) override;
     FolderItemRef ChooseFileToSave(Window* parent, const std::string& filter,
@@ -96,6 +97,10 @@ public:
 
 // The framework's free functions over the service.
 void MsgBox(const std::string& text);
+// The colour picker, modal, starting from `color`, with the prompt as its title:
+// true when the user accepted, and `color` then holds the choice; otherwise false
+// and `color` is left exactly as it was.
+bool SelectColor(Color& color, const std::string& prompt);
 void ShowURL(const std::string& url);
 
 } // namespace fw

@@ -242,6 +242,10 @@ int Window::Top() const { return content_ ? content_->mapToGlobal(QPoint(0, 0)).
 
 QWidget* Window::Widget() const { return widget_; }
 
+void Window::UpdateNow() {
+    if (widget_) QCoreApplication::sendPostedEvents(widget_, QEvent::UpdateRequest);
+}
+
 Graphics& Window::GetGraphics() {
     if (!graphics_) {
         unshown_ = std::make_shared<Picture>(1, 1, 32);

@@ -70,6 +70,8 @@ public:
     // The runtime's close during a quit: CancelClose(true) may cancel.
     bool CloseForQuit();
     void Minimize();
+    // Paints what waits to be repainted, before returning.
+    void UpdateNow();
     bool IsMinimized() const;
     // Shows the window and brings it to the front.
     void Show();
