@@ -96,13 +96,13 @@ void Stampora::_CreateControls0() {
     well->AcceptTabs = false;
     well->EraseBackground = true;
     well->Default = false;
-    well->Type = 0;
-    well->value = false;
-    well->Caption = "Untitled";
-    well->TextAlignment = 0;
+    well->SetType(0);
+    well->SetValue(false);
+    well->SetCaption("Untitled");
+    well->SetTextAlignment(0);
     well->UnderLine = false;
     well->iconPlacement = 0;
-    well->colorValue = 0x000000;
+    well->SetcolorValue(0x000000);
     well->Changed = [this] { ifkColorWell1_Changed(); };
 
     auto text = Place<fw::EditField>(*this, panel, "textField", 1, 14, 20, 343, 22, 1010, 2);

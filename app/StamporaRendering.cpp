@@ -64,7 +64,7 @@ fw::PictureRef Stampora::Generate() {
         g.DrawPicture(PostMark, W - (PostMark->Width() + 50), 10);
     }
 
-    g.ForeColor = fw::Deref(ifkColorWell1(), "ifkColorWell1").colorValue;
+    g.ForeColor = fw::Deref(ifkColorWell1(), "ifkColorWell1").colorValue();
     g.TextFont = fw::Deref(textTypeFace(), "textTypeFace").Text();
     g.TextSize = ToInt32(fw::CDbl(fw::Deref(textSizeField(), "textSizeField").Text()));
     g.DrawString(fw::Deref(textField(), "textField").Text(), 440, 120, W - 460);

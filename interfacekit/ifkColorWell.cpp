@@ -1,57 +1,59 @@
 #include "interfacekit/ifkColorWell.h"
 
-#include "framework/Runtime.h"
+#include "framework/Picture.h"
 #include "framework/System.h"
+#include "framework/SystemColors.h"
 #include "framework/UserInteraction.h"
-
-#include <QPainter>
-#include <QToolButton>
 
 namespace {
 
-class SwatchButton : public QToolButton {
-public:
-    SwatchButton(ifkColorWell* owner, QWidget* parent) : QToolButton(parent), owner_(owner) {}
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QToolButton::paintEvent(event);
-        QPainter painter(this);
-        const QRect swatch = rect().adjusted(5, 4, -5, -4);
-        painter.fillRect(swatch, QColor::fromRgb(static_cast<QRgb>(owner_->colorValue)));
-        painter.setPen(palette().color(QPalette::Mid));
-        painter.drawRect(swatch.adjusted(0, 0, -1, -1));
-    }
-
-private:
-    ifkColorWell* owner_;
-};
+// The swatch sits this much inside the well, in each direction together.
+constexpr int kSwatchInset = 10;
+// The frame is the colour this much darker.
+constexpr double kFrameDarker = 0.33;
+constexpr int32_t kWellStyle = 3;
 
 } // namespace
 
-void ifkColorWell::SetColorValue(fw::Color color) {
-    colorValue = color;
-    if (widget_) widget_->update();
+void ifkColorWell::SetcolorValue(fw::Color color) {
+    mcolorValue = color;
+    recreateColorBlock();
 }
 
-void ifkColorWell::Pick() {
-    auto chosen = fw::UserInteraction::Current().SelectColor(colorValue, kChooseColor());
-    if (!chosen) return;
-    SetColorValue(*chosen);
+void ifkColorWell::Event_Open() {
+    OpenCanvas();
+    SetStyle(kWellStyle);
+    SetCaption("");
+    SetcolorValue(0x000000);
+}
+
+void ifkColorWell::Event_Action() {
+    if (!fw::SelectColor(mcolorValue, kChooseColor())) return;
+    SetcolorValue(mcolorValue);
     if (Changed) Changed();
 }
 
+void ifkColorWell::Event_Resized() { recreateColorBlock(); }
+
+void ifkColorWell::recreateColorBlock() {
+    const int w = Width - kSwatchInset;
+    int h = getDrawHeight() - kSwatchInset;
+    if (h < 1) h = Height - kSwatchInset;
+    fw::PictureRef swatch = fw::Picture::New(w, h, 32);
+    if (swatch) {
+        fw::Graphics& g = swatch->GetGraphics();
+        g.ForeColor = mcolorValue;
+        g.FillRect(0, 0, w, h);
+        const fw::HSVParts parts = fw::HSVOf(mcolorValue);
+        g.ForeColor = fw::HSV(parts.hue, parts.saturation, parts.value - kFrameDarker);
+        // Two pixels on the left, top and right, one at the bottom: the inner
+        // outline is one pixel shorter than a full inset.
+        g.DrawRect(0, 0, w, h);
+        g.DrawRect(1, 1, w - 2, h - 1);
+    }
+    Seticon(swatch);
+}
+
 std::string ifkColorWell::kChooseColor() {
-    return fw::System::_GetLocalizedString("ifkColorWell.kChooseColor", "Choose a color:");
-}
-
-QWidget* ifkColorWell::CreateWidget(QWidget* parent) {
-    auto* button = new SwatchButton(this, parent);
-    QObject::connect(button, &QToolButton::clicked, button, [this] { fw::Runtime::Dispatch([this] { Pick(); }); });
-    return button;
-}
-
-void ifkColorWell::ApplyDesign() {
-    fw::Control::ApplyDesign();
-    widget_->setFocusPolicy(AcceptFocus ? Qt::StrongFocus : Qt::NoFocus);
+    return fw::System::_GetLocalizedString("ifkColorWell.kChooseColor", "Choose A Color");
 }

@@ -1,42 +1,32 @@
 #pragma once
 
-// A minimal colour well: a swatch button that opens the colour picker and raises
-// Changed after the user accepted a colour. The themed, custom-drawn well of the
-// interface kit replaces it; until then it offers what the main window relies on.
-
-#include "framework/Control.h"
 #include "framework/Graphics.h"
+#include "interfacekit/ifkButton.h"
 
 #include <functional>
 #include <string>
 
-class ifkColorWell : public fw::Control {
+// A swatch button: a caption-less themed button whose icon shows its colour. A
+// click released inside, the space bar or Push opens the colour picker. The well
+// takes the button's Open, Action and Resized itself, so its users get none of
+// them.
+class ifkColorWell : public ifkButton {
 public:
-    // The button properties of the interface kit, kept for the window's design.
-    bool AcceptFocus = false;
-    bool AcceptTabs = false;
-    bool EraseBackground = true;
-    bool Default = false;
-    int Type = 0;
-    bool value = false;
-    std::string Caption = "Untitled";
-    int TextAlignment = 0;
-    bool UnderLine = false;
-    int iconPlacement = 0;
+    fw::Color colorValue() const { return mcolorValue; }
+    // Rebuilds the swatch; never raises Changed.
+    void SetcolorValue(fw::Color color);
 
-    // Setting it never raises Changed.
-    fw::Color colorValue = 0x000000;
-    void SetColorValue(fw::Color color);
-
-    // Raised only after a colour was accepted in the picker.
+    // Raised only after the user accepted a colour in the picker.
     std::function<void()> Changed;
 
-    // Opens the picker, as a click does.
-    void Pick();
+    // Every well opens black, whatever colour its design gives.
+    void Event_Open() override;
+    void Event_Action() override;
+    void Event_Resized() override;
+    void recreateColorBlock();
 
     static std::string kChooseColor();
 
-protected:
-    QWidget* CreateWidget(QWidget* parent) override;
-    void ApplyDesign() override;
+private:
+    fw::Color mcolorValue = 0x000000;
 };

@@ -376,7 +376,7 @@ TEST_F(CanvasTest, CaptionEditAndColourPickRerenderTheCard) {
 
     cardtest::Scribble(Canvas());
     auto well = window->ifkColorWell1();
-    well->colorValue = 0xCC0000;
+    well->SetcolorValue(0xCC0000);
     ASSERT_TRUE(well->Changed);
     well->Changed();
     EXPECT_TRUE(CanvasShowsTheCard());

@@ -170,7 +170,7 @@ TEST_F(StamporaTest, CaptionSizeIsTheWholeNumberOfItsText) {
 
 TEST_F(StamporaTest, CaptionIsDrawnInItsColourRightOfThePhotoArea) {
     window->textField()->SetText("Hello");
-    window->ifkColorWell1()->SetColorValue(0x0000FF);
+    window->ifkColorWell1()->SetcolorValue(0x0000FF);
     const QImage card = window->Generate()->Image();
     int blue = 0;
     for (int y = 90; y < 130; ++y)

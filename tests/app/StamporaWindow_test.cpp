@@ -104,7 +104,7 @@ TEST_F(StamporaTest, ControlsStartWithTheirDesignTexts) {
     EXPECT_EQ(window->DownloadNowButton()->Caption, "Download Now!");
     EXPECT_TRUE(window->DownloadNowButton()->Default);
     EXPECT_EQ(window->CancelButton()->Caption, "Close");
-    EXPECT_EQ(window->ifkColorWell1()->colorValue, 0x000000u);
+    EXPECT_EQ(window->ifkColorWell1()->colorValue(), 0x000000u);
     EXPECT_EQ(window->textTypeFace()->Text(), "Papyrus");
     EXPECT_EQ(window->textSizeField()->Text(), "24");
     EXPECT_EQ(window->textSizeField()->ListIndex(), 6);
