@@ -49,6 +49,14 @@ protected:
     }
     void enterEvent(QEnterEvent*) override { owner_->DeliverMouseOver(true); }
     void leaveEvent(QEvent*) override { owner_->DeliverMouseOver(false); }
+    // A canvas may draw itself in an active or inactive look, as native controls do;
+    // Qt repaints only where the palette differs, so ask for it here.
+    bool event(QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::WindowActivate || type == QEvent::WindowDeactivate || type == QEvent::EnabledChange)
+            update();
+        return QWidget::event(event);
+    }
     void focusInEvent(QFocusEvent*) override { owner_->DeliverFocus(true); }
     void focusOutEvent(QFocusEvent*) override { owner_->DeliverFocus(false); }
 
