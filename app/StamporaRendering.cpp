@@ -50,9 +50,12 @@ fw::PictureRef Stampora::Generate() {
         const double pw = thePicture->Width();
         const double ph = thePicture->Height();
         double s = kPhotoAreaWidth / pw;
-        if (H < ph * s) s = H / ph;
-        const int w = ToInt32(pw * s);
-        const int h = ToInt32(ph * s);
+        const bool heightSets = H < ph * s;
+        if (heightSets) s = H / ph;
+        // The side that sets the scale fills the area exactly: in doubles (420 / w) x w
+        // can come out just under 420 and truncate to a white column.
+        const int w = heightSets ? ToInt32(pw * s) : kPhotoAreaWidth;
+        const int h = heightSets ? H : ToInt32(ph * s);
         g.DrawPicture(thePicture, ToInt32((kPhotoAreaWidth - w) / 2.0), ToInt32((H - h) / 2.0), w, h, 0, 0,
                       thePicture->Width(), thePicture->Height());
     }
@@ -98,8 +101,11 @@ void Stampora::AddImage(const ImageSource& v) {
         const double pw = thePicture->Width();
         const double ph = thePicture->Height();
         double s = kPhotoAreaWidth / pw;
-        if (ph * s < H) s = H / ph;
-        auto scaled = fw::Picture::New(ToInt32(pw * s), ToInt32(ph * s), 24);
+        const bool heightSets = ph * s < H;
+        if (heightSets) s = H / ph;
+        // As in the fitted case, the side that sets the scale covers the area exactly.
+        auto scaled = fw::Picture::New(heightSets ? ToInt32(pw * s) : kPhotoAreaWidth,
+                                       heightSets ? H : ToInt32(ph * s), 24);
         fw::Deref(scaled, "scaled photo");
         scaled->GetGraphics().DrawPicture(thePicture, 0, 0, scaled->Width(), scaled->Height(), 0, 0,
                                           thePicture->Width(), thePicture->Height());
