@@ -30,6 +30,10 @@ public:
     // proves the data sound) and at the resolution they are drawn at when drawn.
     static constexpr int64_t kLazyDecodePixels = 2'000'000;
 
+    // The most bytes one picture's decode may hold at once, the decoder's own working
+    // memory included; a picture that cannot be read within it is refused.
+    static constexpr int64_t kByteBudget = int64_t{512} << 20;
+
     // A picture of natural size from a source that decodes at reduced resolutions:
     // decoded in full now when `whole`, else proved sound by its coarsest decode and
     // decoded further when drawn. Nil when the data fails.
