@@ -350,7 +350,7 @@ bool Jpeg2000Decoder::IsCodestream(const QByteArray& bytes) {
     return StartsWith(bytes, kCodestreamSignature, sizeof kCodestreamSignature);
 }
 
-PictureRef Jpeg2000Decoder::Open(const QByteArray& bytes) {
+PictureRef Jpeg2000Decoder::Open(const QByteArray& bytes, QSize coverArea) {
     if (!IsJp2File(bytes) && !IsCodestream(bytes)) return nullptr;
     Geometry geometry;
     if (!Run(bytes, 0, true, &geometry, nullptr)) return nullptr;
@@ -358,7 +358,8 @@ PictureRef Jpeg2000Decoder::Open(const QByteArray& bytes) {
     const bool whole = (int64_t{natural.width()} * natural.height() <= PictureDecoder::kLazyDecodePixels ||
                         geometry.maxReduce == 0) &&
                        geometry.BytesAt(0) <= PictureDecoder::kByteBudget;
-    return PictureDecoder::FromSource(natural, std::make_unique<Jpeg2000Source>(bytes, geometry), whole);
+    return PictureDecoder::FromSource(natural, std::make_unique<Jpeg2000Source>(bytes, geometry), whole,
+                                      coverArea);
 }
 
 } // namespace fw

@@ -115,7 +115,7 @@ JpegDecoder::Structure JpegDecoder::Scan(const QByteArray& bytes) {
     return out;
 }
 
-PictureRef JpegDecoder::Open(const QByteArray& bytes) {
+PictureRef JpegDecoder::Open(const QByteArray& bytes, QSize coverArea) {
     const Structure structure = Scan(bytes);
     if (!structure.complete || structure.scans > kMaxScans) return nullptr;
     const int64_t pixels = int64_t{structure.size.width()} * structure.size.height();
@@ -134,7 +134,7 @@ PictureRef JpegDecoder::Open(const QByteArray& bytes) {
     if (orientation & QImageIOHandler::TransformationRotate90) natural.transpose();
     return PictureDecoder::FromSource(
         natural, std::make_unique<JpegSource>(std::move(data), structure.size, orientation),
-        pixels <= PictureDecoder::kLazyDecodePixels);
+        pixels <= PictureDecoder::kLazyDecodePixels, coverArea);
 }
 
 } // namespace fw

@@ -26,7 +26,8 @@ public:
     static constexpr int kMaxScans = 100;
     static Structure Scan(const QByteArray& bytes);
 
-    static PictureRef Open(const QByteArray& bytes);
+    // `coverArea` as for PictureDecoder::Decode.
+    static PictureRef Open(const QByteArray& bytes, QSize coverArea = {});
 };
 
 } // namespace fw

@@ -2,6 +2,7 @@
 
 #include "framework/Graphics.h"
 
+#include <QColorSpace>
 #include <QPainter>
 
 #include <algorithm>
@@ -18,6 +19,14 @@ std::atomic<int64_t> gPixelLimit{120'000'000};
 
 QImage ToStandardForm(QImage image) {
     if (image.isNull()) return image;
+    // The card carries no profile, so a photo tagged with one (Adobe RGB, Display P3)
+    // is brought to sRGB, or it would show its raw values and look washed out.
+    const QColorSpace space = image.colorSpace();
+    if (space.isValid() && space != QColorSpace(QColorSpace::SRgb)) {
+        if (image.format() != QImage::Format_RGB32 && !image.hasAlphaChannel())
+            image = image.convertToFormat(QImage::Format_RGB32);
+        image.convertToColorSpace(QColorSpace::SRgb);
+    }
     if (image.hasAlphaChannel()) {
         QImage out(image.size(), QImage::Format_RGB32);
         if (out.isNull()) return out;
