@@ -151,7 +151,7 @@ struct Geometry {
     int64_t fullBytes = 0;   // what decoding in full costs (CheckedFullDecodeBytes)
 
     // Each level down quarters the samples.
-    int64_t BytesAt(int reduce) const { return fullBytes >> (2 * reduce); }
+    int64_t BytesAt(int reduce) const { return reduce >= 31 ? 0 : fullBytes >> (2 * reduce); }
 
     QSize SizeAt(int reduce) const {
         const int64_t f = int64_t{1} << reduce;
