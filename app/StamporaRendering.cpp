@@ -20,6 +20,9 @@ constexpr fw::Color kWhite = 0xFFFFFF;
 constexpr int kStampSide = 80;
 constexpr int kPostMarkWidth = 200;
 constexpr int kPostMarkHeight = 45;
+// The most pixels of a cover-scaled photo held at once; panoramas of 40 000 pixels
+// stay well under it.
+constexpr int64_t kLargestHeldPhoto = 16'000'000;
 
 } // namespace
 
@@ -50,9 +53,12 @@ fw::PictureRef Stampora::Generate() {
         const double pw = thePicture->Width();
         const double ph = thePicture->Height();
         double s = kPhotoAreaWidth / pw;
-        if (H < ph * s) s = H / ph;
-        const int w = ToInt32(pw * s);
-        const int h = ToInt32(ph * s);
+        const bool heightSets = H < ph * s;
+        if (heightSets) s = H / ph;
+        // The side that sets the scale fills the area exactly: in doubles (420 / w) x w
+        // can come out just under 420 and truncate to a white column.
+        const int w = heightSets ? ToInt32(pw * s) : kPhotoAreaWidth;
+        const int h = heightSets ? H : ToInt32(ph * s);
         g.DrawPicture(thePicture, ToInt32((kPhotoAreaWidth - w) / 2.0), ToInt32((H - h) / 2.0), w, h, 0, 0,
                       thePicture->Width(), thePicture->Height());
     }
@@ -84,7 +90,9 @@ void Stampora::AddImage(const ImageSource& v) {
         if (f && f->Alias()) {
             if (auto parent = f->Parent()) f = parent->Child(f->Name());
         }
-        thePicture = f ? f->OpenAsPicture() : nullptr;
+        // Decoded once, at the scale it is about to be cover-scaled to.
+        thePicture = f ? f->OpenAsPicture(QSize(kPhotoAreaWidth, fw::Deref(DisplayArea(), "DisplayArea").Height))
+                       : nullptr;
     } else if (std::holds_alternative<fw::PictureRef>(v)) {
         thePicture = std::get<fw::PictureRef>(v);
     } else {
@@ -98,11 +106,22 @@ void Stampora::AddImage(const ImageSource& v) {
         const double pw = thePicture->Width();
         const double ph = thePicture->Height();
         double s = kPhotoAreaWidth / pw;
-        if (ph * s < H) s = H / ph;
-        auto scaled = fw::Picture::New(ToInt32(pw * s), ToInt32(ph * s), 24);
-        fw::Deref(scaled, "scaled photo");
-        scaled->GetGraphics().DrawPicture(thePicture, 0, 0, scaled->Width(), scaled->Height(), 0, 0,
-                                          thePicture->Width(), thePicture->Height());
+        const bool heightSets = ph * s < H;
+        if (heightSets) s = H / ph;
+        // As in the fitted case, the side that sets the scale covers the area exactly.
+        const int w = heightSets ? ToInt32(pw * s) : kPhotoAreaWidth;
+        const int h = heightSets ? H : ToInt32(ph * s);
+        fw::PictureRef scaled;
+        if (int64_t{w} * h <= kLargestHeldPhoto) {
+            scaled = fw::Picture::New(w, h, 24);
+            fw::Deref(scaled, "scaled photo");
+            scaled->GetGraphics().DrawPicture(thePicture, 0, 0, w, h, 0, 0, thePicture->Width(),
+                                              thePicture->Height());
+        } else {
+            // A very thin photo covers the area only at an enormous size (1 x 700
+            // becomes 420 x 294 000); it is kept as a view that draws what is shown.
+            scaled = fw::Picture::ScaledView(thePicture, w, h);
+        }
         thePicture = scaled;
         imageOffset = fw::Pair::Make(-(kPhotoAreaWidth - scaled->Width()) / 2.0,
                                      -(H - scaled->Height()) / 2.0);

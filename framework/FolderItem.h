@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+
 #include <memory>
 #include <string>
 
@@ -47,7 +49,9 @@ public:
     // --- pictures
     // The picture in the file, or nil when it cannot be read as one of the image
     // types; the orientation tag is honoured; never throws for bad input.
-    std::shared_ptr<Picture> OpenAsPicture() const;
+    // `coverArea` as for PictureDecoder::Decode: the area the picture is first drawn
+    // to cover, so that it is decoded once at the scale that needs.
+    std::shared_ptr<Picture> OpenAsPicture(QSize coverArea = {}) const;
     // Writes the picture as JPEG at the framework's default quality; false on failure.
     bool SaveAsJPEG(const std::shared_ptr<Picture>& picture) const;
 

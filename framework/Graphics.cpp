@@ -172,16 +172,21 @@ void Graphics::DrawPicture(const std::shared_ptr<Picture>& picture, int x, int y
     QImage pixels;
     double fx = 1.0;
     double fy = 1.0;
+    QRectF from;
     if (picture->HasMask()) {
         pixels = picture->Composited();
+    } else if (!picture->IsFullyDecoded() && kx == 1.0 && ky == 1.0 && IsIntegral(clipped)) {
+        // A 1:1 part of a picture not yet decoded: only that part is made.
+        pixels = picture->Region(Rounded(clipped));
+        from = QRectF(pixels.rect());
     } else {
         Picture::Pixels p = picture->PixelsForScale(kx, ky);
         pixels = std::move(p.image);
         fx = p.factorX;
         fy = p.factorY;
     }
-    const QRectF from(clipped.x() * fx, clipped.y() * fy, clipped.width() * fx,
-                      clipped.height() * fy);
+    if (from.isNull())
+        from = QRectF(clipped.x() * fx, clipped.y() * fy, clipped.width() * fx, clipped.height() * fy);
 
     // Painting detaches the target's pixels when `pixels` shares them (a picture drawn
     // into itself), so the source stays intact while it is read.

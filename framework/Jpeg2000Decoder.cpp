@@ -71,10 +71,87 @@ struct ImageDeleter {
 
 int64_t CeilDiv(int64_t a, int64_t b) { return (a + b - 1) / b; }
 
+// OpenJPEG's header reader allocates its bookkeeping per tile and per component
+// (about 13 KB a tile at four components) before any check of ours could run, so
+// the main header's size marker is read here first. A few thousand tiles is more
+// than any camera or scanner writes.
+constexpr int64_t kMaxTiles = 4096;
+constexpr int kMaxComponents = 4;
+
+uint32_t Read32(const unsigned char* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+uint16_t Read16(const unsigned char* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+
+// Where the codestream starts: the content of a JP2 file's top-level "jp2c" box, or
+// the start of a bare codestream; -1 when there is none.
+int64_t CodestreamStart(const QByteArray& bytes) {
+    if (Jpeg2000Decoder::IsCodestream(bytes)) return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const int64_t n = bytes.size();
+    int64_t at = 0;
+    while (n - at >= 8) {
+        uint64_t length = Read32(p + at);
+        int64_t header = 8;
+        if (length == 1) {
+            if (n - at < 16) return -1;
+            length = (uint64_t{Read32(p + at + 8)} << 32) | Read32(p + at + 12);
+            header = 16;
+        } else if (length == 0) {
+            length = static_cast<uint64_t>(n - at);
+        }
+        if (std::memcmp(p + at + 4, "jp2c", 4) == 0) return at + header;
+        if (length < static_cast<uint64_t>(header) || length > static_cast<uint64_t>(n - at)) return -1;
+        at += static_cast<int64_t>(length);
+    }
+    return -1;
+}
+
+// What decoding the whole picture costs in bytes: OpenJPEG holds every component's
+// samples as 32-bit integers, and the result is 32-bit pixels. 0 when the size
+// marker is missing, malformed or beyond our limits.
+int64_t CheckedFullDecodeBytes(const QByteArray& bytes) {
+    const int64_t start = CodestreamStart(bytes);
+    if (start < 0 || bytes.size() - start < 4 + 40) return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData()) + start;
+    if (Read16(p) != 0xFF4F || Read16(p + 2) != 0xFF51) return 0;
+    const unsigned char* siz = p + 2;   // the marker; its length field follows
+    const int length = Read16(siz + 2);
+    const int components = Read16(siz + 38);
+    if (components < 1 || components > kMaxComponents || length != 38 + 3 * components ||
+        bytes.size() - start < 4 + 2 + length)
+        return 0;
+    const int64_t x1 = Read32(siz + 6), y1 = Read32(siz + 10);
+    const int64_t x0 = Read32(siz + 14), y0 = Read32(siz + 18);
+    const int64_t tw = Read32(siz + 22), th = Read32(siz + 26);
+    const int64_t tx0 = Read32(siz + 30), ty0 = Read32(siz + 34);
+    if (x1 <= x0 || y1 <= y0 || tw < 1 || th < 1 || tx0 > x0 || ty0 > y0 || tx0 + tw <= x0 ||
+        ty0 + th <= y0)
+        return 0;
+    if (CeilDiv(x1 - tx0, tw) * CeilDiv(y1 - ty0, th) > kMaxTiles) return 0;
+    // Each component has its own size; a subsampled first one must not hide the others.
+    int64_t samples = 0;
+    int64_t widest = 0;
+    for (int c = 0; c < components; ++c) {
+        const unsigned char* comp = siz + 40 + 3 * c;
+        const int dx = comp[1], dy = comp[2];
+        if ((comp[0] & 0x7F) + 1 > 16 || dx < 1 || dy < 1) return 0;
+        const int64_t pixels = (CeilDiv(x1, dx) - CeilDiv(x0, dx)) * (CeilDiv(y1, dy) - CeilDiv(y0, dy));
+        if (pixels > Picture::PixelLimit()) return 0;
+        samples += pixels;
+        widest = std::max(widest, pixels);
+    }
+    return samples * 4 + widest * 4;
+}
+
 // The picture's geometry as the main header gives it.
 struct Geometry {
     int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;   // of the first component, in its own samples
     int maxReduce = 0;
+    int64_t fullBytes = 0;   // what decoding in full costs (CheckedFullDecodeBytes)
+
+    // Each level down quarters the samples.
+    int64_t BytesAt(int reduce) const { return reduce >= 31 ? 0 : fullBytes >> (2 * reduce); }
 
     QSize SizeAt(int reduce) const {
         const int64_t f = int64_t{1} << reduce;
@@ -185,6 +262,8 @@ bool Run(const QByteArray& bytes, int reduce, bool headerOnly, Geometry* geometr
     opj_stream_set_skip_function(stream.get(), SkipStream);
     opj_stream_set_seek_function(stream.get(), SeekStream);
 
+    const int64_t fullBytes = CheckedFullDecodeBytes(bytes);
+    if (fullBytes <= 0) return false;
     opj_image_t* raw = nullptr;
     if (!opj_read_header(stream.get(), codec.get(), &raw)) {
         opj_image_destroy(raw);
@@ -218,6 +297,8 @@ bool Run(const QByteArray& bytes, int reduce, bool headerOnly, Geometry* geometr
     opj_destroy_cstr_info(&info);
     if (levels < 1 || levels > 33) return false;
     g.maxReduce = static_cast<int>(levels) - 1;
+    g.fullBytes = fullBytes;
+    if (g.BytesAt(g.maxReduce) > PictureDecoder::kByteBudget) return false;
     if (geometry) *geometry = g;
     if (headerOnly) return true;
 
@@ -246,6 +327,9 @@ public:
                 break;
             }
         }
+        // Beyond the budget, a coarser level stands in; the caller scales it.
+        while (reduce < geometry_.maxReduce && geometry_.BytesAt(reduce) > PictureDecoder::kByteBudget)
+            ++reduce;
         QImage image;
         if (!Run(bytes_, reduce, false, nullptr, &image)) return {};
         return image;
@@ -266,14 +350,16 @@ bool Jpeg2000Decoder::IsCodestream(const QByteArray& bytes) {
     return StartsWith(bytes, kCodestreamSignature, sizeof kCodestreamSignature);
 }
 
-PictureRef Jpeg2000Decoder::Open(const QByteArray& bytes) {
+PictureRef Jpeg2000Decoder::Open(const QByteArray& bytes, QSize coverArea) {
     if (!IsJp2File(bytes) && !IsCodestream(bytes)) return nullptr;
     Geometry geometry;
     if (!Run(bytes, 0, true, &geometry, nullptr)) return nullptr;
     const QSize natural = geometry.SizeAt(0);
-    const bool whole = int64_t{natural.width()} * natural.height() <= PictureDecoder::kLazyDecodePixels ||
-                       geometry.maxReduce == 0;
-    return PictureDecoder::FromSource(natural, std::make_unique<Jpeg2000Source>(bytes, geometry), whole);
+    const bool whole = (int64_t{natural.width()} * natural.height() <= PictureDecoder::kLazyDecodePixels ||
+                        geometry.maxReduce == 0) &&
+                       geometry.BytesAt(0) <= PictureDecoder::kByteBudget;
+    return PictureDecoder::FromSource(natural, std::make_unique<Jpeg2000Source>(bytes, geometry), whole,
+                                      coverArea);
 }
 
 } // namespace fw

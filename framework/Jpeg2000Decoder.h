@@ -3,6 +3,7 @@
 #include "framework/Picture.h"
 
 #include <QByteArray>
+#include <QSize>
 
 namespace fw {
 
@@ -13,7 +14,8 @@ class Jpeg2000Decoder {
 public:
     static bool IsJp2File(const QByteArray& bytes);
     static bool IsCodestream(const QByteArray& bytes);
-    static PictureRef Open(const QByteArray& bytes);
+    // `coverArea` as for PictureDecoder::Decode.
+    static PictureRef Open(const QByteArray& bytes, QSize coverArea = {});
 };
 
 } // namespace fw

@@ -94,6 +94,7 @@ JpegDecoder::Structure JpegDecoder::Scan(const QByteArray& bytes) {
         if (marker == 0xDA) {
             if (!frame) return out;
             scan = true;
+            ++out.scans;
             // Entropy-coded data runs to the next marker that is neither a stuffed
             // 0xFF00 nor a restart marker.
             for (;;) {
@@ -114,9 +115,9 @@ JpegDecoder::Structure JpegDecoder::Scan(const QByteArray& bytes) {
     return out;
 }
 
-PictureRef JpegDecoder::Open(const QByteArray& bytes) {
+PictureRef JpegDecoder::Open(const QByteArray& bytes, QSize coverArea) {
     const Structure structure = Scan(bytes);
-    if (!structure.complete) return nullptr;
+    if (!structure.complete || structure.scans > kMaxScans) return nullptr;
     const int64_t pixels = int64_t{structure.size.width()} * structure.size.height();
     if (pixels > Picture::PixelLimit()) return nullptr;
 
@@ -133,7 +134,7 @@ PictureRef JpegDecoder::Open(const QByteArray& bytes) {
     if (orientation & QImageIOHandler::TransformationRotate90) natural.transpose();
     return PictureDecoder::FromSource(
         natural, std::make_unique<JpegSource>(std::move(data), structure.size, orientation),
-        pixels <= PictureDecoder::kLazyDecodePixels);
+        pixels <= PictureDecoder::kLazyDecodePixels, coverArea);
 }
 
 } // namespace fw

@@ -19,10 +19,15 @@ public:
         bool complete = false;
         QSize size;            // as stored, before any orientation tag
         int components = 0;
+        int scans = 0;
     };
+    // Every scan of a progressive stream is a pass over the whole picture, so a small
+    // file of thousands of empty scans takes minutes; encoders write a dozen or so.
+    static constexpr int kMaxScans = 100;
     static Structure Scan(const QByteArray& bytes);
 
-    static PictureRef Open(const QByteArray& bytes);
+    // `coverArea` as for PictureDecoder::Decode.
+    static PictureRef Open(const QByteArray& bytes, QSize coverArea = {});
 };
 
 } // namespace fw

@@ -2,6 +2,7 @@
 
 #include "framework/Graphics.h"
 
+#include <QColorSpace>
 #include <QPainter>
 
 #include <algorithm>
@@ -18,6 +19,14 @@ std::atomic<int64_t> gPixelLimit{120'000'000};
 
 QImage ToStandardForm(QImage image) {
     if (image.isNull()) return image;
+    // The card carries no profile, so a photo tagged with one (Adobe RGB, Display P3)
+    // is brought to sRGB, or it would show its raw values and look washed out.
+    const QColorSpace space = image.colorSpace();
+    if (space.isValid() && space != QColorSpace(QColorSpace::SRgb)) {
+        if (image.format() != QImage::Format_RGB32 && !image.hasAlphaChannel())
+            image = image.convertToFormat(QImage::Format_RGB32);
+        image.convertToColorSpace(QColorSpace::SRgb);
+    }
     if (image.hasAlphaChannel()) {
         QImage out(image.size(), QImage::Format_RGB32);
         if (out.isNull()) return out;
@@ -37,6 +46,41 @@ bool Covers(const QImage& image, double width, double height) {
     constexpr double kSlack = 1e-6;
     return !image.isNull() && image.width() + kSlack >= width && image.height() + kSlack >= height;
 }
+
+class ScaledSource final : public PictureSource {
+public:
+    ScaledSource(std::shared_ptr<Picture> original, QSize size) : original_(std::move(original)), size_(size) {}
+
+    QImage Decode(QSize atLeast) override {
+        const double f = std::min(1.0, std::max(atLeast.width() / double(size_.width()),
+                                                atLeast.height() / double(size_.height())));
+        const QSize want(int(std::ceil(size_.width() * f - 1e-6)), int(std::ceil(size_.height() * f - 1e-6)));
+        if (int64_t{want.width()} * want.height() > Picture::PixelLimit()) return {};
+        return DecodeRegion(QRect(QPoint(0, 0), want.expandedTo(QSize(1, 1))), want);
+    }
+
+    QImage DecodeRegion(const QRect& part) override { return DecodeRegion(part, size_); }
+
+private:
+    // `part` of the original drawn at `scaled` size.
+    QImage DecodeRegion(const QRect& part, QSize scaled) {
+        QImage out(part.size(), QImage::Format_RGB32);
+        if (out.isNull()) return out;
+        out.fill(Qt::white);
+        const double kx = scaled.width() / double(original_->Width());
+        const double ky = scaled.height() / double(original_->Height());
+        const Picture::Pixels pixels = original_->PixelsForScale(kx, ky);
+        QPainter painter(&out);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.translate(-part.x(), -part.y());
+        painter.scale(kx / pixels.factorX, ky / pixels.factorY);
+        painter.drawImage(0, 0, pixels.image);
+        return out;
+    }
+
+    std::shared_ptr<Picture> original_;
+    QSize size_;
+};
 
 } // namespace
 
@@ -78,6 +122,21 @@ std::shared_ptr<Picture> Picture::New(int width, int height, int depth) {
     auto picture = std::make_shared<Picture>(width, height, depth);
     if (picture->image_.isNull()) return nullptr;
     return picture;
+}
+
+std::shared_ptr<Picture> Picture::ScaledView(std::shared_ptr<Picture> original, int width, int height) {
+    if (!original || width <= 0 || height <= 0) return nullptr;
+    return std::make_shared<Picture>(width, height,
+                                     std::make_unique<ScaledSource>(std::move(original), QSize(width, height)),
+                                     QImage());
+}
+
+QImage Picture::Region(const QRect& part) const {
+    if (source_) {
+        QImage pixels = source_->DecodeRegion(part);
+        if (!pixels.isNull()) return pixels;
+    }
+    return Image().copy(part);
 }
 
 std::shared_ptr<Picture> Picture::Mask(bool create) {

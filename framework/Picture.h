@@ -20,6 +20,9 @@ public:
     // height are both at least those of `atLeast` (the full resolution when nothing
     // smaller covers it), in RGB32; a null image when decoding fails.
     virtual QImage Decode(QSize atLeast) = 0;
+    // The full-resolution pixels of one part, for sources that can give a part
+    // without the whole; a null image otherwise.
+    virtual QImage DecodeRegion(const QRect&) { return {}; }
 };
 
 // A picture: 32-bit RGB pixels for depth 24 and 32 alike, and an optional mask of
@@ -42,6 +45,10 @@ public:
 
     // NewPicture: nil for a size the framework refuses (not positive, or absurd).
     static std::shared_ptr<Picture> New(int width, int height, int depth);
+    // `original` as if drawn smoothly into a new width x height picture, without
+    // holding those pixels: parts are drawn from the original when asked for, so an
+    // enlargement of any size costs only what is drawn of it.
+    static std::shared_ptr<Picture> ScaledView(std::shared_ptr<Picture> original, int width, int height);
 
     // The most pixels a picture may hold; decoders refuse larger files before
     // decoding them. Adjustable so that a fuzzer can keep its memory small.
@@ -85,6 +92,9 @@ public:
         double factorY = 1.0;
     };
     Pixels PixelsForScale(double scaleX, double scaleY) const;
+    // The full-resolution pixels of `part` (inside the picture), without decoding the
+    // rest when the source can give a part alone.
+    QImage Region(const QRect& part) const;
 
 private:
     void DecodeFully() const;

@@ -3,6 +3,7 @@
 #include "framework/Jpeg2000Decoder.h"
 #include "framework/JpegDecoder.h"
 #include "framework/PictDecoder.h"
+#include "framework/PngDecoder.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -31,11 +33,14 @@ std::string LowerExtension(const std::string& fileName) {
     return ext;
 }
 
-// Qt's readers size their buffers themselves and refuse beyond this; it must admit
-// the largest picture we accept, at 8 bytes a pixel (16-bit PNG).
+// Qt's readers size their buffers themselves and refuse beyond this.
 void AllowQtAllocation() {
-    const int64_t megabytes = Picture::PixelLimit() * 8 / (1 << 20) + 1;
-    QImageReader::setAllocationLimit(static_cast<int>(std::clamp<int64_t>(megabytes, 1, 1 << 30)));
+    QImageReader::setAllocationLimit(static_cast<int>(PictureDecoder::kByteBudget >> 20));
+}
+
+int BytesPerPixel(QImage::Format format) {
+    const int bits = QImage::toPixelFormat(format).bitsPerPixel();
+    return bits > 0 ? (bits + 7) / 8 : 8;
 }
 
 PictureRef OpenWithQt(const QByteArray& bytes, const char* format) {
@@ -47,7 +52,12 @@ PictureRef OpenWithQt(const QByteArray& bytes, const char* format) {
     // The header's size is checked before a pixel is decoded.
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty()) return nullptr;
-    if (int64_t{size.width()} * size.height() > Picture::PixelLimit()) return nullptr;
+    const int64_t pixels = int64_t{size.width()} * size.height();
+    if (pixels > Picture::PixelLimit()) return nullptr;
+    // The reader's own image, and the 32-bit copy when it reads another form.
+    const QImage::Format read = reader.imageFormat();
+    const int64_t cost = pixels * (BytesPerPixel(read) + (read == QImage::Format_RGB32 ? 0 : 4));
+    if (cost > PictureDecoder::kByteBudget) return nullptr;
     const QImageIOHandler::Transformations orientation = reader.transformation();
     QImage image = reader.read();
     if (image.isNull()) return nullptr;
@@ -71,17 +81,18 @@ PictureDecoder::Format PictureDecoder::Sniff(const QByteArray& bytes, const std:
     return Format::Unknown;
 }
 
-PictureRef PictureDecoder::Decode(const QByteArray& bytes, const std::string& fileName) {
+PictureRef PictureDecoder::Decode(const QByteArray& bytes, const std::string& fileName,
+                                  QSize coverArea) {
     if (bytes.isEmpty()) return nullptr;
     try {
         AllowQtAllocation();
         switch (Sniff(bytes, fileName)) {
-        case Format::Jpeg: return JpegDecoder::Open(bytes);
-        case Format::Png: return OpenWithQt(bytes, "png");
+        case Format::Jpeg: return JpegDecoder::Open(bytes, coverArea);
+        case Format::Png: return PngDecoder::Open(bytes, coverArea);
         case Format::Gif: return OpenWithQt(bytes, "gif");
         case Format::Bmp: return OpenWithQt(bytes, "bmp");
         case Format::Tiff: return OpenWithQt(bytes, "tiff");
-        case Format::Jpeg2000: return Jpeg2000Decoder::Open(bytes);
+        case Format::Jpeg2000: return Jpeg2000Decoder::Open(bytes, coverArea);
         case Format::Pict: return PictDecoder::Open(bytes);
         case Format::Unknown: return nullptr;
         }
@@ -92,15 +103,18 @@ PictureRef PictureDecoder::Decode(const QByteArray& bytes, const std::string& fi
 }
 
 PictureRef PictureDecoder::FromSource(QSize natural, std::unique_ptr<PictureSource> source,
-                                      bool whole) {
-    if (whole) {
-        QImage full = source->Decode(natural);
-        if (full.size() != natural) return nullptr;
-        return std::make_shared<Picture>(std::move(full));
+                                      bool whole, QSize coverArea) {
+    QSize want = whole ? natural : QSize(1, 1);
+    if (!coverArea.isEmpty()) {
+        const double s = std::max(coverArea.width() / double(natural.width()),
+                                  coverArea.height() / double(natural.height()));
+        want = QSize(int(std::ceil(natural.width() * s - 1e-6)), int(std::ceil(natural.height() * s - 1e-6)))
+                   .boundedTo(natural)
+                   .expandedTo(QSize(1, 1));
     }
-    // Decoding the coarsest level reads all the data, so a truncated or broken file
-    // is refused now rather than when it is first drawn.
-    QImage preview = source->Decode(QSize(1, 1));
+    // Any decode reads all the data, so a truncated or broken file is refused now
+    // rather than when it is first drawn.
+    QImage preview = source->Decode(want);
     if (preview.isNull()) return nullptr;
     return std::make_shared<Picture>(natural.width(), natural.height(), std::move(source),
                                      std::move(preview));

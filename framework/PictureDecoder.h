@@ -23,17 +23,27 @@ public:
     enum class Format { Unknown, Jpeg, Png, Gif, Bmp, Tiff, Jpeg2000, Pict };
 
     static Format Sniff(const QByteArray& bytes, const std::string& fileName);
-    static PictureRef Decode(const QByteArray& bytes, const std::string& fileName = {});
+    // `coverArea`, when not empty, is the area the picture is first drawn to cover
+    // (scaled by max(area width / width, area height / height)); decoders that can
+    // reduce decode once, at the smallest scale that still covers it.
+    static PictureRef Decode(const QByteArray& bytes, const std::string& fileName = {},
+                             QSize coverArea = {});
 
     // Pictures of up to this many pixels decode in full when opened; larger JPEG and
     // JPEG 2000 pictures decode at their smallest resolution when opened (which
     // proves the data sound) and at the resolution they are drawn at when drawn.
     static constexpr int64_t kLazyDecodePixels = 2'000'000;
 
-    // A picture of natural size from a source that decodes at reduced resolutions:
-    // decoded in full now when `whole`, else proved sound by its coarsest decode and
-    // decoded further when drawn. Nil when the data fails.
-    static PictureRef FromSource(QSize natural, std::unique_ptr<PictureSource> source, bool whole);
+    // The most bytes one picture's decode may hold at once, the decoder's own working
+    // memory included; a picture that cannot be read within it is refused.
+    static constexpr int64_t kByteBudget = int64_t{512} << 20;
+
+    // A picture of natural size from a source that decodes at reduced resolutions,
+    // decoded now (which proves the data sound) at the scale `coverArea` asks for,
+    // else in full when `whole`, else at its coarsest, and decoded further when drawn
+    // larger. Nil when the data fails.
+    static PictureRef FromSource(QSize natural, std::unique_ptr<PictureSource> source, bool whole,
+                                 QSize coverArea);
 
     // Applies an orientation tag (mirror and flip first, then a quarter turn
     // clockwise, as the tag's values are defined).

@@ -48,7 +48,11 @@ INSTANTIATE_TEST_SUITE_P(Stampora, CoverScale,
                                            CoverRow{1000, 200, 1580, 316, 580, 0},
                                            CoverRow{3000, 2000, 474, 316, 27, 0},
                                            CoverRow{420, 316, 420, 316, 0, 0},
-                                           CoverRow{1, 1, 420, 420, 0, 52}));
+                                           CoverRow{1, 1, 420, 420, 0, 52},
+                                           // Sizes where (316 / h) x h falls just short of 316.
+                                           CoverRow{1600, 1200, 421, 316, 0.5, 0},
+                                           CoverRow{800, 600, 421, 316, 0.5, 0},
+                                           CoverRow{1920, 1200, 505, 316, 42.5, 0}));
 
 TEST_F(StamporaTest, FitModeDrawsTheWholePhotoCentred) {
     struct Case {
@@ -56,17 +60,19 @@ TEST_F(StamporaTest, FitModeDrawsTheWholePhotoCentred) {
         QRect placed;
     };
     // 100 x 100 is drawn 316 x 316 at (52, 0); 3000 x 2000 is drawn 420 x 280 at (0, 18).
-    for (const Case& c : {Case{100, 100, QRect(52, 0, 316, 316)}, Case{3000, 2000, QRect(0, 18, 420, 280)}}) {
+    // 1000 x 200, stored 1580 x 316, fills the whole width, to x 419.
+    for (const Case& c : {Case{100, 100, QRect(52, 0, 316, 316)}, Case{3000, 2000, QRect(0, 18, 420, 280)},
+                          Case{1000, 200, QRect(0, 116, 420, 83)}}) {
         window->AddImage(SolidPicture(c.w, c.h, qRgb(255, 0, 0)));
         window->ScaleToFit = true;
         const QImage card = window->Generate()->Image();
         const QRect& r = c.placed;
-        // Inside, one pixel in from each side; outside, one pixel beyond (away from
-        // the post mark, which may reach into the photo area at the top right).
-        EXPECT_TRUE(IsRed(card.pixel(r.left() + 1, r.center().y())));
-        EXPECT_TRUE(IsRed(card.pixel(r.right() - 1, r.center().y())));
-        EXPECT_TRUE(IsRed(card.pixel(r.center().x(), r.bottom() - 1)));
-        EXPECT_TRUE(IsRed(card.pixel(r.center().x(), r.top() + 1)));
+        // Inside, on each edge; outside, one pixel beyond (away from the post mark,
+        // which may reach into the photo area at the top right).
+        EXPECT_TRUE(IsRed(card.pixel(r.left(), r.center().y())));
+        EXPECT_TRUE(IsRed(card.pixel(r.right(), r.center().y()))) << c.w;
+        EXPECT_TRUE(IsRed(card.pixel(r.center().x(), r.bottom())));
+        EXPECT_TRUE(IsRed(card.pixel(r.center().x(), r.top())));
         if (r.left() > 0) {
             EXPECT_TRUE(IsWhite(card.pixel(r.left() - 1, r.center().y())));
             EXPECT_TRUE(IsWhite(card.pixel(r.right() + 1, r.center().y())));

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QImageWriter>
 #include <QPainter>
 
@@ -309,3 +310,38 @@ TEST(SaveAsJPEG, NilPictureOrUnwritablePlaceFails) {
     EXPECT_FALSE(FolderItem::FromPath(dir.File("x.jpg"))->SaveAsJPEG(nullptr));
     EXPECT_FALSE(FolderItem::FromPath(dir.File("missing/x.jpg"))->SaveAsJPEG(Picture::New(2, 2, 24)));
 }
+
+// --- colour profiles
+
+struct ProfileCase {
+    const char* format;
+    bool tagged;
+    QRgb expected;
+};
+
+class OpenAsPictureProfile : public ::testing::TestWithParam<ProfileCase> {};
+
+// Adobe RGB (200, 100, 50) is sRGB (227, 100, 42), worked out by hand from the two
+// spaces' primaries and curves; an untagged photo keeps its values.
+TEST_P(OpenAsPictureProfile, EmbeddedProfileIsConvertedToSrgb) {
+    const ProfileCase c = GetParam();
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(qRgb(200, 100, 50));
+    if (c.tagged) image.setColorSpace(QColorSpace::AdobeRgb);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, c.format);
+    writer.setQuality(100);
+    ASSERT_TRUE(writer.write(image));
+    testsupport::ScratchDir dir;
+    PictureRef p = Open(dir.Write(std::string("photo.") + c.format, bytes.toStdString()));
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(Near(p->Image().pixel(4, 4), c.expected, 3)) << c.format << c.tagged;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, OpenAsPictureProfile,
+                         ::testing::Values(ProfileCase{"png", true, qRgb(227, 100, 42)},
+                                           ProfileCase{"jpeg", true, qRgb(227, 100, 42)},
+                                           ProfileCase{"tiff", true, qRgb(227, 100, 42)},
+                                           ProfileCase{"png", false, qRgb(200, 100, 50)}));
