@@ -14,6 +14,7 @@
 #include "framework/Window.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -155,7 +156,18 @@ public:
     bool PostMarkApply = true;
     bool ScaleToFit = false;
 
+    // How many times the card has been rendered, into any picture.
+    uint64_t RenderCount() const { return renderCount_; }
+
 private:
+    // Renders the card into `card`, which is W x H; the pixels it does not cover end
+    // white, as in a new picture.
+    void RenderCard(fw::Picture& card, bool fresh);
     void BuildPostMark(const fw::Date& date, effects::TextureRenderer& renderer);
     fw::MenuItemRef Lookup(const std::string& name, int index = -1) const;
+
+    uint64_t renderCount_ = 0;
+    // The canvas's draw count right after the last render drew into it, while the
+    // paint that render asked for has not come yet.
+    std::optional<uint64_t> unshownRender_;
 };

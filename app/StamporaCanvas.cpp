@@ -16,7 +16,15 @@ void Stampora::DisplayArea_Open() {
     canvas->SetMouseCursor(fw::MouseCursor::HandOpen);
 }
 
-void Stampora::DisplayArea_Paint(fw::Graphics&) { UpdatePreview(); }
+void Stampora::DisplayArea_Paint(fw::Graphics&) {
+    // The paint a render asked for shows that render, unless something drew over it.
+    auto canvas = DisplayArea();
+    if (canvas && unshownRender_ && *unshownRender_ == canvas->DrawCount()) {
+        unshownRender_.reset();
+        return;
+    }
+    UpdatePreview();
+}
 
 bool Stampora::DisplayArea_MouseDown(int x, int y) {
     auto canvas = DisplayArea();

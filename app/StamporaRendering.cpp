@@ -29,14 +29,47 @@ constexpr int64_t kLargestHeldPhoto = 16'000'000;
 fw::PictureRef Stampora::Generate() {
     auto canvas = DisplayArea();
     fw::Deref(canvas, "DisplayArea");
-    const int W = canvas->Width;
-    const int H = canvas->Height;
-    auto card = fw::Picture::New(W, H, 24);
+    auto card = fw::Picture::New(canvas->Width, canvas->Height, 24);
     fw::Deref(card);
-    fw::Graphics& g = card->GetGraphics();
+    RenderCard(*card, true);
+    return card;
+}
+
+void Stampora::RenderCard(fw::Picture& card, bool fresh) {
+    ++renderCount_;
+    const auto& canvas = fw::Deref(DisplayArea(), "DisplayArea");
+    const int W = canvas.Width;
+    const int H = canvas.Height;
+    // Everything the card needs, looked up before the first pixel changes, so that
+    // a missing piece leaves a reused picture as it was.
+    const bool panned = thePicture && !ScaleToFit;
+    const fw::Pair* offset = panned ? &fw::Deref(imageOffset, "imageOffset") : nullptr;
+    if (PostMarkApply) fw::Deref(PostMark, "PostMark");
+    const fw::Color ink = fw::Deref(ifkColorWell1(), "ifkColorWell1").colorValue();
+    const std::string font = fw::Deref(textTypeFace(), "textTypeFace").Text();
+    const int size = ToInt32(fw::CDbl(fw::Deref(textSizeField(), "textSizeField").Text()));
+    const std::string caption = fw::Deref(textField(), "textField").Text();
+    const fw::PictureRef placeholder = thePicture ? nullptr : unfsImage();
+    if (!thePicture) fw::Deref(placeholder);
+
+    fw::Graphics& g = card.GetGraphics();
+    if (!fresh) {
+        // A reused picture starts as a new one would: white, and its graphics in its
+        // first state. A 1:1 crop inside an opaque photo covers the photo area.
+        g.ForeColor = 0x000000;
+        g.TextFont = "System";
+        g.TextSize = 0;
+        g.Bold = g.Italic = g.Underline = false;
+        const bool covered = panned && !thePicture->HasMask() && offset->LeftInt() >= 0 &&
+                             offset->RightInt() >= 0 &&
+                             offset->LeftInt() + kPhotoAreaWidth <= thePicture->Width() &&
+                             offset->RightInt() + H <= thePicture->Height();
+        const int from = covered ? kPhotoAreaWidth : 0;
+        g.ClearRect(from, 0, W - from, H);
+    }
 
     if (!thePicture) {
-        g.DrawPicture(unfsImage(), 82, ToInt32((static_cast<double>(H) - 256) / 2.0));
+        g.DrawPicture(placeholder, 82, ToInt32((static_cast<double>(H) - 256) / 2.0));
         g.ForeColor = kPlaceholderInk;
         g.TextSize = 24;
         g.Bold = true;
@@ -45,9 +78,8 @@ fw::PictureRef Stampora::Generate() {
         const int y = ToInt32((static_cast<double>(H) - g.TextHeight()) / 2.0 + g.TextAscent());
         g.DrawString(prompt, x, y, 0);
         g.Bold = false;
-    } else if (!ScaleToFit) {
-        const auto& offset = fw::Deref(imageOffset, "imageOffset");
-        g.DrawPicture(thePicture, 0, 0, kPhotoAreaWidth, H, offset.LeftInt(), offset.RightInt(),
+    } else if (panned) {
+        g.DrawPicture(thePicture, 0, 0, kPhotoAreaWidth, H, offset->LeftInt(), offset->RightInt(),
                       kPhotoAreaWidth, H);
     } else {
         const double pw = thePicture->Width();
@@ -65,23 +97,39 @@ fw::PictureRef Stampora::Generate() {
 
     // Without a stamp (its picture could not be loaded) the card goes without one.
     if (Stamp) g.DrawPicture(Stamp, W - (Stamp->Width() + 10), 10);
-    if (PostMarkApply) {
-        fw::Deref(PostMark, "PostMark");
-        g.DrawPicture(PostMark, W - (PostMark->Width() + 50), 10);
-    }
+    if (PostMarkApply) g.DrawPicture(PostMark, W - (PostMark->Width() + 50), 10);
 
-    g.ForeColor = fw::Deref(ifkColorWell1(), "ifkColorWell1").colorValue();
-    g.TextFont = fw::Deref(textTypeFace(), "textTypeFace").Text();
-    g.TextSize = ToInt32(fw::CDbl(fw::Deref(textSizeField(), "textSizeField").Text()));
-    g.DrawString(fw::Deref(textField(), "textField").Text(), 440, 120, W - 460);
-    return card;
+    g.ForeColor = ink;
+    g.TextFont = font;
+    g.TextSize = size;
+    g.DrawString(caption, 440, 120, W - 460);
 }
 
+// The card is rendered straight into the canvas's backing picture: the same pixels
+// as drawing a freshly generated card there, without a second picture or a copy.
 void Stampora::UpdatePreview() {
     auto canvas = DisplayArea();
     fw::Deref(canvas, "DisplayArea");
-    fw::Graphics& g = canvas->GetGraphics();
-    g.DrawPicture(Generate(), 0, 0);
+    fw::PictureRef backing = canvas->BackingPicture();
+    if (backing->Width() == canvas->Width && backing->Height() == canvas->Height) {
+        fw::Graphics& g = backing->GetGraphics();
+        const fw::Color ink = g.ForeColor;
+        const std::string font = g.TextFont;
+        const double size = g.TextSize;
+        const bool bold = g.Bold, italic = g.Italic, underline = g.Underline;
+        RenderCard(*backing, false);
+        g.ForeColor = ink;
+        g.TextFont = font;
+        g.TextSize = size;
+        g.Bold = bold;
+        g.Italic = italic;
+        g.Underline = underline;
+    } else {
+        canvas->GetGraphics().DrawPicture(Generate(), 0, 0);
+    }
+    // Outside a paint the drawing asked for a repaint, which has only to show it.
+    if (canvas->Painting()) unshownRender_.reset();
+    else unshownRender_ = canvas->DrawCount();
 }
 
 void Stampora::AddImage(const ImageSource& v) {

@@ -117,7 +117,9 @@ PictureRef Canvas::BackingPicture() {
     const int h = Height > 0 ? Height : 1;
     if (!backing_ || backing_->Width() != w || backing_->Height() != h) {
         backing_ = std::make_shared<Picture>(w, h, 32);
+        ++drawCount_;
         backing_->GetGraphics().SetChangedCallback([this] {
+            ++drawCount_;
             if (!painting_) Invalidate();
         });
     }
@@ -190,6 +192,7 @@ void Canvas::DeliverPaint() {
         erasePending_ = false;
         const QColor background = widget_ ? widget_->palette().color(QPalette::Window) : QColor(Qt::white);
         BackingPicture()->Image().fill(background);
+        ++drawCount_;
     }
     Runtime::Dispatch([&] { Event_Paint(GetGraphics()); });
     painting_ = false;

@@ -6,6 +6,8 @@
 #include "framework/MenuItem.h"
 #include "framework/Picture.h"
 
+#include <cstdint>
+
 namespace fw {
 
 enum class MouseCursor { Arrow, HandOpen, HandClosed };
@@ -90,6 +92,9 @@ public:
     // x, y in the control; the screen point is where a contextual menu pops up.
     void DeliverContextualClick(int x, int y, QPoint screen);
     bool Painting() const { return painting_; }
+    // Counts the drawing operations into the backing picture (and its replacements),
+    // so that a caller can tell whether anything drew over what it drew last.
+    uint64_t DrawCount() const { return drawCount_; }
     bool Captured() const { return captured_; }
 
 protected:
@@ -104,6 +109,7 @@ private:
     bool painting_ = false;
     bool captured_ = false;
     bool erasePending_ = false;
+    uint64_t drawCount_ = 0;
 };
 
 // The key text of a key press, as the canvas delivers it.

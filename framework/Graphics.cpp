@@ -12,7 +12,9 @@
 #include <QTextLayout>
 
 #include <cmath>
+#include <deque>
 #include <map>
+#include <memory>
 
 namespace fw {
 
@@ -54,6 +56,54 @@ QString WithLineSeparators(const std::string& text) {
 std::map<int32_t, Graphics*>& Ports() {
     static std::map<int32_t, Graphics*> ports;
     return ports;
+}
+
+struct LaidOutText {
+    QString text;
+    QString fontKey;
+    int wrap = 0;
+    std::unique_ptr<QTextLayout> layout;
+    double firstAscent = 0;
+};
+
+// Laying text out is most of the cost of drawing it, and the card draws the same
+// caption again whenever anything else changes; the last few layouts are kept.
+const LaidOutText& LayOut(const QString& text, const QFont& font, int wrap) {
+    constexpr size_t kKept = 4;
+    static std::deque<LaidOutText> kept;
+    const QString fontKey = font.key();
+    for (auto it = kept.begin(); it != kept.end(); ++it) {
+        if (it->wrap == wrap && it->text == text && it->fontKey == fontKey) {
+            if (it != kept.begin()) {
+                LaidOutText found = std::move(*it);
+                kept.erase(it);
+                kept.push_front(std::move(found));
+            }
+            return kept.front();
+        }
+    }
+
+    LaidOutText entry{text, fontKey, wrap, std::make_unique<QTextLayout>(text, font), 0};
+    QTextLayout& layout = *entry.layout;
+    const QFontMetrics metrics(font);
+    QTextOption option;
+    option.setWrapMode(wrap > 0 ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    layout.setTextOption(option);
+    // The layout is drawn many times: keep its shaping, not only its lines.
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    // Lines follow one another at the text height, as TextHeight reports it.
+    double top = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        if (wrap > 0) line.setLineWidth(wrap);
+        line.setPosition(QPointF(0, top));
+        top += metrics.height();
+    }
+    layout.endLayout();
+    entry.firstAscent = layout.lineCount() > 0 ? layout.lineAt(0).ascent() : 0.0;
+    kept.push_front(std::move(entry));
+    if (kept.size() > kKept) kept.pop_back();
+    return kept.front();
 }
 
 } // namespace
@@ -227,23 +277,8 @@ void Graphics::DrawString(const std::string& text, int x, int y, int wrap) {
     if (wrap <= 0 && !qtext.contains(QChar::LineSeparator)) {
         painter.drawText(QPointF(x, y), qtext);
     } else {
-        const QFontMetrics metrics(font);
-        QTextLayout layout(qtext, font);
-        QTextOption option;
-        option.setWrapMode(wrap > 0 ? QTextOption::WrapAtWordBoundaryOrAnywhere
-                                    : QTextOption::NoWrap);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        // Lines follow one another at the text height, as TextHeight reports it.
-        double top = 0;
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            if (wrap > 0) line.setLineWidth(wrap);
-            line.setPosition(QPointF(0, top));
-            top += metrics.height();
-        }
-        layout.endLayout();
-        const double firstAscent = layout.lineCount() > 0 ? layout.lineAt(0).ascent() : 0.0;
-        layout.draw(&painter, QPointF(x, y - firstAscent));
+        const LaidOutText& laidOut = LayOut(qtext, font, wrap);
+        laidOut.layout->draw(&painter, QPointF(x, y - laidOut.firstAscent));
     }
     painter.end();
     Changed();

@@ -11,7 +11,7 @@ packages=(
   fonts-dejavu-core xvfb xauth
 )
 if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(libvips-tools)
+  packages+=(libvips-tools libvips-dev imagemagick libxdamage-dev libxtst-dev)
 fi
 
 missing=()

@@ -382,6 +382,18 @@ TEST_F(CanvasTest, CaptionEditAndColourPickRerenderTheCard) {
     EXPECT_TRUE(CanvasShowsTheCard());
 }
 
+TEST_F(CanvasTest, EachCaptionKeystrokeRendersOnceAndItsPaintShowsThatRender) {
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window->Widget()));
+    QApplication::processEvents();
+    const uint64_t before = window->RenderCount();
+    for (const char* key : {"a", "b", "c"}) {
+        QTest::keyClicks(window->textField()->Widget(), key);
+        CanvasWidget()->repaint();
+    }
+    EXPECT_EQ(window->RenderCount() - before, 3u);
+    EXPECT_TRUE(CanvasShowsTheCard());
+}
+
 TEST_F(CanvasTest, PaintRendersTheCardAnew) {
     cardtest::Scribble(Canvas());
     Canvas().DeliverPaint();
