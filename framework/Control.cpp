@@ -3,8 +3,10 @@
 #include "framework/Graphics.h"
 #include "framework/PagePanel.h"
 #include "framework/Runtime.h"
+#include "framework/Window.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 
 namespace fw {
@@ -37,15 +39,39 @@ void Control::_AddMenuHandler(const std::string& name, std::function<bool()> han
     menuHandlers_[name] = std::move(handler);
 }
 
-bool Control::HandleMenuCommand(const std::string& name) {
+bool Control::OwnMenuCommand(const std::string& name) {
     auto it = menuHandlers_.find(name);
-    if (it != menuHandlers_.end() && it->second && it->second()) return true;
-    return BuiltInMenuCommand(name);
+    return it != menuHandlers_.end() && it->second && it->second();
 }
+
+namespace {
+
+// Text widgets take the standard editing keys before any menu shortcut sees them;
+// a key whose menu item the window handles must reach the menu instead, so that
+// the window's commands get the first say, as they do when chosen from the menu.
+class MenuShortcutsFirst : public QObject {
+public:
+    MenuShortcutsFirst(QObject* parent, const Window* window) : QObject(parent), window_(window) {}
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!window_->ClaimsShortcut(QKeySequence(key->keyCombination()))) return false;
+        event->ignore();
+        return true;
+    }
+
+private:
+    const Window* window_;
+};
+
+} // namespace
 
 void Control::Attach(Window* window, QWidget* content) {
     window_ = window;
     widget_ = CreateWidget(content);
+    widget_->installEventFilter(new MenuShortcutsFirst(widget_, window));
     const QSignalBlocker blocker(widget_);
     ApplyDesign();
 }

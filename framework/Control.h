@@ -61,9 +61,11 @@ public:
 
     // Menu handlers of the control itself; they serve while the control has the focus.
     void _AddMenuHandler(const std::string& name, std::function<bool()> handler);
-    // The control's answer to a menu command while it has the focus: its own
-    // handlers first, then what the control does by itself.
-    bool HandleMenuCommand(const std::string& name);
+    // While the control has the focus, its own handlers answer a menu command before
+    // the window's; what the control does by itself (a text field's Copy) comes only
+    // after the window's handlers declined.
+    bool OwnMenuCommand(const std::string& name);
+    bool DefaultMenuCommand(const std::string& name) { return BuiltInMenuCommand(name); }
 
     // Framework: builds the widget inside the window's content area.
     void Attach(Window* window, QWidget* content);

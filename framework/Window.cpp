@@ -306,10 +306,12 @@ void Window::_AddMenuHandler(const std::string& name, std::function<bool()> hand
 bool Window::HasMenuHandler(const std::string& name) const { return menuHandlers_.count(name) > 0; }
 
 bool Window::HandleMenuCommand(const std::string& name) {
-    if (auto focused = FocusedControl(); focused && focused->HandleMenuCommand(name)) return true;
+    const auto focused = FocusedControl();
+    if (focused && focused->OwnMenuCommand(name)) return true;
     if (auto it = menuHandlers_.find(name); it != menuHandlers_.end() && it->second) {
         if (it->second()) return true;
     }
+    if (focused && focused->DefaultMenuCommand(name)) return true;
     if (MenuBar) {
         auto item = MenuBar->_Lookup(name);
         if (item && item->ItemKind() == MenuItem::Kind::Quit) {
@@ -318,6 +320,15 @@ bool Window::HandleMenuCommand(const std::string& name) {
         }
     }
     return false;
+}
+
+bool Window::ClaimsShortcut(const QKeySequence& key) const {
+    if (!MenuBar || !MenuBarVisible || key.isEmpty()) return false;
+    std::function<bool(const MenuItemRef&)> claims = [&](const MenuItemRef& item) {
+        if (item->Shortcut() == key && HasMenuHandler(item->Name)) return true;
+        return std::any_of(item->Children().begin(), item->Children().end(), claims);
+    };
+    return std::any_of(MenuBar->Children().begin(), MenuBar->Children().end(), claims);
 }
 
 bool Window::RunMenuItem(const MenuItemRef& item) {

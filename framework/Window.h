@@ -113,9 +113,13 @@ public:
     // --- menus
     void _AddMenuHandler(const std::string& name, std::function<bool()> handler);
     bool HasMenuHandler(const std::string& name) const;
-    // The focused control first, then the window's handler, then the framework's own
-    // action (Quit); true when handled.
+    // The focused control's own handlers first, then the window's handler, then
+    // what the focused control does by itself, then the framework's own action
+    // (Quit); true when handled.
     bool HandleMenuCommand(const std::string& name);
+    // Whether the key is the shortcut of a bar item that this window handles; a
+    // focused text field then leaves the key to the menu instead of acting itself.
+    bool ClaimsShortcut(const QKeySequence& key) const;
     // A menu choice or shortcut: the menus are readied first, and a disabled item
     // does nothing.
     bool RunMenuItem(const MenuItemRef& item);

@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMimeData>
+#include <QTest>
 
 #include <filesystem>
 
@@ -24,8 +25,8 @@ protected:
     void SetUp() override {
         StamporaTest::SetUp();
         QGuiApplication::clipboard()->clear();
-        // The caption opens focused, and a focused text field takes Copy and Paste
-        // for its own text; these tests work the card, as after a click on it.
+        // With the canvas focused, as after a click on the card, no text field can
+        // take a command the window declines; the opening state has its own table.
         window->DisplayArea()->SetFocus();
     }
 
@@ -308,3 +309,66 @@ TEST_F(StamporaTest, AboutCommandFillsAndShowsTheAboutBoxButIsNotHandled) {
     EXPECT_FALSE(box->Information()->Text().empty());
     EXPECT_FALSE(box->Copyright()->Text().empty());
 }
+
+// --- Edit commands in the opening state, with the caption focused
+
+namespace {
+
+enum class Via { Menu, Shortcut };
+enum class Before { Text, Picture };
+enum class After { CardCopied, PhotoTaken, CaptionOnly };
+
+struct OpeningEditCase {
+    const char* name;
+    const char* item;
+    Qt::Key key;
+    Via via;
+    Before clipboard;
+    After outcome;
+    const char* caption;    // the caption afterwards; "ell" of a typed "Hello" was selected
+    int selected;           // the selection's length afterwards
+    const char* clipText;   // the clipboard's text afterwards, when it must hold text
+};
+
+class OpeningStateEdit : public StamporaTest, public ::testing::WithParamInterface<OpeningEditCase> {};
+
+} // namespace
+
+TEST_P(OpeningStateEdit, TheCardsCommandsComeFirstAndTheFieldKeepsTheRest) {
+    const OpeningEditCase c = GetParam();
+    auto caption = window->textField();
+    ASSERT_TRUE(caption->HasFocus());
+    QTest::keyClicks(caption->Widget(), "Hello");
+    caption->SetSelection(1, 3);
+    if (c.clipboard == Before::Picture) QGuiApplication::clipboard()->setImage(cardtest::Solid(700, 400, qRgb(0, 0, 250)));
+    else QGuiApplication::clipboard()->setText("Jo");
+    const QImage card = Pixels(window->Generate());
+
+    if (c.via == Via::Menu) window->RunMenuItem(window->MenuBar->_Lookup(c.item));
+    else QTest::keyClick(caption->Widget(), c.key, Qt::ControlModifier);
+
+    EXPECT_EQ(caption->Text(), c.caption);
+    EXPECT_EQ(caption->SelLength(), c.selected);
+    EXPECT_EQ(window->thePicture != nullptr, c.outcome == After::PhotoTaken);
+    if (c.outcome == After::CardCopied) {
+        EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), card);
+    }
+    if (c.clipText) {
+        EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), c.clipText);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Menus, OpeningStateEdit,
+    ::testing::Values(
+        OpeningEditCase{"CopyByMenu", "EditCopy", Qt::Key_C, Via::Menu, Before::Text, After::CardCopied, "Hello", 3, nullptr},
+        OpeningEditCase{"CopyByShortcut", "EditCopy", Qt::Key_C, Via::Shortcut, Before::Text, After::CardCopied, "Hello", 3, nullptr},
+        OpeningEditCase{"PastePictureByMenu", "EditPaste", Qt::Key_V, Via::Menu, Before::Picture, After::PhotoTaken, "Hello", 3, nullptr},
+        OpeningEditCase{"PastePictureByShortcut", "EditPaste", Qt::Key_V, Via::Shortcut, Before::Picture, After::PhotoTaken, "Hello", 3, nullptr},
+        OpeningEditCase{"PasteTextByMenu", "EditPaste", Qt::Key_V, Via::Menu, Before::Text, After::CaptionOnly, "HJoo", 0, nullptr},
+        OpeningEditCase{"PasteTextByShortcut", "EditPaste", Qt::Key_V, Via::Shortcut, Before::Text, After::CaptionOnly, "HJoo", 0, nullptr},
+        OpeningEditCase{"CutByShortcut", "EditCut", Qt::Key_X, Via::Shortcut, Before::Text, After::CaptionOnly, "Ho", 0, "ell"},
+        OpeningEditCase{"DeleteByMenu", "EditClear", Qt::Key_unknown, Via::Menu, Before::Text, After::CaptionOnly, "Ho", 0, "Jo"},
+        OpeningEditCase{"SelectAllByMenu", "EditSelectAll", Qt::Key_A, Via::Menu, Before::Text, After::CaptionOnly, "Hello", 5, "Jo"},
+        OpeningEditCase{"UndoByMenu", "EditUndo", Qt::Key_Z, Via::Menu, Before::Text, After::CaptionOnly, "Type Your Message Here", 22, "Jo"}),
+    [](const auto& info) { return std::string(info.param.name); });
