@@ -6,11 +6,22 @@
 #include "framework/System.h"
 #include "framework/TextFunctions.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
 fw::FolderItemRef CleanOnQuit::RootFolder;
 std::shared_ptr<CleanOnQuit::DestructionManager> CleanOnQuit::myDestructionManager;
+std::function<void(const std::string&)> CleanOnQuit::AfterListingForTests;
 
 void CleanOnQuit::Configure(const fw::FolderItemRef& folder) {
-    if (RootFolder && RootFolder->Exists()) return;
+    // Only a real folder counts: through a root that is a link, every card would be
+    // written where the link points, and stay there for good.
+    if (RootFolder && RootFolder->Directory()) return;
 
     if (folder) {
         RootFolder = folder;
@@ -23,6 +34,7 @@ void CleanOnQuit::Configure(const fw::FolderItemRef& folder) {
     myDestructionManager.reset();
     if (!RootFolder) return;
 
+    if (RootFolder->Alias()) RootFolder->Delete();
     RootFolder->CreateAsFolder();
     RootFolder->SetVisible(false);
     myDestructionManager = std::make_shared<DestructionManager>();
@@ -54,14 +66,65 @@ CleanOnQuit::DestructionManager::~DestructionManager() {
     if (myRootFolder) DeleteFolder(myRootFolder);
 }
 
-void CleanOnQuit::DestructionManager::DeleteFolder(const fw::FolderItemRef& f) {
-    // Directory is false for an alias, so an alias (the root included) is removed as
-    // a file of its own and whatever it points to is never entered.
-    if (f->Directory()) {
-        for (int i = f->Count(); i >= 1; --i) {
-            const auto child = f->TrueItem(i);
-            if (child && child->Exists()) DeleteFolder(child);
-        }
+namespace {
+
+// Deeper trees would run out of descriptors; what lies below stays, like any item
+// that cannot be deleted.
+constexpr int kMaxDepth = 200;
+
+std::vector<std::string> EntryNames(int folderFd) {
+    std::vector<std::string> names;
+    const int listFd = ::dup(folderFd);
+    if (listFd < 0) return names;
+    DIR* dir = ::fdopendir(listFd);
+    if (!dir) {
+        ::close(listFd);
+        return names;
     }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Everything inside the folder open as folderFd. Each entry is examined and removed
+// relative to its folder's descriptor, and folders are entered only through openat
+// with O_NOFOLLOW: a folder swapped for a link meanwhile is never followed, so
+// nothing outside the root can be reached however the tree changes underneath.
+void DeleteContents(int folderFd, const std::string& path, int depth,
+                    const std::function<void(const std::string&)>& afterListing) {
+    const auto names = EntryNames(folderFd);
+    if (afterListing) afterListing(path);
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        const char* name = it->c_str();
+        struct stat st {};
+        if (::fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISDIR(st.st_mode)) {
+            ::unlinkat(folderFd, name, 0);
+            continue;
+        }
+        const int subFd = ::openat(folderFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (subFd >= 0) {
+            if (depth < kMaxDepth) DeleteContents(subFd, path + "/" + *it, depth + 1, afterListing);
+            ::close(subFd);
+        }
+        // The name may now be a link put in the folder's place: remove the link itself.
+        if (::unlinkat(folderFd, name, AT_REMOVEDIR) != 0 && errno == ENOTDIR) ::unlinkat(folderFd, name, 0);
+    }
+}
+
+} // namespace
+
+void CleanOnQuit::DestructionManager::DeleteFolder(const fw::FolderItemRef& f) {
+    const int fd = ::open(f->AbsolutePath().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        DeleteContents(fd, f->AbsolutePath(), 0, AfterListingForTests);
+        ::close(fd);
+    }
+    // A root that is an alias is removed as a file of its own; its target is never
+    // entered.
     f->Delete();
 }

@@ -2,6 +2,7 @@
 
 #include "framework/FolderItem.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,4 +42,8 @@ protected:
 
     // The only reference to the manager, so that releasing it runs the deletion.
     static std::shared_ptr<DestructionManager> myDestructionManager;
+
+    // Tests: called with a folder's path once its entries are listed and before any
+    // of them is deleted, so that a race with the deletion can be staged.
+    static std::function<void(const std::string&)> AfterListingForTests;
 };

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -21,6 +22,7 @@ constexpr const char* kRootName = "CleanOnQuitcom.pixalune.stampora";
 // Reaches the module's manager, which the program itself never hands out.
 struct CleanOnQuitProbe : CleanOnQuit {
     static const void* Manager() { return myDestructionManager.get(); }
+    static void AfterListing(std::function<void(const std::string&)> hook) { AfterListingForTests = std::move(hook); }
 };
 
 bool ListedAsHidden(const std::string& folder, const std::string& name) {
@@ -163,16 +165,51 @@ TEST_F(CleanOnQuitTest, LinksInsideTheRootAreRemovedAndWhatTheyPointToIsKept) {
     EXPECT_EQ(ReadFile(elsewhere_.File("notes.txt")), "notes");
 }
 
-TEST_F(CleanOnQuitTest, ARootThatIsItselfALinkIsRemovedAsALinkOnly) {
+TEST_F(CleanOnQuitTest, AFolderSwappedForALinkWhileTheEndDeletesIsNeverFollowed) {
+    const auto item = CleanOnQuit::Child("Zinglet.jpg");
+    const std::string subfolder = item->Parent()->AbsolutePath();
+    fs::create_directories(subfolder + "/inner");
+    { std::ofstream(subfolder + "/inner/card.jpg") << "card"; }
+    fs::create_directories(elsewhere_.File("victim/inner"));
+    { std::ofstream(elsewhere_.File("victim/inner/card.jpg")) << "precious"; }
+    // Right after the subfolder was listed, it moves away and a link takes its name.
+    CleanOnQuitProbe::AfterListing([&](const std::string& listed) {
+        if (listed != subfolder) return;
+        fs::rename(subfolder, elsewhere_.File("moved"));
+        fs::create_directory_symlink(elsewhere_.File("victim"), subfolder);
+    });
+    EndOfProgram();
+    CleanOnQuitProbe::AfterListing(nullptr);
+    EXPECT_EQ(ReadFile(elsewhere_.File("victim/inner/card.jpg")), "precious");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(Root())));
+}
+
+// A root that is a link, found at start-up or swapped in during the run, counts as
+// vanished: the link goes and cards are written into a real folder of that name.
+class CleanOnQuitLinkedRoot : public CleanOnQuitTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CleanOnQuitLinkedRoot, IsReplacedByARealFolderAndItsTargetIsLeftAlone) {
+    const bool duringTheRun = GetParam();
     fs::create_directories(elsewhere_.File("target/inner"));
     { std::ofstream(elsewhere_.File("target/inner/file")) << "keep"; }
+    if (duringTheRun) {
+        CleanOnQuit::Configure(nullptr);
+        fs::remove_all(Root());
+    }
     fs::create_directory_symlink(elsewhere_.File("target"), Root());
 
     CleanOnQuit::Configure(nullptr);
+    const auto item = CleanOnQuit::Child("Zinglet.jpg");
+    EXPECT_TRUE(fs::is_directory(fs::symlink_status(Root())));
+    EXPECT_TRUE(fs::is_directory(item->Parent()->AbsolutePath()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere_.File("target")), {}), 1);
     EndOfProgram();
     EXPECT_FALSE(fs::exists(fs::symlink_status(Root())));
     EXPECT_EQ(ReadFile(elsewhere_.File("target/inner/file")), "keep");
 }
+
+INSTANTIATE_TEST_SUITE_P(CleanOnQuit, CleanOnQuitLinkedRoot, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "DuringTheRun" : "AtStartUp"; });
 
 TEST_F(CleanOnQuitTest, ReleasingTheRootFirstLeavesTheDeletionToTheManager) {
     CleanOnQuit::Child("Zinglet.jpg");
