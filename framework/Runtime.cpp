@@ -7,10 +7,16 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QPointer>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
 #include <typeinfo>
+#include <unistd.h>
 
 namespace fw {
 
@@ -49,7 +55,49 @@ void PerformQuit() {
     QCoreApplication::quit();
 }
 
+// A signal handler may do next to nothing, so it only writes a byte into this pipe;
+// the event loop reads it and ends the program from there.
+int signalPipe[2] = {-1, -1};
+
+extern "C" void OnTerminationSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+void EndNow() {
+    auto& s = State();
+    s.quitPending = false;
+    s.hasQuit = true;
+    // exit, not quit: quit would offer each window a close, which the program may
+    // cancel.
+    QCoreApplication::exit(0);
+}
+
 } // namespace
+
+void Runtime::EndOnTerminationSignals() {
+    static QPointer<QSocketNotifier> notifier;
+    if (notifier || !QCoreApplication::instance()) return;
+    if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+        char bytes[64];
+        while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        Dispatch(EndNow);
+    });
+    struct sigaction action {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        struct sigaction previous {};
+        if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
+        ::sigaction(signal, &action, nullptr);
+    }
+}
 
 void Runtime::RuntimeInit(int& argc, char** argv) {
     if (!QCoreApplication::instance()) State().ownedApp = std::make_unique<QApplication>(argc, argv);
@@ -75,6 +123,7 @@ void Runtime::RuntimeRegisterAppObject(std::shared_ptr<Application> app) {
 std::shared_ptr<Application> Runtime::getAppObject() { return State().app; }
 
 int Runtime::RuntimeRun() {
+    EndOnTerminationSignals();
     auto app = State().app;
     if (app) {
         Dispatch([&] { app->Event_Open(); });

@@ -44,6 +44,10 @@ public:
     // is pending or under way is ignored, so a window that asks again while closing
     // neither loops nor stops it.
     static void Quit();
+    // SIGTERM, SIGINT and SIGHUP end the event loop at once, without asking the
+    // windows (none can cancel), so that shut-down runs as after any quit. RuntimeRun
+    // sets this up; a signal the process was started to ignore stays ignored.
+    static void EndOnTerminationSignals();
     static bool Quitting();
     static bool HasQuit();          // the quit went through and the loop was told to end
     static void ResetQuitState();   // tests

@@ -16,8 +16,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QProcess>
+#include <QThread>
 
 #include <algorithm>
+#include <csignal>
 
 namespace {
 
@@ -121,3 +126,33 @@ TEST_F(StartupTest, ModuleObjectsAreReleasedInTheirOrderWithTheirEffects) {
     EXPECT_FALSE(pngRegistered[6]);
     EXPECT_EQ(fw::FileTypeRegistry::Count(), 0u);
 }
+
+// The program itself, stopped by a signal once it runs: it still ends in order, and
+// the clean-up folder goes with the rest of shut-down.
+class EndBySignal : public ::testing::TestWithParam<int> {};
+
+TEST_P(EndBySignal, RunsTheShutDownAndRemovesTheCleanUpFolder) {
+    testsupport::ScratchDir home;
+    const QString root = QString::fromStdString(home.File("Documents/") + CleanOnQuit::kRootName);
+    QDir().mkpath(QString::fromStdString(home.File("Documents")));
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", QString::fromStdString(home.Path()));
+    environment.insert("XDG_CONFIG_HOME", QString::fromStdString(home.File(".config")));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    // Started from a desktop, not as a background job that ignores SIGINT.
+    program.setChildProcessModifier([signal = GetParam()] { std::signal(signal, SIG_DFL); });
+    program.start(STAMPORA_BUNDLE "/bin/stampora", {});
+    for (QDeadlineTimer deadline(30000); !QFileInfo::exists(root) && !deadline.hasExpired();)
+        QThread::msleep(20);
+    ASSERT_TRUE(QFileInfo::exists(root));
+
+    ::kill(static_cast<pid_t>(program.processId()), GetParam());
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(root));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, EndBySignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
