@@ -105,7 +105,9 @@ bool Stampora::_FileSave_Action() {
     const std::string filter = jpeg ? jpeg->ToString() : std::string();
     auto file = fw::UserInteraction::Current().ChooseFileToSave(this, filter, fw::SpecialFolder::Desktop(),
                                                                "untitled.jpg");
-    if (file) file->SaveAsJPEG(Generate());
+    std::string failure;
+    if (file && !file->SaveAsJPEG(Generate(), &failure))
+        fw::UserInteraction::Current().ShowMessage(this, "The card could not be saved.\n" + failure);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "framework/Exceptions.h"
 #include "framework/System.h"
 #include "framework/TextFunctions.h"
+#include "framework/UserInteraction.h"
 #include "mail/CleanOnQuit.h"
 #include "mail/FolderitemExtensions.h"
 
@@ -17,7 +18,14 @@ void Stampora::SaveButton_Action() {
     auto f = CleanOnQuit::Child("Zinglet.jpg");
     fw::Deref(f, "Zinglet.jpg");
     if (f->Exists()) f->Delete();
-    f->SaveAsJPEG(Generate());
+    // A mail program handed a missing or empty attachment fails in ways the user
+    // cannot trace back here, so a failed write ends the send.
+    std::string failure;
+    if (!f->SaveAsJPEG(Generate(), &failure)) {
+        fw::System::DebugLog("The card could not be written to " + f->AbsolutePath() + ": " + failure);
+        fw::UserInteraction::Current().ShowMessage(this, "The card could not be written.\n" + failure);
+        return;
+    }
 
     auto mail = eMailApplication();
     fw::Deref(mail, "eMailApplication");

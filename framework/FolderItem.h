@@ -52,8 +52,11 @@ public:
     // `coverArea` as for PictureDecoder::Decode: the area the picture is first drawn
     // to cover, so that it is decoded once at the scale that needs.
     std::shared_ptr<Picture> OpenAsPicture(QSize coverArea = {}) const;
-    // Writes the picture as JPEG at the framework's default quality; false on failure.
-    bool SaveAsJPEG(const std::shared_ptr<Picture>& picture) const;
+    // Writes the picture as JPEG at the framework's default quality; false on failure,
+    // with the system's reason in *failure when one is given. The file is written
+    // whole under a temporary name and then renamed over the item, so a failed write
+    // leaves an earlier file of that name as it was.
+    bool SaveAsJPEG(const std::shared_ptr<Picture>& picture, std::string* failure = nullptr) const;
 
     // --- streams
     // Creates (or empties) the file anew, never writing through an existing alias;

@@ -3,7 +3,9 @@
 #include "framework/Picture.h"
 #include "framework/PictureDecoder.h"
 
+#include <QBuffer>
 #include <QImageWriter>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -69,11 +71,34 @@ std::shared_ptr<Picture> FolderItem::OpenAsPicture(QSize coverArea) const {
     return PictureDecoder::Decode(bytes, Name(), coverArea);
 }
 
-bool FolderItem::SaveAsJPEG(const std::shared_ptr<Picture>& picture) const {
-    if (!picture) return false;
-    QImageWriter writer(QString::fromStdString(AbsolutePath()), "jpeg");
+bool FolderItem::SaveAsJPEG(const std::shared_ptr<Picture>& picture, std::string* failure) const {
+    const auto fail = [failure](const QString& reason) {
+        if (failure) *failure = reason.toStdString();
+        return false;
+    };
+    if (!picture) return fail(QStringLiteral("There is no picture to write."));
+    // Encoded in memory first (a card is small), so that a failure of the disk is
+    // told apart from one of the encoder and reported in the system's words.
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    QImageWriter writer(&encoded, "jpeg");
     writer.setQuality(kJpegQuality);
-    return writer.write(picture->Image());
+    if (!writer.write(picture->Image())) return fail(writer.errorString());
+    QSaveFile file(QString::fromStdString(AbsolutePath()));
+    // Unbuffered, so that a failed write reports at once; a short write is followed
+    // by another, which fails with the reason.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
+    const QByteArray& bytes = encoded.data();
+    qint64 written = 0;
+    for (qint64 n = 0; written < bytes.size(); written += n)
+        if ((n = file.write(bytes.constData() + written, bytes.size() - written)) <= 0) break;
+    if (written != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return fail(reason);
+    }
+    if (!file.commit()) return fail(file.errorString());
+    return true;
 }
 
 } // namespace fw

@@ -13,7 +13,9 @@
 #include <QMimeData>
 #include <QTest>
 
+#include <cstring>
 #include <filesystem>
+#include <optional>
 
 using cardtest::Item;
 using cardtest::Pixels;
@@ -202,6 +204,35 @@ TEST_F(MenuCommandTest, CancelledSaveWritesNothingAndReturnsTrue) {
     EXPECT_TRUE(window->_FileSave_Action());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(desktop), {}), before);
 }
+
+struct SaveFailureCase {
+    const char* name;
+    const char* target;
+    bool diskFull;
+    int reason;   // the errno whose text the message must carry
+};
+
+class SaveFailures : public MenuCommandTest, public ::testing::WithParamInterface<SaveFailureCase> {};
+
+TEST_P(SaveFailures, KeepTheEarlierFileAndTellTheUserWhy) {
+    const SaveFailureCase c = GetParam();
+    const std::string old = files_.Write("card.jpg", "the card saved before");
+    ui->saveAnswers.push_back(Item(files_.File(c.target)));
+    {
+        std::optional<testsupport::FullDisk> full;
+        if (c.diskFull) full.emplace(1024);
+        EXPECT_TRUE(Run(window->FileSave()));
+    }
+    EXPECT_EQ(testsupport::ReadFile(old), "the card saved before");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(files_.Path()), {}), 1);
+    EXPECT_EQ(ui->messages, std::vector<std::string>{std::string("The card could not be saved.\n") +
+                                                     std::strerror(c.reason)});
+}
+
+INSTANTIATE_TEST_SUITE_P(Menus, SaveFailures,
+                         ::testing::Values(SaveFailureCase{"DiskFullOverAnEarlierCard", "card.jpg", true, EFBIG},
+                                           SaveFailureCase{"FolderGone", "gone/card.jpg", false, ENOENT}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // --- Import
 

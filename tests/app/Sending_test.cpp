@@ -11,6 +11,7 @@
 #include <QImageReader>
 #include <QTest>
 
+#include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -180,6 +181,20 @@ TEST_F(SendingTest, WithoutOsascriptTheCardIsWrittenAndTheFailureLogged) {
                         "Critical Error Can Not Access Apple Script (osascript)."),
               log.Lines().end());
     EXPECT_EQ(Runs(), 0);
+}
+
+TEST_F(SendingTest, ACardThatCannotBeWrittenIsNotSentAndTheUserIsTold) {
+    InstallOsascript();
+    testsupport::DebugLogCapture log;
+    {
+        testsupport::FullDisk full(1024);
+        window->SaveButton()->Push();
+    }
+    EXPECT_EQ(Runs(), 0);
+    const std::string reason = std::strerror(EFBIG);
+    EXPECT_EQ(ui->messages, std::vector<std::string>{"The card could not be written.\n" + reason});
+    ASSERT_FALSE(log.Lines().empty());
+    EXPECT_NE(log.Lines().back().find(reason), std::string::npos) << log.Lines().back();
 }
 
 // --- the mail-program menu

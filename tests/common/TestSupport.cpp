@@ -4,6 +4,7 @@
 
 #include <QColor>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -44,5 +45,19 @@ DebugLogCapture::DebugLogCapture() {
 }
 
 DebugLogCapture::~DebugLogCapture() { fw::System::SetDebugLogSink(nullptr); }
+
+FullDisk::FullDisk(rlim_t bytes) {
+    // The write then fails with EFBIG instead of the process being stopped by SIGXFSZ.
+    handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &before_);
+    rlimit limit = before_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FullDisk::~FullDisk() {
+    ::setrlimit(RLIMIT_FSIZE, &before_);
+    std::signal(SIGXFSZ, handler_);
+}
 
 } // namespace testsupport

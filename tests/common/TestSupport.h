@@ -4,6 +4,8 @@
 
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 #include <string>
 #include <vector>
 
@@ -38,6 +40,18 @@ public:
 
 private:
     std::vector<std::string> lines_;
+};
+
+// While it lives, every write that takes a file past the given size fails, as on a
+// full disk (also for the superuser, whom folder permissions do not stop).
+class FullDisk {
+public:
+    explicit FullDisk(rlim_t bytes);
+    ~FullDisk();
+
+private:
+    rlimit before_ {};
+    void (*handler_)(int) = nullptr;
 };
 
 } // namespace testsupport
