@@ -1,3 +1,5 @@
+#include "tests/common/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,15 +14,7 @@
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QTemporaryDir home(QDir::tempPath() + "/stampora-home-XXXXXX");
-    const QByteArray homePath = home.path().toUtf8();
-    setenv("HOME", homePath.constData(), 1);
-    setenv("XDG_CONFIG_HOME", (homePath + "/.config").constData(), 1);
-    setenv("XDG_DATA_HOME", (homePath + "/.local/share").constData(), 1);
-    setenv("XDG_CACHE_HOME", (homePath + "/.cache").constData(), 1);
-    QDir(home.path()).mkpath("Documents");
-    QDir(home.path()).mkpath("Desktop");
-    setenv("XDG_DOCUMENTS_DIR", (homePath + "/Documents").constData(), 1);
-    setenv("XDG_DESKTOP_DIR", (homePath + "/Desktop").constData(), 1);
+    testsupport::UsePrivateHome(home.path().toStdString());
 
     QApplication app(argc, argv);
     QApplication::setFont(QFont("DejaVu Sans", 12));

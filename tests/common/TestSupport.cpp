@@ -1,10 +1,16 @@
 #include "tests/common/TestSupport.h"
 
+#include "framework/SpecialFolder.h"
 #include "framework/System.h"
 
+#include <QBuffer>
 #include <QColor>
+#include <QDir>
+#include <QPainter>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -23,11 +29,79 @@ std::string ScratchDir::Write(const std::string& name, const std::string& bytes)
     return path;
 }
 
+std::string ScratchDir::WriteJpeg(const std::string& name, const QImage& image, int quality) const {
+    return Write(name, JpegBytes(image, quality).toStdString());
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream buffer;
     buffer << in.rdbuf();
     return buffer.str();
+}
+
+void UsePrivateHome(const std::string& home) {
+    setenv("HOME", home.c_str(), 1);
+    for (const auto& [variable, folder] : {std::pair{"XDG_CONFIG_HOME", "/.config"},
+                                           {"XDG_DATA_HOME", "/.local/share"},
+                                           {"XDG_CACHE_HOME", "/.cache"},
+                                           {"XDG_DOCUMENTS_DIR", "/Documents"},
+                                           {"XDG_DESKTOP_DIR", "/Desktop"}})
+        setenv(variable, (home + folder).c_str(), 1);
+    QDir(QString::fromStdString(home)).mkpath("Documents");
+    QDir(QString::fromStdString(home)).mkpath("Desktop");
+}
+
+ScopedHome::ScopedHome() {
+    QDir(QString::fromStdString(Path())).mkpath("Documents");
+    fw::SpecialFolder::SetHomeForTests(Path());
+}
+
+ScopedHome::~ScopedHome() { fw::SpecialFolder::SetHomeForTests(""); }
+
+::testing::AssertionResult Near(QRgb actual, QRgb expected, int tolerance) {
+    const int d = std::max({std::abs(qRed(actual) - qRed(expected)),
+                            std::abs(qGreen(actual) - qGreen(expected)),
+                            std::abs(qBlue(actual) - qBlue(expected))});
+    if (d <= tolerance) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << std::hex << "colour 0x" << (actual & 0xFFFFFF)
+                                         << " is not near 0x" << (expected & 0xFFFFFF);
+}
+
+QImage QuadrantImage(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    const int hw = width / 2, hh = height / 2;
+    QPainter painter(&image);
+    painter.fillRect(0, 0, hw, hh, QColor::fromRgb(kRed));
+    painter.fillRect(hw, 0, width - hw, hh, QColor::fromRgb(kLime));
+    painter.fillRect(0, hh, hw, height - hh, QColor::fromRgb(kBlue));
+    painter.fillRect(hw, hh, width - hw, height - hh, QColor::fromRgb(kYellow));
+    return image;
+}
+
+fw::PictureRef QuadrantPicture(int width, int height) {
+    auto picture = fw::Picture::New(width, height, 32);
+    QPainter(&picture->Image()).drawImage(0, 0, QuadrantImage(width, height));
+    return picture;
+}
+
+::testing::AssertionResult HasQuadrants(const QImage& image, QRgb tl, QRgb tr, QRgb bl, QRgb br,
+                                        int tolerance) {
+    const int w = image.width(), h = image.height();
+    const QPoint at[] = {{w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
+    const QRgb expected[] = {tl, tr, bl, br};
+    for (int i = 0; i < 4; ++i)
+        if (auto near = Near(image.pixel(at[i]), expected[i], tolerance); !near)
+            return near << " at " << std::dec << at[i].x() << "," << at[i].y();
+    return ::testing::AssertionSuccess();
+}
+
+QByteArray JpegBytes(const QImage& image, int quality) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", quality);
+    return bytes;
 }
 
 fw::PictureRef SolidPicture(int width, int height, QRgb color) {

@@ -2,6 +2,10 @@
 
 #include "framework/Picture.h"
 
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
@@ -19,12 +23,42 @@ public:
     std::string File(const std::string& name) const;
     // Writes bytes to a file inside the folder and returns its path.
     std::string Write(const std::string& name, const std::string& bytes) const;
+    // Writes the image as a JPEG file inside the folder and returns its path.
+    std::string WriteJpeg(const std::string& name, const QImage& image, int quality = 90) const;
 
 private:
     QTemporaryDir dir_;
 };
 
 std::string ReadFile(const std::string& path);
+
+// Points HOME and the XDG folders of the whole process into `home`, with its Documents
+// and Desktop folders made, so that a program never touches the tester's own folders.
+// Call it before Qt starts.
+void UsePrivateHome(const std::string& home);
+
+// While it lives, the special folders' home is a fresh folder holding an empty
+// Documents folder.
+class ScopedHome : public ScratchDir {
+public:
+    ScopedHome();
+    ~ScopedHome();
+    std::string Documents() const { return File("Documents"); }
+};
+
+// Each channel within `tolerance`: lossy formats move flat colours by a few steps.
+::testing::AssertionResult Near(QRgb actual, QRgb expected, int tolerance = 12);
+
+// The quadrant colours, far enough apart that even a lossy copy keeps them apart.
+constexpr QRgb kRed = 0xFF0000, kLime = 0x00FF00, kBlue = 0x0000FF, kYellow = 0xFFFF00;
+// Red and lime above, blue and yellow below: any flip, turn, shift or wrong scale shows.
+QImage QuadrantImage(int width = 64, int height = 48);
+fw::PictureRef QuadrantPicture(int width = 64, int height = 48);
+// Compares the middle of each quadrant: top left, top right, bottom left, bottom right.
+::testing::AssertionResult HasQuadrants(const QImage& image, QRgb tl, QRgb tr, QRgb bl, QRgb br,
+                                        int tolerance = 12);
+
+QByteArray JpegBytes(const QImage& image, int quality = 90);
 
 // A new picture of one colour.
 fw::PictureRef SolidPicture(int width, int height, QRgb color);
