@@ -1,12 +1,12 @@
 #include "tests/app/StamporaFixture.h"
 
-#include "tests/common/TestSupport.h"
-
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QTextBrowser>
 #include <QUrl>
+
+#include <functional>
 
 namespace {
 
@@ -33,19 +33,28 @@ protected:
 
 // --- closing and quitting
 
-TEST_F(AdvertTest, FirstCloseShowsTheAdvertPageSecondCloseQuits) {
-    EXPECT_FALSE(window->Close());
-    Settle();
-    EXPECT_EQ(Page(), 1);
-    EXPECT_TRUE(AdvertShowing());
-    EXPECT_TRUE(window->IsOpen());
-    EXPECT_TRUE(window->Widget()->isVisible());
-    EXPECT_FALSE(fw::Runtime::HasQuit());
+TEST_F(AdvertTest, EveryCloseRouteShowsTheAdvertPageFirstAndQuitsTheSecondTime) {
+    struct Route { const char* name; std::function<bool()> close; bool first, second; };
+    const Route routes[] = {
+        {"Close", [&] { return window->Close(); }, false, true},
+        {"File > Quit", [&] { return window->RunMenuItem(window->FileQuit()); }, true, true},
+        {"File > Close", [&] { return window->RunMenuItem(window->FileClose()); }, true, true},
+        {"the close box", [&] { return window->Widget()->close(); }, false, true}};
+    for (const Route& route : routes) {
+        TearDown();
+        SetUp();
+        EXPECT_EQ(route.close(), route.first) << route.name;
+        Settle();
+        EXPECT_EQ(Page(), 1) << route.name;
+        EXPECT_TRUE(AdvertShowing()) << route.name;
+        EXPECT_TRUE(window->IsOpen() && window->Widget()->isVisible()) << route.name;
+        EXPECT_FALSE(fw::Runtime::HasQuit() || fw::Runtime::Quitting()) << route.name;
 
-    EXPECT_TRUE(window->Close());
-    Settle();
-    EXPECT_FALSE(window->IsOpen());
-    EXPECT_TRUE(fw::Runtime::HasQuit());
+        EXPECT_EQ(route.close(), route.second) << route.name;
+        Settle();
+        EXPECT_FALSE(window->IsOpen()) << route.name;
+        EXPECT_TRUE(fw::Runtime::HasQuit()) << route.name;
+    }
 }
 
 TEST_F(AdvertTest, AdvertPageLoadsTheBundlesIndexPage) {
@@ -53,41 +62,6 @@ TEST_F(AdvertTest, AdvertPageLoadsTheBundlesIndexPage) {
     const std::string url = window->HTMLViewer1()->CurrentURL();
     EXPECT_EQ(QUrl(QString::fromStdString(url)).toLocalFile().toStdString(),
               std::string(STAMPORA_BUNDLE) + "/Resources/index.html");
-}
-
-TEST_F(AdvertTest, FileQuitOnTheComposerShowsTheAdvertAndKeepsRunning) {
-    EXPECT_TRUE(window->RunMenuItem(window->FileQuit()));
-    Settle();
-    EXPECT_EQ(Page(), 1);
-    EXPECT_TRUE(window->IsOpen());
-    EXPECT_FALSE(fw::Runtime::HasQuit());
-    EXPECT_FALSE(fw::Runtime::Quitting());
-
-    window->RunMenuItem(window->FileQuit());
-    Settle();
-    EXPECT_FALSE(window->IsOpen());
-    EXPECT_TRUE(fw::Runtime::HasQuit());
-}
-
-TEST_F(AdvertTest, FileCloseOnTheComposerShowsTheAdvertAndLeavesTheWindowOpen) {
-    EXPECT_TRUE(window->RunMenuItem(window->FileClose()));
-    Settle();
-    EXPECT_EQ(Page(), 1);
-    EXPECT_TRUE(window->IsOpen());
-    EXPECT_FALSE(fw::Runtime::HasQuit());
-
-    EXPECT_TRUE(window->RunMenuItem(window->FileClose()));
-    Settle();
-    EXPECT_FALSE(window->IsOpen());
-    EXPECT_TRUE(fw::Runtime::HasQuit());
-}
-
-TEST_F(AdvertTest, CloseBoxActsLikeClose) {
-    EXPECT_FALSE(window->Widget()->close());
-    EXPECT_EQ(Page(), 1);
-    EXPECT_TRUE(window->Widget()->close());
-    Settle();
-    EXPECT_TRUE(fw::Runtime::HasQuit());
 }
 
 TEST_F(AdvertTest, QuitRequestedAgainDuringTheQuitNeitherLoopsNorStops) {
@@ -117,74 +91,54 @@ TEST_F(AdvertTest, NothingTurnsTheWindowBackToTheComposer) {
 
 // --- the three buttons
 
-struct ButtonCase {
-    const char* button;
-    const char* url;   // empty: no page is opened
-};
-
-class AdvertButtons : public AdvertTest, public ::testing::WithParamInterface<ButtonCase> {};
-
-TEST_P(AdvertButtons, ButtonOpensItsPageThenQuits) {
-    const ButtonCase c = GetParam();
-    ToAdvertPage();
-    window->Find<fw::PushButton>(c.button)->Push();
-    Settle();
-    if (*c.url) EXPECT_EQ(ui->urls, std::vector<std::string>{c.url});
-    else EXPECT_TRUE(ui->urls.empty());
-    EXPECT_TRUE(fw::Runtime::HasQuit());
-    EXPECT_FALSE(window->IsOpen());
+TEST_F(AdvertTest, EachButtonOpensItsPageThenQuits) {
+    const std::pair<const char*, const char*> buttons[] = {
+        {"MorInfoButton", "http://www.pixalune.com/"},
+        {"DownloadNowButton", "http://www.pixalune.com/pixalunephotos/PixalunePhotos.dmg"},
+        {"CancelButton", nullptr}};
+    for (const auto& [button, url] : buttons) {
+        TearDown();
+        SetUp();
+        ToAdvertPage();
+        window->Find<fw::PushButton>(button)->Push();
+        Settle();
+        EXPECT_EQ(ui->urls, url ? std::vector<std::string>{url} : std::vector<std::string>{}) << button;
+        EXPECT_TRUE(fw::Runtime::HasQuit()) << button;
+        EXPECT_FALSE(window->IsOpen()) << button;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Advert, AdvertButtons,
-    ::testing::Values(ButtonCase{"MorInfoButton", "http://www.pixalune.com/"},
-                      ButtonCase{"DownloadNowButton", "http://www.pixalune.com/pixalunephotos/PixalunePhotos.dmg"},
-                      ButtonCase{"CancelButton", ""}),
-    [](const auto& info) { return std::string(info.param.button); });
 
 // --- links in the page
 
-struct LinkCase {
-    const char* name;
-    const char* url;
-};
+TEST_F(AdvertTest, OnlyLinksBeginningWithHttpGoToTheBrowser) {
+    for (const char* url : {"http://www.pixalune.com/", "https://www.pixalune.com/secure", "HTTP://www.pixalune.com/"}) {
+        ui->urls.clear();
+        EXPECT_TRUE(window->HTMLViewer1_CancelLoad(url)) << url;
+        EXPECT_EQ(ui->urls, std::vector<std::string>{url});
+    }
+    ui->urls.clear();
+    for (const char* url : {"", "htt", "ftp://example.org/", "mailto:ana@example.org", "file:///tmp/x"})
+        EXPECT_FALSE(window->HTMLViewer1_CancelLoad(url)) << url;
+    EXPECT_TRUE(ui->urls.empty());
+}
 
-class BrowserLinks : public AdvertTest, public ::testing::WithParamInterface<LinkCase> {};
-
-TEST_P(BrowserLinks, LinkBeginningWithHttpOpensInTheBrowserAndThePageStays) {
+TEST_F(AdvertTest, AFollowedLinkToTheWebKeepsThePageAndOneToALocalFileLoadsInTheViewer) {
     ToAdvertPage();
     const std::string shown = window->HTMLViewer1()->CurrentURL();
-    window->HTMLViewer1()->FollowLink(GetParam().url);
-    EXPECT_EQ(ui->urls, std::vector<std::string>{GetParam().url});
+    window->HTMLViewer1()->FollowLink("http://www.pixalune.com/");
+    EXPECT_EQ(ui->urls, std::vector<std::string>{"http://www.pixalune.com/"});
     EXPECT_EQ(window->HTMLViewer1()->CurrentURL(), shown);
     EXPECT_EQ(Page(), 1);
     EXPECT_FALSE(fw::Runtime::Quitting());
-}
 
-INSTANTIATE_TEST_SUITE_P(Advert, BrowserLinks,
-                         ::testing::Values(LinkCase{"Http", "http://www.pixalune.com/"},
-                                           LinkCase{"Https", "https://www.pixalune.com/secure"},
-                                           LinkCase{"UpperCaseScheme", "HTTP://www.pixalune.com/"}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(AdvertTest, LinkToALocalFileLoadsInTheViewer) {
-    ToAdvertPage();
-    testsupport::ScratchDir dir;
-    const std::string page = dir.Write("other.html", "<html><body><p>Another page</p></body></html>");
+    const std::string page = files_.Write("other.html", "<html><body><p>Another page</p></body></html>");
     const std::string url = QUrl::fromLocalFile(QString::fromStdString(page)).toString().toStdString();
-    EXPECT_FALSE(window->HTMLViewer1_CancelLoad(url));
     window->HTMLViewer1()->FollowLink(url);
-    EXPECT_TRUE(ui->urls.empty());
+    EXPECT_EQ(ui->urls.size(), 1u);
     EXPECT_EQ(window->HTMLViewer1()->CurrentURL(), url);
     auto* browser = qobject_cast<QTextBrowser*>(window->HTMLViewer1()->Widget());
     ASSERT_TRUE(browser);
     EXPECT_TRUE(browser->toPlainText().contains("Another page"));
-}
-
-TEST_F(AdvertTest, ShortOrOtherSchemeLinksAreNotSentToTheBrowser) {
-    for (const char* url : {"", "htt", "ftp://example.org/", "mailto:ana@example.org", "file:///tmp/x"})
-        EXPECT_FALSE(window->HTMLViewer1_CancelLoad(url)) << url;
-    EXPECT_TRUE(ui->urls.empty());
 }
 
 // --- edit commands on the page
@@ -194,9 +148,7 @@ TEST_F(AdvertTest, EditCommandsActOnThePageWhileTheViewerHasTheFocus) {
     auto viewer = window->HTMLViewer1();
     viewer->SetFocus();
     ASSERT_TRUE(viewer->HasFocus());
-    QImage picture(30, 30, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    QGuiApplication::clipboard()->setImage(picture);
+    QGuiApplication::clipboard()->setImage(cardtest::Solid(30, 30, qRgb(255, 0, 0)));
 
     // Paste is the viewer's, and the read-only page takes nothing: the card keeps no photo.
     EXPECT_TRUE(window->HandleMenuCommand("EditPaste"));

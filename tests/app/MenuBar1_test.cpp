@@ -15,7 +15,7 @@ struct MenuRow {
     const char* name;
     Kind kind;
     const char* text;
-    const char* shortcut;      // Qt's portable text of the shortcut, "" for none
+    const char* shortcut;   // Qt's portable text of the shortcut, "" for none
 };
 
 const MenuRow kTable[] = {
@@ -57,39 +57,31 @@ std::shared_ptr<MenuBar1> FreshBar() {
 
 } // namespace
 
-TEST(MenuBar1, MenusComeInOrderWithTheirTexts) {
+TEST(MenuBar1, MenusAndItemsMatchTheTableInOrder) {
     auto bar = FreshBar();
     ASSERT_EQ(bar->Count(), 4);
-    const char* names[] = {"FileMenu", "EditMenu", "WindowMenu", "HelpMenu"};
-    const char* texts[] = {"&File", "&Edit", "Window", "Help"};
+    const char* menus[][2] = {{"FileMenu", "&File"}, {"EditMenu", "&Edit"}, {"WindowMenu", "Window"}, {"HelpMenu", "Help"}};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(bar->Item(i)->Name, names[i]);
-        EXPECT_EQ(bar->Item(i)->Text(), texts[i]);
+        EXPECT_EQ(bar->Item(i)->Name, menus[i][0]);
+        EXPECT_EQ(bar->Item(i)->Text(), menus[i][1]);
         EXPECT_TRUE(bar->Item(i)->AutoEnable);
     }
-}
-
-TEST(MenuBar1, EveryItemMatchesTheTableInOrder) {
-    auto bar = FreshBar();
     std::map<std::string, int> position;
     for (const MenuRow& row : kTable) {
         auto menu = bar->Child(row.menu);
         ASSERT_TRUE(menu) << row.menu;
-        const int index = position[row.menu]++;
-        auto item = menu->Item(index);
+        auto item = menu->Item(position[row.menu]++);
         ASSERT_TRUE(item) << row.name;
         EXPECT_EQ(item->Name, row.name);
         EXPECT_EQ(item->Text(), row.text) << row.name;
         EXPECT_TRUE(item->AutoEnable) << row.name;
-        EXPECT_EQ(item->Shortcut(), QKeySequence::fromString(row.shortcut, QKeySequence::PortableText))
-            << row.name;
+        EXPECT_EQ(item->Shortcut(), QKeySequence::fromString(row.shortcut, QKeySequence::PortableText)) << row.name;
         const Kind kind = item->ItemKind() == fw::MenuItem::Kind::Quit    ? Kind::Quit
                           : item->ItemKind() == fw::MenuItem::Kind::About ? Kind::About
                                                                           : Kind::Item;
         EXPECT_EQ(kind, row.kind) << row.name;
     }
-    EXPECT_EQ(bar->Child("EditMenu")->Count(), 12);
-    EXPECT_EQ(bar->Child("FileMenu")->Count(), 5);
+    for (const auto& [menu, count] : position) EXPECT_EQ(bar->Child(menu)->Count(), count) << menu;
 }
 
 TEST(MenuBar1, ShownTextsResolveMnemonicsAndAmpersands) {
@@ -102,29 +94,9 @@ TEST(MenuBar1, ShownTextsResolveMnemonicsAndAmpersands) {
     EXPECT_EQ(bar->_Lookup("EditSelectAll")->ShownText(), "Select All");
 }
 
-TEST(MenuBar1, ZoomAndUndoKeepTheirOwnShortcuts) {
-    auto bar = FreshBar();
-    const QKeySequence zoom = bar->_Lookup("WindowZoom")->Shortcut();
-    const QKeySequence undo = bar->_Lookup("EditUndo")->Shortcut();
-    EXPECT_NE(zoom, undo);
-    EXPECT_EQ(undo, QKeySequence(Qt::CTRL | Qt::Key_Z));
-    EXPECT_EQ(zoom, QKeySequence(Qt::CTRL | Qt::META | Qt::Key_Z));
-}
-
 TEST(MenuBar1, WindowItemIsElementZeroOfItsArray) {
     auto bar = FreshBar();
     EXPECT_EQ(bar->_Lookup("WindowMenuItem", 0), bar->_Lookup("WindowMenuItem"));
     EXPECT_FALSE(bar->_Lookup("WindowMenuItem", 1));
     EXPECT_EQ(bar->_Lookup("FileImport")->Index, -1);
-}
-
-TEST(MenuBar1, SharedInstanceIsBuiltOnce) {
-    MenuBar1::Release();
-    const int before = MenuBar1::ConstructorRuns();
-    auto first = MenuBar1::Instance();
-    auto second = MenuBar1::Instance();
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(MenuBar1::ConstructorRuns(), before + 1);
-    MenuBar1::Release();
-    EXPECT_FALSE(MenuBar1::_implicitInstance);
 }

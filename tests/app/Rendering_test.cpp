@@ -2,15 +2,15 @@
 
 #include "app/ProjectPictures.h"
 #include "interfacekit/ifkColorWell.h"
-#include "tests/common/TestSupport.h"
+#include "app/SharedPictureEffects.h"
 
 #include <QColor>
 #include <QComboBox>
 
+using testsupport::RgbAt;
 using testsupport::SolidPicture;
 
 namespace {
-
 
 bool IsRed(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
 bool IsWhite(QRgb c) { return (c & 0xFFFFFF) == 0xFFFFFF; }
@@ -25,34 +25,20 @@ int CountInk(const QImage& card, const QRect& area) {
 
 } // namespace
 
-struct CoverRow {
-    int w, h;
-    int storedW, storedH;
-    double offsetX, offsetY;
-};
-
-class CoverScale : public StamporaTest, public ::testing::WithParamInterface<CoverRow> {};
-
-TEST_P(CoverScale, PhotoIsStoredCoveringThePhotoAreaAndCentred) {
-    const CoverRow row = GetParam();
-    window->AddImage(SolidPicture(row.w, row.h, qRgb(255, 0, 0)));
-    ASSERT_TRUE(window->thePicture);
-    EXPECT_EQ(window->thePicture->Width(), row.storedW);
-    EXPECT_EQ(window->thePicture->Height(), row.storedH);
-    EXPECT_DOUBLE_EQ(window->imageOffset->Left(), row.offsetX);
-    EXPECT_DOUBLE_EQ(window->imageOffset->Right(), row.offsetY);
+TEST_F(StamporaTest, PhotoIsStoredCoveringThePhotoAreaAndCentred) {
+    struct Row { int w, h, storedW, storedH; double offsetX, offsetY; };
+    const Row rows[] = {{100, 100, 420, 420, 0, 52}, {1000, 200, 1580, 316, 580, 0}, {3000, 2000, 474, 316, 27, 0},
+                        {420, 316, 420, 316, 0, 0},  {1, 1, 420, 420, 0, 52},
+                        // Sizes where (316 / h) x h falls just short of 316.
+                        {1600, 1200, 421, 316, 0.5, 0}, {800, 600, 421, 316, 0.5, 0}, {1920, 1200, 505, 316, 42.5, 0}};
+    for (const Row& row : rows) {
+        window->AddImage(SolidPicture(row.w, row.h, qRgb(255, 0, 0)));
+        ASSERT_TRUE(window->thePicture);
+        EXPECT_EQ(QSize(window->thePicture->Width(), window->thePicture->Height()), QSize(row.storedW, row.storedH));
+        EXPECT_DOUBLE_EQ(window->imageOffset->Left(), row.offsetX) << row.w << "x" << row.h;
+        EXPECT_DOUBLE_EQ(window->imageOffset->Right(), row.offsetY) << row.w << "x" << row.h;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Stampora, CoverScale,
-                         ::testing::Values(CoverRow{100, 100, 420, 420, 0, 52},
-                                           CoverRow{1000, 200, 1580, 316, 580, 0},
-                                           CoverRow{3000, 2000, 474, 316, 27, 0},
-                                           CoverRow{420, 316, 420, 316, 0, 0},
-                                           CoverRow{1, 1, 420, 420, 0, 52},
-                                           // Sizes where (316 / h) x h falls just short of 316.
-                                           CoverRow{1600, 1200, 421, 316, 0.5, 0},
-                                           CoverRow{800, 600, 421, 316, 0.5, 0},
-                                           CoverRow{1920, 1200, 505, 316, 42.5, 0}));
 
 TEST_F(StamporaTest, FitModeDrawsTheWholePhotoCentred) {
     struct Case {
@@ -87,10 +73,7 @@ TEST_F(StamporaTest, FitModeDrawsTheWholePhotoCentred) {
 
 TEST_F(StamporaTest, PannedPhotoIsAOneToOneCropAtTheOffset) {
     // A photo whose columns are coloured by their x, stored at its own size.
-    auto photo = fw::Picture::New(840, 316, 24);
-    for (int x = 0; x < 840; ++x)
-        for (int y = 0; y < 316; ++y) photo->Image().setPixel(x, y, qRgb(x % 256, x / 256 * 60, 0));
-    window->AddImage(photo);
+    window->AddImage(std::make_shared<fw::Picture>(cardtest::ColumnRamp(840, 316)));
     ASSERT_EQ(window->thePicture->Width(), 840);
     window->imageOffset = fw::Pair::Make(300, 0);
     const QImage card = window->Generate()->Image();
@@ -234,4 +217,41 @@ TEST_F(StamporaTest, GenerateChangesNoState) {
     EXPECT_EQ(window->Generate()->Image(), first);
     EXPECT_EQ(window->thePicture, photo);
     EXPECT_EQ(window->imageOffset, offset);
+}
+
+// --- the shared rotation effect
+
+TEST(SharedPictureEffects, WithoutAMaskTheCornersAreTheBackground) {
+    fw::PictureRef turned = SharedPictureEffects::Rotate(SolidPicture(80, 80, 0x0000FF), 4, 0xFFFFFF, 1);
+    EXPECT_FALSE(turned->HasMask());
+    EXPECT_EQ(RgbAt(turned, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(RgbAt(turned, turned->Width() - 1, turned->Height() - 1), 0xFFFFFFu);
+    EXPECT_EQ(RgbAt(turned, turned->Width() / 2, turned->Height() / 2), 0x0000FFu);
+}
+
+TEST(SharedPictureEffects, WithAMaskTheMaskTurnsAlongAndTheSourceIsLeftUnchanged) {
+    fw::PictureRef source = SolidPicture(200, 45, 0xB60000);
+    fw::PictureRef mask = source->Mask(true);
+    mask->GetGraphics().ClearRect(100, 0, 100, 45);   // opaque only in the left half
+    const QImage pixels = source->Image().copy(), maskPixels = mask->Image().copy();
+
+    fw::PictureRef turned = SharedPictureEffects::Rotate(source, -8, 0x00FF00, 1);
+    EXPECT_EQ(source->Image(), pixels);
+    EXPECT_EQ(source->Mask(false), mask);
+    EXPECT_EQ(mask->Image(), maskPixels);
+    ASSERT_TRUE(turned->HasMask());
+    fw::PictureRef turnedMask = turned->Mask(false);
+    const int w = turned->Width(), h = turned->Height();
+    EXPECT_EQ(QSize(turnedMask->Width(), turnedMask->Height()), QSize(w, h));
+    // Corners: outside the turned source, white (transparent) in the mask.
+    EXPECT_EQ(RgbAt(turnedMask, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(RgbAt(turnedMask, w - 1, h - 1), 0xFFFFFFu);
+    EXPECT_EQ(RgbAt(turnedMask, w / 4, h / 2), 0x000000u);
+    EXPECT_EQ(RgbAt(turnedMask, 3 * w / 4, h / 2), 0xFFFFFFu);
+    // Drawn over green, the corners and the right half let the green through.
+    fw::PictureRef card = SolidPicture(w, h, 0x00FF00);
+    card->GetGraphics().DrawPicture(turned, 0, 0);
+    EXPECT_EQ(RgbAt(card, 0, 0), 0x00FF00u);
+    EXPECT_EQ(RgbAt(card, 3 * w / 4, h / 2), 0x00FF00u);
+    EXPECT_EQ(RgbAt(card, w / 4, h / 2), 0xB60000u);
 }

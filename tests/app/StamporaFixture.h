@@ -7,9 +7,52 @@
 #include "framework/UserInteraction.h"
 #include "platform/carbon/CarbonLibrary.h"
 
+#include "tests/common/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+
+#include <cstdlib>
+#include <string>
+
+// Photos and pixel helpers of the composer's tests. Photos are made here rather than
+// checked in, so their content is exactly what a test needs.
+namespace cardtest {
+
+inline QImage Solid(int width, int height, QRgb color) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+// Every column a different colour, so that a shifted crop shows.
+inline QImage ColumnRamp(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x % 256, (x / 256) * 60, (y * 255) / std::max(1, height - 1)));
+    return image;
+}
+
+inline std::string WriteJpeg(const testsupport::ScratchDir& dir, const std::string& name, const QImage& image) {
+    const std::string path = dir.File(name);
+    image.save(QString::fromStdString(path), "JPEG", 95);
+    return path;
+}
+
+inline fw::FolderItemRef Item(const std::string& path) { return fw::FolderItem::FromPath(path); }
+
+inline QImage Pixels(const fw::PictureRef& picture) { return picture->Image().convertToFormat(QImage::Format_RGB32); }
+
+// JPEG shifts flat colours by a few steps.
+inline bool Near(QRgb a, QRgb b, int tolerance = 12) {
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+} // namespace cardtest
 
 // A composer window of its own for each test, reading the built bundle's
 // resources, with every dialog answered by a script.
@@ -33,6 +76,18 @@ protected:
         QApplication::processEvents();
     }
 
+    QImage Card() { return cardtest::Pixels(window->Generate()); }
+    QImage Shown() { return cardtest::Pixels(window->DisplayArea()->BackingPicture()); }
+    // Paints over the canvas so that a test can tell whether the card was drawn again.
+    void Scribble() {
+        fw::Graphics& g = window->DisplayArea()->GetGraphics();
+        g.ForeColor = 0x00FF00;
+        g.FillRect(0, 0, window->DisplayArea()->Width, window->DisplayArea()->Height);
+    }
+    // After a re-render the canvas shows exactly the card Generate makes now.
+    bool ShowsTheCard() { return Shown() == Card(); }
+
     std::shared_ptr<fw::ScriptedUserInteraction> ui;
     std::shared_ptr<Stampora> window;
+    testsupport::ScratchDir files_;
 };

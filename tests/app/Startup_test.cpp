@@ -1,12 +1,13 @@
 #include "app/App.h"
 #include "app/IMageFiles.h"
 #include "app/MenuBar1.h"
-#include "app/SharedPictureEffects.h"
 #include "app/Stampora.h"
 #include "app/Startup.h"
+#include "framework/Exceptions.h"
 #include "framework/ExecutableFile.h"
 #include "framework/Runtime.h"
 #include "framework/SpecialFolder.h"
+#include "framework/System.h"
 #include "framework/UserInteraction.h"
 #include "mail/CleanOnQuit.h"
 #include "mail/FolderitemExtensions.h"
@@ -15,13 +16,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QProcess>
 #include <QThread>
 
-#include <algorithm>
 #include <csignal>
 
 namespace {
@@ -46,19 +45,6 @@ protected:
 
 } // namespace
 
-TEST_F(StartupTest, ProgramClassesAreRegisteredAfterTheFrameworksInTheirOrder) {
-    RegisterClasses();
-    const auto& classes = fw::Runtime::RegisteredClasses();
-    const std::vector<std::string> own = {"App", "MenuBar1", "Stampora", "ifkFontComboBox",
-                                          "ifkFontComboBoxMenu", "ifkFontComboBoxMenu.CloseTimer",
-                                          "CleanOnQuit.DestructionManager", "ifkButton", "ifkColorWell",
-                                          "ifkAboutBox"};
-    ASSERT_GE(classes.size(), own.size() + 1);
-    EXPECT_TRUE(std::equal(own.begin(), own.end(), classes.end() - static_cast<long>(own.size())));
-    EXPECT_NE(std::find(classes.begin(), classes.end() - static_cast<long>(own.size()), "Window"),
-              classes.end() - static_cast<long>(own.size()));
-}
-
 TEST_F(StartupTest, StartupMakesTypesAppMenuBarAndWindowSharingOneBar) {
     _Startup();
     EXPECT_EQ(fw::FileTypeRegistry::Count(), 7u);
@@ -68,20 +54,6 @@ TEST_F(StartupTest, StartupMakesTypesAppMenuBarAndWindowSharingOneBar) {
     EXPECT_EQ(app->MenuBar, window->MenuBar);
     EXPECT_EQ(app->MenuBar, MenuBar1::Instance());
     EXPECT_TRUE(window->IsOpen());
-}
-
-TEST_F(StartupTest, OpenDocumentGoesToTheOpenWindow) {
-    _Startup();
-    testsupport::ScratchDir dir;
-    QImage photo(100, 100, QImage::Format_RGB32);
-    photo.fill(Qt::blue);
-    const std::string path = dir.File("photo.png");
-    ASSERT_TRUE(photo.save(QString::fromStdString(path)));
-    App::Instance()->Event_OpenDocument(fw::FolderItem::FromPath(path));
-    auto window = Stampora::Instance();
-    ASSERT_TRUE(window->thePicture);
-    // A 100 x 100 photo is stored cover-scaled, 420 x 420.
-    EXPECT_EQ(window->thePicture->Width(), 420);
 }
 
 TEST_F(StartupTest, ModuleObjectsAreReleasedInTheirOrderWithTheirEffects) {
@@ -97,9 +69,7 @@ TEST_F(StartupTest, ModuleObjectsAreReleasedInTheirOrderWithTheirEffects) {
     fw::Runtime::ReleaseFrameworkLists();
 
     std::vector<std::string> order;
-    std::vector<bool> rootExisted;
-    std::vector<bool> jpegRegistered;
-    std::vector<bool> pngRegistered;
+    std::vector<bool> rootExisted, jpegRegistered, pngRegistered;
     SetReleaseObserver([&](const std::string& name) {
         order.push_back(name);
         rootExisted.push_back(fw::FolderItem::FromPath(root)->Exists());
@@ -120,10 +90,8 @@ TEST_F(StartupTest, ModuleObjectsAreReleasedInTheirOrderWithTheirEffects) {
     EXPECT_TRUE(rootExisted[1]);
     EXPECT_FALSE(rootExisted[2]);
     // The file types leave the registry one by one, JPEG first.
-    EXPECT_TRUE(jpegRegistered[4]);
-    EXPECT_FALSE(jpegRegistered[5]);
-    EXPECT_TRUE(pngRegistered[5]);
-    EXPECT_FALSE(pngRegistered[6]);
+    EXPECT_TRUE(jpegRegistered[4] && pngRegistered[5]);
+    EXPECT_FALSE(jpegRegistered[5] || pngRegistered[6]);
     EXPECT_EQ(fw::FileTypeRegistry::Count(), 0u);
 }
 
@@ -143,8 +111,7 @@ TEST_P(EndBySignal, RunsTheShutDownAndRemovesTheCleanUpFolder) {
     // Started from a desktop, not as a background job that ignores SIGINT.
     program.setChildProcessModifier([signal = GetParam()] { std::signal(signal, SIG_DFL); });
     program.start(STAMPORA_BUNDLE "/bin/stampora", {});
-    for (QDeadlineTimer deadline(30000); !QFileInfo::exists(root) && !deadline.hasExpired();)
-        QThread::msleep(20);
+    for (QDeadlineTimer deadline(30000); !QFileInfo::exists(root) && !deadline.hasExpired();) QThread::msleep(20);
     ASSERT_TRUE(QFileInfo::exists(root));
 
     ::kill(static_cast<pid_t>(program.processId()), GetParam());
@@ -156,3 +123,73 @@ TEST_P(EndBySignal, RunsTheShutDownAndRemovesTheCleanUpFolder) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, EndBySignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+// --- the image file types
+
+TEST(ImageFileTypes, EachExtensionIsAdmittedWhateverItsCaseAndOnlyByItsOwnType) {
+    if (!IMageFiles::pJpeg) IMageFiles::_Initialize();
+    const std::string all = IMageFiles::All(), jpeg = IMageFiles::Jpeg()->ToString();
+    struct Row { std::string filter; const char* file; bool admitted; };
+    const Row rows[] = {
+        {all, "a.jfx", true},    {all, "b.dib", true},       {all, "c.JPE", true},      {all, "d.jfif", true},
+        {all, "e.Jpeg", true},   {all, "f.pct", true},       {all, "g.jp2", true},      {all, "h.TIFF", true},
+        {all, "i.gif", true},    {all, "j.png", true},       {all, "k.pic", true},      {all, "a.webp", false},
+        {all, "b.txt", false},   {all, "noextension", false}, {all, "c.jpg.txt", false}, {all, "d.j2k", false},
+        {"image/tiff;", "p.jfx", true}, {"image/jpeg;", "p.jfx", false}, {"image/x-bmp;", "p.dib", true},
+        {jpeg, "p.JPE", true},   {jpeg, "p.png", false},
+    };
+    for (const Row& row : rows) EXPECT_EQ(fw::FileTypeRegistry::Admits(row.filter, row.file), row.admitted) << row.file;
+}
+
+// --- the application object
+
+class UserNameTest : public ::testing::Test {
+protected:
+    void SetUp() override { carbon::InstallCarbonLibrary(); }
+    void TearDown() override {
+        carbon::SetUserRecordForTests(std::nullopt);
+        carbon::InstallCarbonLibrary();
+    }
+    App app;
+};
+
+TEST_F(UserNameTest, NamesComeWholeFromTheUserRecordAndEveryCopyIsGivenBack) {
+    // U+1F600 and U+1D11E take two UTF-16 units each; the buffer must hold all units.
+    const std::string wide = "Zo\xC3\xAB \xF0\x9F\x98\x80 \xF0\x9D\x84\x9E";
+    struct Row { std::optional<std::string> shortName, fullName; std::string wantShort, wantFull; };
+    const Row rows[] = {{"jdoe", "Jane Doe", "jdoe", "Jane Doe"}, {"jdoe", "", "jdoe", ""},
+                        {std::nullopt, std::nullopt, "", ""},     {"zoe", wide, "zoe", wide}};
+    for (const Row& row : rows) {
+        carbon::SetUserRecordForTests(carbon::UserRecord{row.shortName, row.fullName});
+        EXPECT_EQ(app.UserName(true), row.wantShort);
+        EXPECT_EQ(app.UserName(false), row.wantFull);
+        EXPECT_EQ(carbon::LiveStringCount(), 0) << row.wantFull;
+    }
+    carbon::SetUserRecordForTests(std::nullopt);
+    EXPECT_FALSE(app.UserName(true).empty()) << "the real user database gives the login name";
+}
+
+TEST_F(UserNameTest, MissingSystemFunctionRaisesNamingIt) {
+    carbon::SetUserRecordForTests(carbon::UserRecord{"jdoe", "Jane Doe"});
+    fw::System::UnregisterLibraryFunction("Carbon", "CFStringGetCString");
+    try {
+        (void)app.UserName(false);
+        FAIL() << "expected FunctionNotFoundException";
+    } catch (const fw::FunctionNotFoundException& e) {
+        EXPECT_EQ(e.functionName, "CFStringGetCString");
+        EXPECT_EQ(e.libraryName, "Carbon");
+    }
+    EXPECT_EQ(carbon::LiveStringCount(), 0);
+}
+
+TEST(BuildDate, EveryCallGivesANewDateOfTheBuildMoment) {
+    App app;
+    auto first = BuildDate(app), second = BuildDate(app);
+    ASSERT_TRUE(first && second);
+    EXPECT_DOUBLE_EQ(first->TotalSeconds(), 3315485418.0);
+    EXPECT_EQ((std::vector<int>{first->Year(), first->Month(), first->Day(), first->Hour(), first->Minute(),
+                                first->Second()}),
+              (std::vector<int>{2009, 1, 22, 16, 10, 18}));
+    first->SetTotalSeconds(0);
+    EXPECT_DOUBLE_EQ(second->TotalSeconds(), 3315485418.0);
+}
