@@ -9,7 +9,7 @@
 #include <QUrl>
 
 using cardtest::Item;
-using cardtest::Near;
+using testsupport::Near;
 using cardtest::Pixels;
 
 namespace {
@@ -64,7 +64,7 @@ TEST_F(CanvasTest, ClickOnEmptyCardOpensAnImageSheetAndReturnsFalse) {
 
 TEST_F(CanvasTest, ChosenJpegBecomesThePhotoAndTheHeldButtonDoesNotPan) {
     // 1000 x 316 keeps its size and is centred at x = 290, so a pan would show.
-    ui->openAnswers.push_back(Item(cardtest::WriteJpeg(files_, "wide.jpg", cardtest::Solid(1000, 316, qRgb(200, 30, 30)))));
+    ui->openAnswers.push_back(Item(files_.WriteJpeg("wide.jpg", cardtest::Solid(1000, 316, qRgb(200, 30, 30)))));
     Press({100, 100});
     ASSERT_TRUE(window->thePicture);
     EXPECT_EQ(QSize(window->thePicture->Width(), window->thePicture->Height()), QSize(1000, 316));
@@ -214,7 +214,7 @@ TEST_F(CanvasTest, DropsTakeTheFirstPictureFileOrElseThePicture) {
         int n = 0;
         for (QRgb c : row.jpegs)
             urls << QUrl::fromLocalFile(QString::fromStdString(
-                cardtest::WriteJpeg(files_, std::to_string(n++) + ".jpg", cardtest::Solid(840, 632, c))));
+                files_.WriteJpeg(std::to_string(n++) + ".jpg", cardtest::Solid(840, 632, c))));
         if (row.other) urls << QUrl::fromLocalFile(QString::fromStdString(files_.Write(row.other, "no picture")));
         data.setUrls(urls);
         if (row.picture) data.setImageData(cardtest::Solid(1000, 316, row.picture));

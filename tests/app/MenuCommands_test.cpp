@@ -176,7 +176,7 @@ TEST_F(MenuCommandTest, SaveWritesJpegUnderExactlyTheChosenName) {
     const QImage written = reader.read().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(written.size(), QSize(640, 316));
     for (QPoint p : {QPoint(100, 100), QPoint(300, 250)})
-        EXPECT_TRUE(cardtest::Near(written.pixel(p), card.pixel(p), 24)) << p.x() << "," << p.y();
+        EXPECT_TRUE(testsupport::Near(written.pixel(p), card.pixel(p), 24)) << p.x() << "," << p.y();
 }
 
 TEST_F(MenuCommandTest, FailedSavesKeepTheEarlierFileAndTellTheUserWhy) {
@@ -199,10 +199,10 @@ TEST_F(MenuCommandTest, FailedSavesKeepTheEarlierFileAndTellTheUserWhy) {
 }
 
 TEST_F(MenuCommandTest, ImportTakesTheChosenPictureAndANonPictureLeavesThePlaceholder) {
-    ui->openAnswers.push_back(Item(cardtest::WriteJpeg(files_, "p.jpg", cardtest::Solid(840, 632, qRgb(20, 200, 20)))));
+    ui->openAnswers.push_back(Item(files_.WriteJpeg("p.jpg", cardtest::Solid(840, 632, qRgb(20, 200, 20)))));
     EXPECT_TRUE(Run(window->FileImport()));
     ASSERT_TRUE(window->thePicture);
-    EXPECT_TRUE(cardtest::Near(Pixels(window->thePicture).pixel(200, 150), qRgb(20, 200, 20)));
+    EXPECT_TRUE(testsupport::Near(Pixels(window->thePicture).pixel(200, 150), qRgb(20, 200, 20)));
 
     ui->openAnswers.push_back(Item(files_.Write("broken.jpg", "\xFF\xD8\xFF garbage")));
     EXPECT_TRUE(Run(window->FileImport()));
@@ -223,7 +223,7 @@ TEST_F(MenuCommandTest, StampThatIsNotAPictureShowsTheMessageAndKeepsTheStamp) {
 
 TEST_F(MenuCommandTest, ChosenStampPictureReplacesTheStamp) {
     auto stamp = window->Stamp;
-    ui->openAnswers.push_back(Item(cardtest::WriteJpeg(files_, "s.jpg", cardtest::Solid(120, 90, qRgb(30, 30, 200)))));
+    ui->openAnswers.push_back(Item(files_.WriteJpeg("s.jpg", cardtest::Solid(120, 90, qRgb(30, 30, 200)))));
     EXPECT_TRUE(Run(window->EditChooseStampImage()));
     EXPECT_TRUE(ui->messages.empty());
     ASSERT_TRUE(window->Stamp);

@@ -1,9 +1,8 @@
 #include "tests/app/StamporaFixture.h"
 
 #include "app/App.h"
-#include "framework/SpecialFolder.h"
-#include "framework/Volume.h"
 #include "mail/CleanOnQuit.h"
+#include "tests/common/FakeOsascript.h"
 
 #include <QComboBox>
 #include <QImageReader>
@@ -15,7 +14,6 @@
 
 namespace fs = std::filesystem;
 using testsupport::ReadFile;
-using testsupport::ScratchDir;
 
 namespace {
 
@@ -38,15 +36,10 @@ long Distance(const QImage& a, const QImage& b) {
 }
 
 // The composer with an application object, its own Documents folder for the
-// clean-up folder, and a boot volume of its own: with a recording osascript or
-// without one, as on Linux.
+// clean-up folder, and a boot volume of its own, with or without osascript.
 class SendingTest : public StamporaTest {
 protected:
     void SetUp() override {
-        fw::SpecialFolder::SetHomeForTests(home_.Path());
-        fs::create_directories(home_.File("Documents"));
-        fw::SpecialFolder::SetTemporaryForTests(temp_.Path());
-        fw::SetBootVolumeRootForTests(boot_.Path());
         fw::Runtime::RuntimeRegisterAppObject(std::make_shared<App>());
         carbon::SetUserRecordForTests(carbon::UserRecord{"ana", "Ana Lima"});
         StamporaTest::SetUp();
@@ -57,33 +50,15 @@ protected:
         CleanOnQuit::ReleaseDestructionManager();
         carbon::SetUserRecordForTests(std::nullopt);
         fw::Runtime::RuntimeRegisterAppObject(nullptr);
-        fw::SetBootVolumeRootForTests("");
-        fw::SpecialFolder::SetTemporaryForTests("");
-        fw::SpecialFolder::SetHomeForTests("");
     }
 
-    void InstallOsascript() {
-        fs::create_directories(boot_.File("usr/bin"));
-        const std::string rec = record_.Path();
-        const std::string path = boot_.Write("usr/bin/osascript",
-                                             "#!/bin/sh\n"
-                                             "echo run >> '" + rec + "/runs'\n"
-                                             "cp \"$1\" '" + rec + "/script'\n");
-        ::chmod(path.c_str(), 0755);
-    }
-    int Runs() const {
-        const std::string runs = ReadFile(record_.File("runs"));
-        return static_cast<int>(std::count(runs.begin(), runs.end(), '\n'));
-    }
-    std::string Script() const { return ReadFile(record_.File("script")); }
-
-    std::string Root() const { return home_.File("Documents") + "/" + CleanOnQuit::kRootName; }
     // The subfolders of the clean-up folder, one per send.
     std::vector<fs::path> Subfolders() const {
         std::vector<fs::path> out;
-        if (!fs::exists(Root())) return out;
-        for (const auto& entry : fs::directory_iterator(Root()))
-            if (entry.is_directory()) out.push_back(entry.path());
+        const std::string root = home_.Documents() + "/" + CleanOnQuit::kRootName;
+        if (fs::exists(root))
+            for (const auto& entry : fs::directory_iterator(root))
+                if (entry.is_directory()) out.push_back(entry.path());
         return out;
     }
 
@@ -93,10 +68,8 @@ protected:
         QTest::mouseClick(mail->Widget(), Qt::LeftButton, {}, QPoint(40, 10));
     }
 
-    ScratchDir home_;
-    ScratchDir temp_;
-    ScratchDir boot_;
-    ScratchDir record_;
+    testsupport::ScopedHome home_;
+    testsupport::FakeOsascript mail_;
 };
 
 } // namespace
@@ -109,28 +82,28 @@ TEST_F(SendingTest, EachRowSendsToItsProgramByItsTagWithTheFullNameInTheSubject)
                         {3, "Ana Lima", "Eudora"}, {4, "Ana Lima", "GyazMail"},
                         // No full name: the subject begins with a blank.
                         {2, "", "Mailsmith"},      {2, std::nullopt, "Mailsmith"}};
-    InstallOsascript();
+    mail_.Install();
     int runs = 0;
     for (const Row& row : rows) {
         carbon::SetUserRecordForTests(carbon::UserRecord{"ana", row.fullName});
         window->eMailApplication()->SetListIndex(row.row);
         window->SaveButton()->Push();
-        ASSERT_EQ(Runs(), ++runs);
-        EXPECT_EQ(Script().rfind("tell application \"" + std::string(row.program) + "\"\r", 0), 0u) << Script();
+        ASSERT_EQ(mail_.Runs(), ++runs);
+        EXPECT_EQ(mail_.Script().rfind("tell application \"" + std::string(row.program) + "\"\r", 0), 0u) << mail_.Script();
         const std::string subject = "\"" + row.fullName.value_or("") + " has sent you a Zinglet\"";
-        EXPECT_NE(Script().find(subject), std::string::npos) << Script();
+        EXPECT_NE(mail_.Script().find(subject), std::string::npos) << mail_.Script();
     }
 }
 
 TEST_F(SendingTest, TwoSendsLeaveTwoSubfoldersEachWithItsOwnCard) {
-    InstallOsascript();
+    mail_.Install();
     window->textField()->SetText("First");
     const QImage first = Card();
     window->SaveButton()->Push();
     window->textField()->SetText("Second");
     const QImage second = Card();
     window->SaveButton()->Push();
-    EXPECT_EQ(Runs(), 2);
+    EXPECT_EQ(mail_.Runs(), 2);
 
     const auto folders = Subfolders();
     ASSERT_EQ(folders.size(), 2u);
@@ -149,13 +122,13 @@ TEST_F(SendingTest, TwoSendsLeaveTwoSubfoldersEachWithItsOwnCard) {
 }
 
 TEST_F(SendingTest, ACardThatCannotBeWrittenIsNotSentAndTheUserIsTold) {
-    InstallOsascript();
+    mail_.Install();
     testsupport::DebugLogCapture log;
     {
         testsupport::FullDisk full(1024);
         window->SaveButton()->Push();
     }
-    EXPECT_EQ(Runs(), 0);
+    EXPECT_EQ(mail_.Runs(), 0);
     const std::string reason = std::strerror(EFBIG);
     EXPECT_EQ(ui->messages, std::vector<std::string>{"The card could not be written.\n" + reason});
     ASSERT_FALSE(log.Lines().empty());
@@ -194,7 +167,7 @@ TEST_F(SendingTest, MenuOpensAtTheControlsTopLeftWhereverTheClickFalls) {
 }
 
 TEST_F(SendingTest, ChoosingARowMovesTheCheckAndSendsNothing) {
-    InstallOsascript();
+    mail_.Install();
     Scribble();
     const QImage scribbled = Shown();
     PopUpChoosing(3);
@@ -202,7 +175,7 @@ TEST_F(SendingTest, ChoosingARowMovesTheCheckAndSendsNothing) {
     EXPECT_EQ(mail->ListIndex(), 3);
     EXPECT_EQ(mail->Text(), "Eudora");
     EXPECT_EQ(static_cast<QComboBox*>(mail->Widget())->currentIndex(), 3);
-    EXPECT_EQ(Runs(), 0);
+    EXPECT_EQ(mail_.Runs(), 0);
     EXPECT_TRUE(Subfolders().empty());
     EXPECT_EQ(Shown(), scribbled);
 

@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QImage>
 
-#include <cstdlib>
 #include <string>
 
 // Photos and pixel helpers of the composer's tests. Photos are made here rather than
@@ -36,21 +35,9 @@ inline QImage ColumnRamp(int width, int height) {
     return image;
 }
 
-inline std::string WriteJpeg(const testsupport::ScratchDir& dir, const std::string& name, const QImage& image) {
-    const std::string path = dir.File(name);
-    image.save(QString::fromStdString(path), "JPEG", 95);
-    return path;
-}
-
 inline fw::FolderItemRef Item(const std::string& path) { return fw::FolderItem::FromPath(path); }
 
 inline QImage Pixels(const fw::PictureRef& picture) { return picture->Image().convertToFormat(QImage::Format_RGB32); }
-
-// JPEG shifts flat colours by a few steps.
-inline bool Near(QRgb a, QRgb b, int tolerance = 12) {
-    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
-           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
-}
 
 } // namespace cardtest
 
