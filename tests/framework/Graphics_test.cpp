@@ -22,18 +22,6 @@ namespace {
 
 constexpr QRgb kW = 0xFFFFFF, kR = 0xFF0000, kG = 0x00FF00, kB = 0x0000FF, kY = 0xFFFF00;
 
-// Four quadrants, red, lime / blue, yellow, drawn with FillRect.
-PictureRef Quadrants(int w = 64, int h = 48) {
-    PictureRef p = Picture::New(w, h, 32);
-    Graphics& g = p->GetGraphics();
-    const int hw = w / 2, hh = h / 2;
-    g.ForeColor = kR, g.FillRect(0, 0, hw, hh);
-    g.ForeColor = kG, g.FillRect(hw, 0, w - hw, hh);
-    g.ForeColor = kB, g.FillRect(0, hh, hw, h - hh);
-    g.ForeColor = kY, g.FillRect(hw, hh, w - hw, h - hh);
-    return p;
-}
-
 // True when the picture has a pixel darker than mid-grey inside the rectangle.
 bool HasInk(const PictureRef& p, QRect area) {
     area = area.intersected(QRect(0, 0, p->Width(), p->Height()));
@@ -61,13 +49,13 @@ TEST(GraphicsDrawPicture, PlacesScalesAndClipsTheSource) {
          [](auto& t) { t->GetGraphics().DrawPicture(SolidPicture(3, 2, 0x123456), 4, 5); },
          {{4, 5, 0x123456}, {6, 6, 0x123456}, {7, 6, kW}, {4, 7, kW}, {3, 5, kW}}},
         {"the 4 x 4 around the centre, 1:1", Picture::New(20, 20, 32),
-         [](auto& t) { t->GetGraphics().DrawPicture(Quadrants(), 1, 1, 4, 4, 30, 22, 4, 4); },
+         [](auto& t) { t->GetGraphics().DrawPicture(testsupport::QuadrantPicture(), 1, 1, 4, 4, 30, 22, 4, 4); },
          {{1, 1, kR}, {2, 2, kR}, {3, 1, kG}, {1, 3, kB}, {4, 4, kY}, {5, 5, kW}}},
         {"shrunk", Picture::New(32, 24, 32),
-         [](auto& t) { t->GetGraphics().DrawPicture(Quadrants(), 0, 0, 32, 24, 0, 0, 64, 48); },
+         [](auto& t) { t->GetGraphics().DrawPicture(testsupport::QuadrantPicture(), 0, 0, 32, 24, 0, 0, 64, 48); },
          {{4, 4, kR}, {27, 4, kG}, {4, 19, kB}, {27, 19, kY}}},
         {"enlarged", Picture::New(40, 40, 32),
-         [](auto& t) { t->GetGraphics().DrawPicture(Quadrants(4, 4), 0, 0, 40, 40, 0, 0, 4, 4); },
+         [](auto& t) { t->GetGraphics().DrawPicture(testsupport::QuadrantPicture(4, 4), 0, 0, 40, 40, 0, 0, 4, 4); },
          {{2, 2, kR}, {37, 2, kG}, {2, 37, kB}, {37, 37, kY}}},
         {"source wider than the picture", SolidPicture(10, 4, kG),
          [](auto& t) { t->GetGraphics().DrawPicture(SolidPicture(6, 4, kR), 0, 0, 10, 4, 0, 0, 10, 4); },
@@ -75,7 +63,7 @@ TEST(GraphicsDrawPicture, PlacesScalesAndClipsTheSource) {
         {"source starting left of the picture", SolidPicture(10, 4, kG),
          [](auto& t) { t->GetGraphics().DrawPicture(SolidPicture(6, 4, kR), 0, 0, 10, 4, -2, 0, 10, 4); },
          {{1, 1, kG}, {2, 1, kR}, {7, 1, kR}, {8, 1, kG}}},
-        {"into itself, reading its old pixels", Quadrants(4, 2),
+        {"into itself, reading its old pixels", testsupport::QuadrantPicture(4, 2),
          [](auto& t) { t->GetGraphics().DrawPicture(t, 2, 0, 2, 2, 0, 0, 2, 2); },
          {{2, 0, kR}, {3, 0, kR}, {3, 1, kB}, {0, 1, kB}}},
     };
