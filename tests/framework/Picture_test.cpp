@@ -54,6 +54,16 @@ TEST(Picture, NewIsWhiteAtTheAskedSizeAndRefusesEmptyOrAbsurdSizes) {
     Picture::SetPixelLimit(saved);
 }
 
+TEST(Picture, ADecodedImageWithTransparencyLiesOverWhite) {
+    QImage argb(2, 1, QImage::Format_ARGB32);
+    argb.setPixel(0, 0, qRgba(255, 0, 0, 0));     // fully transparent red
+    argb.setPixel(1, 0, qRgba(0, 0, 255, 255));   // opaque blue
+    const auto p = std::make_shared<Picture>(argb);
+    EXPECT_EQ(p->Image().format(), QImage::Format_RGB32);
+    EXPECT_EQ(RgbAt(p, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(RgbAt(p, 1, 0), 0x0000FFu);
+}
+
 TEST(Picture, MaskIsMadeBlackOnlyWhenAskedAndThenKept) {
     PictureRef p = Picture::New(4, 3, 32);
     EXPECT_EQ(p->Mask(false), nullptr);

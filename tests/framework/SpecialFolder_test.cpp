@@ -66,10 +66,11 @@ TEST(SpecialFolderTemporary, IsAPrivateFolderInTheFirstSafePlace) {
     for (const auto& [variable, value] : saved) value ? setenv(variable.c_str(), value->c_str(), 1) : unsetenv(variable.c_str());
 }
 
-TEST(SpecialFolder, DocumentsIsMadeInTheHomeAndOnlyTheBootVolumeExists) {
+TEST(SpecialFolder, DocumentsIsMadeInTheHomeBesideTheDesktopAndOnlyTheBootVolumeExists) {
     ScratchDir home;
     fw::SpecialFolder::SetHomeForTests(home.Path());
     const auto documents = fw::SpecialFolder::Documents();
+    EXPECT_EQ(fw::SpecialFolder::Desktop()->AbsolutePath(), home.File("Desktop"));
     fw::SpecialFolder::SetHomeForTests("");
     ASSERT_TRUE(documents);
     EXPECT_EQ(documents->AbsolutePath(), home.File("Documents"));
