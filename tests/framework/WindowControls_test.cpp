@@ -18,44 +18,32 @@ class TestWindow : public fw::Window {
 public:
     std::string ClassName() const override { return "TestWindow"; }
     void Layout() override {
-        Width = 200;
-        Height = 100;
-        Title = "Test";
+        Width = 200, Height = 100, Title = "Test";
     }
     void CreateControls() override {
-        panel = std::make_shared<fw::PagePanel>();
         AddControl("panel", panel);
-        panel->PanelCount = 2;
-        panel->Width = 200;
-        panel->Height = 100;
-        canvas = std::make_shared<fw::Canvas>();
+        panel->PanelCount = 2, panel->Width = 200, panel->Height = 100;
         AddControl("canvas", canvas);
-        canvas->Parent = panel;
-        canvas->PanelIndex = 1;
-        canvas->Width = 50;
-        canvas->Height = 40;
+        canvas->Parent = panel, canvas->PanelIndex = 1, canvas->Width = 50, canvas->Height = 40;
         canvas->AcceptFocus = true;
-        button = std::make_shared<fw::PushButton>();
         AddControl("button", button);
-        button->Parent = panel;
-        button->PanelIndex = 2;
-        button->Left = 10;
-        button->Top = 60;
-        button->Width = 80;
-        button->Height = 20;
+        button->Parent = panel, button->PanelIndex = 2;
+        button->Left = 10, button->Top = 60, button->Width = 80, button->Height = 20;
         button->Default = true;
         button->Action = [this] { ++pushes; };
     }
     bool Event_CancelClose(bool appQuitting) override {
         closeRequests.push_back(appQuitting);
+        if (std::exchange(throwOnce, false)) throw fw::NilObjectException("close handler");
         return cancelCloses;
     }
 
-    std::shared_ptr<fw::PagePanel> panel;
-    std::shared_ptr<fw::Canvas> canvas;
-    std::shared_ptr<fw::PushButton> button;
+    std::shared_ptr<fw::PagePanel> panel = std::make_shared<fw::PagePanel>();
+    std::shared_ptr<fw::Canvas> canvas = std::make_shared<fw::Canvas>();
+    std::shared_ptr<fw::PushButton> button = std::make_shared<fw::PushButton>();
     int pushes = 0;
     bool cancelCloses = false;
+    bool throwOnce = false;
     std::vector<bool> closeRequests;
 };
 
@@ -75,21 +63,18 @@ protected:
 
 } // namespace
 
-TEST_F(WindowTest, PanelShowsOnlyTheControlsOfItsPage) {
+TEST_F(WindowTest, PanelShowsOnlyItsPageAndReturnPushesTheShownDefaultButton) {
     EXPECT_TRUE(window->canvas->Widget()->isVisible());
     EXPECT_FALSE(window->button->Widget()->isVisible());
+    QTest::keyClick(window->Widget(), Qt::Key_Return);
+    EXPECT_EQ(window->pushes, 0);
     window->panel->SetValue(1);
     EXPECT_FALSE(window->canvas->Widget()->isVisible());
     EXPECT_TRUE(window->button->Widget()->isVisible());
+    QTest::keyClick(window->Widget(), Qt::Key_Return);
+    EXPECT_EQ(window->pushes, 1);
     window->panel->SetValue(5);   // out of range: ignored
     EXPECT_EQ(window->panel->Value(), 1);
-}
-
-TEST_F(WindowTest, ControlsAreFoundByName) {
-    EXPECT_EQ(window->ControlByName("canvas"), window->canvas);
-    EXPECT_EQ(window->Find<fw::PushButton>("button"), window->button);
-    EXPECT_FALSE(window->Find<fw::PushButton>("canvas"));
-    EXPECT_FALSE(window->ControlByName("missing"));
 }
 
 TEST_F(WindowTest, DragsAndMouseUpFollowOnlyAConsumedMouseDown) {
@@ -115,14 +100,9 @@ TEST_F(WindowTest, DragsAndMouseUpFollowOnlyAConsumedMouseDown) {
 }
 
 TEST_F(WindowTest, ArrowAndControlKeysArriveAsTheirCharacterCodes) {
-    EXPECT_EQ(fw::KeyTextFor(Qt::Key_Left, ""), std::string(1, char(28)));
-    EXPECT_EQ(fw::KeyTextFor(Qt::Key_Right, ""), std::string(1, char(29)));
-    EXPECT_EQ(fw::KeyTextFor(Qt::Key_Up, ""), std::string(1, char(30)));
-    EXPECT_EQ(fw::KeyTextFor(Qt::Key_Down, ""), std::string(1, char(31)));
-    EXPECT_EQ(fw::KeyTextFor(Qt::Key_Return, "\r"), std::string(1, char(13)));
-    EXPECT_EQ(fw::KeyTextFor(Qt::Key_Escape, ""), std::string(1, char(27)));
-    EXPECT_EQ(fw::KeyTextFor(Qt::Key_A, "a"), "a");
-
+    const std::tuple<Qt::Key, const char*, char> rows[] = {{Qt::Key_Left, "", 28}, {Qt::Key_Right, "", 29},
+        {Qt::Key_Up, "", 30}, {Qt::Key_Down, "", 31}, {Qt::Key_Return, "\r", 13}, {Qt::Key_Escape, "", 27}, {Qt::Key_A, "a", 'a'}};
+    for (const auto& [key, text, code] : rows) EXPECT_EQ(fw::KeyTextFor(key, text), std::string(1, code)) << int(code);
     std::vector<std::string> keys;
     window->canvas->KeyDown = [&](const std::string& key) { keys.push_back(key); return false; };
     window->canvas->SetFocus();
@@ -131,12 +111,17 @@ TEST_F(WindowTest, ArrowAndControlKeysArriveAsTheirCharacterCodes) {
     EXPECT_EQ(keys, (std::vector<std::string>{std::string(1, char(30)), "q"}));
 }
 
-TEST_F(WindowTest, DrawingDuringPaintDoesNotAskForAnotherPaint) {
+// Drawing outside a paint lands in the backing picture; drawing during one does not
+// ask for another paint.
+TEST_F(WindowTest, CanvasDrawingKeepsItsPixelsWithoutRepaintingItself) {
+    auto& g = window->canvas->GetGraphics();
+    g.ForeColor = 0xFF0000;
+    g.FillRect(0, 0, 5, 5);
+    EXPECT_EQ(testsupport::RgbAt(window->canvas->BackingPicture(), 2, 2), 0xFF0000u);
+    EXPECT_EQ(testsupport::RgbAt(window->canvas->BackingPicture(), 20, 20), 0xFFFFFFu);
+
     int paints = 0;
-    window->canvas->Paint = [&](fw::Graphics& g) {
-        ++paints;
-        g.FillRect(0, 0, 10, 10);
-    };
+    window->canvas->Paint = [&](fw::Graphics& own) { ++paints, own.FillRect(0, 0, 10, 10); };
     window->canvas->Widget()->repaint();
     QApplication::processEvents();
     QApplication::processEvents();
@@ -146,29 +131,12 @@ TEST_F(WindowTest, DrawingDuringPaintDoesNotAskForAnotherPaint) {
     EXPECT_EQ(paints, afterFirst);
 }
 
-TEST_F(WindowTest, DrawingOutsidePaintLandsInTheBackingPicture) {
-    auto& g = window->canvas->GetGraphics();
-    g.ForeColor = 0xFF0000;
-    g.FillRect(0, 0, 5, 5);
-    const QImage& backing = window->canvas->BackingPicture()->Image();
-    EXPECT_EQ(backing.pixel(2, 2) & 0xFFFFFF, 0xFF0000u);
-    EXPECT_EQ(backing.pixel(20, 20) & 0xFFFFFF, 0xFFFFFFu);
-}
-
 TEST_F(WindowTest, ExceptionsInHandlersGoToTheDebugLogAndTheLoopGoesOn) {
     testsupport::DebugLogCapture log;
     window->canvas->MouseDown = [](int, int) -> bool { throw fw::NilObjectException("missing photo"); };
     EXPECT_FALSE(window->canvas->DeliverMouseDown(1, 1));
     ASSERT_EQ(log.Lines().size(), 1u);
     EXPECT_NE(log.Lines()[0].find("missing photo"), std::string::npos);
-}
-
-TEST_F(WindowTest, ReturnPushesTheDefaultButtonOfTheShownPage) {
-    QTest::keyClick(window->Widget(), Qt::Key_Return);
-    EXPECT_EQ(window->pushes, 0);   // its page is hidden
-    window->panel->SetValue(1);
-    QTest::keyClick(window->Widget(), Qt::Key_Return);
-    EXPECT_EQ(window->pushes, 1);
 }
 
 TEST_F(WindowTest, CancelledCloseKeepsTheWindowOpen) {
@@ -197,24 +165,9 @@ TEST_F(WindowTest, QuitAsksEveryWindowWithAppQuittingAndOneRefusalStopsIt) {
     EXPECT_FALSE(window->IsOpen());
 }
 
-namespace {
-class ThrowingWindow : public TestWindow {
-public:
-    bool Event_CancelClose(bool appQuitting) override {
-        if (throwOnce) {
-            throwOnce = false;
-            throw fw::NilObjectException("close handler");
-        }
-        return TestWindow::Event_CancelClose(appQuitting);
-    }
-    bool throwOnce = true;
-};
-} // namespace
-
-TEST(RuntimeQuit, AHandlerThatThrowsDuringAQuitDoesNotBlockLaterQuits) {
+TEST_F(WindowTest, AHandlerThatThrowsDuringAQuitDoesNotBlockLaterQuits) {
     testsupport::DebugLogCapture log;
-    auto window = std::make_shared<ThrowingWindow>();
-    window->Construct();
+    window->throwOnce = true;
     fw::Runtime::Quit();
     QApplication::processEvents();
     EXPECT_FALSE(fw::Runtime::HasQuit());
@@ -222,7 +175,4 @@ TEST(RuntimeQuit, AHandlerThatThrowsDuringAQuitDoesNotBlockLaterQuits) {
     fw::Runtime::Quit();
     QApplication::processEvents();
     EXPECT_TRUE(fw::Runtime::HasQuit());
-    window.reset();
-    fw::Runtime::ReleaseFrameworkLists();
-    fw::Runtime::ResetQuitState();
 }

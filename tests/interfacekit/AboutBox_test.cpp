@@ -11,13 +11,7 @@ namespace {
 
 class VersionedApp : public fw::Application {
 public:
-    VersionedApp() {
-        ShortVersion = "3.0.6";
-        MajorVersion = 3;
-        MinorVersion = 0;
-        BugVersion = 6;
-        NonReleaseVersion = 409;
-    }
+    VersionedApp() { ShortVersion = "3.0.6", MajorVersion = 3, MinorVersion = 0, BugVersion = 6, NonReleaseVersion = 409; }
     fw::DateRef BuildDate() const override { return std::make_shared<fw::Date>(3315485418.0); }
 };
 
@@ -50,12 +44,11 @@ TEST_F(AboutBoxTest, VersionLineAlternatesAndStartsShortInEachNewBox) {
         fw::System::SetLocalizedStrings(row.strings);
         auto box = ifkAboutBox::Instance();
         EXPECT_EQ(VersionLine(*box), row.shortText);
-        EXPECT_FALSE(box->appVer_MouseDown(3, 3));
-        EXPECT_EQ(VersionLine(*box), row.longText);
-        EXPECT_EQ(ifkAboutBox::Instance(), box) << "one box while it is open, left as it is";
-        box->appVer_MouseDown(3, 3);
-        EXPECT_EQ(VersionLine(*box), row.shortText);
-        box->appVer_MouseDown(3, 3);
+        for (const std::string& expected : {row.longText, row.shortText, row.longText}) {
+            EXPECT_FALSE(box->appVer_MouseDown(3, 3));
+            EXPECT_EQ(VersionLine(*box), expected);
+            EXPECT_EQ(ifkAboutBox::Instance(), box) << "one box while it is open, left as it is";
+        }
         box->Close();
         auto again = ifkAboutBox::Instance();
         EXPECT_NE(again, box);

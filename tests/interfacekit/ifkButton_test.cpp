@@ -180,13 +180,6 @@ TEST_F(ButtonTest, MenuPopsUpAtTheCornerOnlyForAMenuActionHandler) {
     EXPECT_EQ(Paint(b).state, carbon::kThemeStateActive);
 }
 
-TEST_F(ButtonTest, ContextualClickKeepsThePressedLookUntilThePointerMoves) {
-    b.DeliverContextualClick(5, 5, QPoint());
-    EXPECT_EQ(Paint(b).state, carbon::kThemeStatePressed);
-    b.DeliverMouseOver(true);
-    EXPECT_EQ(Paint(b).state, carbon::kThemeStateActive);
-}
-
 TEST_F(ButtonTest, KindHeightAndPlaceFollowStyleAndSize) {
     // Metrics of the stand-in: the draw height of the fixed sizes.
     auto metric = [](int32_t m) { return InterfaceKitSupport::FixedSize(m, nullptr, "", 0); };
@@ -216,6 +209,9 @@ TEST_F(ButtonTest, StateAndAdornmentRules) {
         {0, [&] { b.SetIntegerValue(1); }, carbon::kThemeStateActive, 512},
         {0, [&] { b.SetIntegerValue(2), b.Default = true; }, carbon::kThemeStateActive, 257},
         {0, [&] { b.SetEnabled(false); }, carbon::kThemeStateInactive, 0},
+        // A contextual click keeps the pressed look until the pointer moves.
+        {0, [&] { b.DeliverContextualClick(5, 5, QPoint()); }, carbon::kThemeStatePressed, 0},
+        {0, [&] { b.DeliverContextualClick(5, 5, QPoint()), b.DeliverMouseOver(true); }, carbon::kThemeStateActive, 0},
     };
     for (const auto& row : rows) {
         b.SetStyle(row.style);

@@ -1,0 +1,235 @@
+#include "framework/FolderItem.h"
+#include "framework/Graphics.h"
+#include "framework/JpegDecoder.h"
+#include "framework/Picture.h"
+#include "framework/PictureDecoder.h"
+
+#include "tests/common/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QColorSpace>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+using fw::FolderItem;
+using fw::JpegDecoder;
+using fw::Picture;
+using fw::PictureDecoder;
+using fw::PictureRef;
+using Format = fw::PictureDecoder::Format;
+
+namespace {
+
+std::string TestData(const std::string& name) { return std::string(STAMPORA_TESTDATA) + "/" + name; }
+QByteArray TestBytes(const std::string& name) { return QByteArray::fromStdString(testsupport::ReadFile(TestData(name))); }
+PictureRef Open(const std::string& path) { return FolderItem::FromPath(path)->OpenAsPicture(); }
+
+using namespace testsupport;   // Near, the quadrant colours and pictures, JpegBytes
+using Quad = std::array<QRgb, 4>;   // top left, top right, bottom left, bottom right
+constexpr Quad kUpright = {kRed, kLime, kBlue, kYellow};
+
+::testing::AssertionResult HasQuadrants(const QImage& image, Quad c) { return testsupport::HasQuadrants(image, c[0], c[1], c[2], c[3]); }
+
+QByteArray Encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, 100);
+    return bytes;
+}
+
+// An APP1 segment holding only the orientation tag, placed right after SOI.
+QByteArray WithOrientation(const QByteArray& jpeg, char orientation) {
+    const QByteArray body = QByteArray("Exif\0\0MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0", 25) + orientation +
+                            QByteArray(6, '\0');
+    return jpeg.left(2) + QByteArray("\xFF\xE1\0", 3) + char(body.size() + 2) + body + jpeg.mid(2);
+}
+
+} // namespace
+
+// --- what the bytes are
+
+TEST(PictureDecoder, KnowsTheFormatByItsBytesAndRefusesJunkWithoutThrowing) {
+    const struct { const char* file; const char* name; Format format; } rows[] = {
+        {"quadrants.jpg", "", Format::Jpeg},      {"quadrants.png", "x.jpg", Format::Png},
+        {"quadrants.gif", "", Format::Gif},       {"quadrants.bmp", "", Format::Bmp},
+        {"quadrants.tif", "", Format::Tiff},      {"quadrants.jp2", "", Format::Jpeg2000},
+        {"quadrants.j2k", "", Format::Jpeg2000},  {"quadrants.pict", "", Format::Pict},
+        {"text.png", "text.png", Format::Unknown}, {"empty.jpg", "empty.jpg", Format::Unknown},
+        {"text.png", "text.PCT", Format::Pict},   // without a version opcode only the name says PICT
+    };
+    for (const auto& row : rows) EXPECT_EQ(PictureDecoder::Sniff(TestBytes(row.file), row.name), row.format) << row.file;
+
+    QByteArray junk;
+    for (int i = 0; i < 4096; ++i) junk.append(char((i * 131 + 7) & 0xFF));
+    for (const QByteArray& head : {QByteArray("\xFF\xD8\xFF", 3), QByteArray("\x89PNG\r\n\x1A\n", 8), QByteArray("GIF89a"),
+                                   QByteArray("BM"), QByteArray("II*\0", 4), QByteArray("\xFF\x4F\xFF\x51", 4)})
+        EXPECT_NO_THROW(EXPECT_EQ(PictureDecoder::Decode(head + junk, "junk.pict"), nullptr));
+}
+
+TEST(JpegScan, OnlyAWholeStreamWithFrameAndScanIsComplete) {
+    const QByteArray jpeg = JpegBytes(QuadrantImage(24, 16));
+    // A thumbnail inside APP1 carries its own end-of-image, which must not end the scan.
+    const QByteArray thumb = jpeg.left(2) + QByteArray("\xFF\xE1\x00\x08\xFF\xD8\xFF\xD9", 8) + jpeg.mid(2);
+    const struct { const char* why; QByteArray bytes; bool complete; QSize size; } rows[] = {
+        {"whole", jpeg, true, {24, 16}},
+        {"thumbnail inside", thumb, true, {24, 16}},
+        {"thumbnail inside, cut", thumb.left(thumb.size() - 10), false, {24, 16}},
+        {"segment past the data", QByteArray("\xFF\xD8\xFF\xE0\x7F\xFF\x00\x00\xFF\xD9", 10), false, {}},
+        {"no frame", QByteArray("\xFF\xD8\xFF\xD9", 4), false, {}},
+        {"frame, no scan", QByteArray("\xFF\xD8\xFF\xC0\x00\x0B\x08\x00\x10\x00\x10\x01\x01\x11\x00\xFF\xD9", 17), false, {16, 16}},
+    };
+    for (const auto& row : rows) {
+        const JpegDecoder::Structure s = JpegDecoder::Scan(row.bytes);
+        EXPECT_EQ(s.complete, row.complete) << row.why;
+        if (row.size.isValid()) {
+            EXPECT_EQ(s.size, row.size) << row.why;
+        }
+    }
+    EXPECT_EQ(JpegDecoder::Scan(jpeg).components, 3);
+    for (int length = 0; length < jpeg.size() - 1; ++length)
+        ASSERT_FALSE(JpegDecoder::Scan(jpeg.left(length)).complete) << length;
+}
+
+// --- opening
+
+TEST(OpenAsPicture, EveryTypeOpensInStandardFormWithItsColoursInPlace) {
+    const std::vector<QPoint> quads = {{16, 12}, {48, 12}, {16, 36}, {48, 36}};
+    const std::vector<QRgb> upright(kUpright.begin(), kUpright.end());
+    const struct { const char* file; int tolerance; QSize size; std::vector<QPoint> at; std::vector<QRgb> colours; } rows[] = {
+        {"quadrants.png", 0, {64, 48}, quads, upright},        {"quadrants.jpg", 12, {64, 48}, quads, upright},
+        {"quadrants.gif", 0, {64, 48}, quads, upright},        {"quadrants.bmp", 0, {64, 48}, quads, upright},
+        {"quadrants.tif", 0, {64, 48}, quads, upright},        {"quadrants.pict", 0, {64, 48}, quads, upright},
+        {"quadrants.jp2", 0, {64, 48}, quads, upright},        {"quadrants.j2k", 0, {64, 48}, quads, upright},
+        {"quadrants16.png", 0, {64, 48}, quads, upright},      {"quadrants_cmyk.jpg", 16, {64, 48}, quads, upright},
+        {"one_pixel.png", 6, {1, 1}, {{0, 0}}, {0x336699}},    {"one_pixel.jpg", 6, {1, 1}, {{0, 0}}, {0x336699}},
+        {"animated.gif", 0, {16, 16}, {{8, 8}}, {kRed}},       // the first frame
+        {"alpha.png", 0, {16, 8}, {{2, 4}, {12, 4}}, {0xFFFFFF, kBlue}},   // transparent parts show white
+    };
+    for (const auto& row : rows) {
+        PictureRef p = Open(TestData(row.file));
+        ASSERT_NE(p, nullptr) << row.file;
+        EXPECT_EQ(QSize(p->Width(), p->Height()), row.size) << row.file;
+        EXPECT_TRUE(p->IsStandardForm()) << row.file;
+        EXPECT_EQ(p->Image().format(), QImage::Format_RGB32) << row.file;
+        for (size_t i = 0; i < row.at.size(); ++i)
+            EXPECT_TRUE(Near(p->Image().pixel(row.at[i]), row.colours[i], row.tolerance)) << row.file << " " << i;
+    }
+}
+
+TEST(OpenAsPicture, BadOrAbsurdInputGivesNil) {
+    for (const char* file : {"empty.jpg", "truncated.jpg", "text.png", "huge_header.png", "corrupt.pict",
+                             "truncated.jp2", "no_such_file.jpg", "."})   // "." is a folder
+        EXPECT_EQ(Open(TestData(file)), nullptr) << file;
+    testsupport::ScratchDir dir;
+    const QByteArray large = JpegBytes(QuadrantImage(1800, 1200));
+    for (double fraction : {0.3, 0.6, 0.95})
+        EXPECT_EQ(Open(dir.Write("cut.jpg", large.left(int(large.size() * fraction)).toStdString())), nullptr) << fraction;
+
+    // Under a limit below 64 x 48 every type refuses the quadrants before decoding.
+    const int64_t saved = Picture::PixelLimit();
+    Picture::SetPixelLimit(64 * 48 - 1);
+    for (const char* file : {"quadrants.png", "quadrants.jpg", "quadrants.gif", "quadrants.bmp", "quadrants.tif",
+                             "quadrants.pict", "quadrants.jp2"})
+        EXPECT_EQ(Open(TestData(file)), nullptr) << file;
+    Picture::SetPixelLimit(64 * 48);
+    EXPECT_NE(Open(TestData("quadrants.png")), nullptr);
+    Picture::SetPixelLimit(saved);
+}
+
+TEST(OpenAsPicture, ContentDecidesTheTypeAndTrailingGarbageIsIgnored) {
+    testsupport::ScratchDir dir;
+    EXPECT_NE(Open(dir.Write("really_a_png.jpg", testsupport::ReadFile(TestData("quadrants.png")))), nullptr);
+    EXPECT_NE(Open(dir.Write("stamp", testsupport::ReadFile(TestData("quadrants.pict")))), nullptr);
+    const QByteArray tail = JpegBytes(QuadrantImage(40, 20)) + QByteArray(100, '\x17');
+    PictureRef p = Open(dir.Write("tail.jpg", tail.toStdString()));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->Width(), 40);
+}
+
+TEST(OpenAsPicture, TheOrientationTagIsHonoured) {
+    const struct { const char* file; QSize size; Quad colours; } rows[] = {
+        {"quadrants.jpg", {64, 48}, kUpright},
+        {"orient2.jpg", {64, 48}, {kLime, kRed, kYellow, kBlue}},   // mirrored
+        {"orient3.jpg", {64, 48}, {kYellow, kBlue, kLime, kRed}},   // half turn
+        {"orient6.jpg", {48, 64}, {kBlue, kRed, kYellow, kLime}},   // quarter, clockwise
+        {"orient8.jpg", {48, 64}, {kLime, kYellow, kRed, kBlue}},   // quarter, anticlockwise
+    };
+    for (const auto& row : rows) {
+        PictureRef p = Open(TestData(row.file));
+        ASSERT_NE(p, nullptr) << row.file;
+        EXPECT_EQ(QSize(p->Width(), p->Height()), row.size) << row.file;
+        EXPECT_TRUE(HasQuadrants(p->Image(), row.colours));
+    }
+}
+
+// Large JPEG and JPEG 2000 photos keep their size, draw small from a reduced decode,
+// and decode in full only when their pixels are asked for.
+TEST(OpenAsPicture, LargePhotosDecodeLazily) {
+    testsupport::ScratchDir dir;
+    const QByteArray large = JpegBytes(QuadrantImage(2400, 1600));
+    const struct { std::string path; QSize size; Quad colours; } rows[] = {
+        {dir.Write("large.jpg", large.toStdString()), {2400, 1600}, kUpright},
+        {dir.Write("turned.jpg", WithOrientation(large, 6).toStdString()), {1600, 2400}, {kBlue, kRed, kYellow, kLime}},
+        {TestData("large_quadrants.jp2"), {2000, 1200}, kUpright},
+    };
+    for (const auto& row : rows) {
+        PictureRef p = Open(row.path);
+        ASSERT_NE(p, nullptr) << row.path;
+        EXPECT_EQ(QSize(p->Width(), p->Height()), row.size);
+        EXPECT_FALSE(p->IsFullyDecoded());
+        PictureRef cover = Picture::New(row.size.width() / 5, row.size.height() / 5, 24);
+        cover->GetGraphics().DrawPicture(p, 0, 0, cover->Width(), cover->Height(), 0, 0, p->Width(), p->Height());
+        EXPECT_FALSE(p->IsFullyDecoded()) << row.path;
+        EXPECT_EQ(QSize(p->Width(), p->Height()), row.size);
+        EXPECT_TRUE(HasQuadrants(cover->Image(), row.colours));
+        EXPECT_EQ(p->Image().size(), row.size);
+        EXPECT_TRUE(p->IsFullyDecoded());
+        EXPECT_TRUE(HasQuadrants(p->Image(), row.colours));
+    }
+}
+
+// Adobe RGB (200, 100, 50) is sRGB (227, 100, 42), worked out by hand from the two
+// spaces' primaries and curves; an untagged photo keeps its values.
+TEST(OpenAsPicture, EmbeddedProfilesAreConvertedToSrgb) {
+    const struct { const char* format; bool tagged; QRgb expected; } rows[] = {
+        {"png", true, qRgb(227, 100, 42)}, {"jpeg", true, qRgb(227, 100, 42)},
+        {"tiff", true, qRgb(227, 100, 42)}, {"png", false, qRgb(200, 100, 50)}};
+    testsupport::ScratchDir dir;
+    for (const auto& row : rows) {
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(qRgb(200, 100, 50));
+        if (row.tagged) image.setColorSpace(QColorSpace::AdobeRgb);
+        PictureRef p = Open(dir.Write(std::string("photo.") + row.format, Encoded(image, row.format).toStdString()));
+        ASSERT_NE(p, nullptr) << row.format;
+        EXPECT_TRUE(Near(p->Image().pixel(4, 4), row.expected, 3)) << row.format << row.tagged;
+    }
+}
+
+// --- saving
+
+TEST(SaveAsJPEG, WritesAQualityNinetyJpegThatOpensAgain) {
+    testsupport::ScratchDir dir;
+    PictureRef card = Picture::New(640, 316, 24);
+    card->Image() = QuadrantImage(640, 316);
+    auto file = FolderItem::FromPath(dir.File("card.jpg"));
+    ASSERT_TRUE(file->SaveAsJPEG(card));
+    PictureRef back = file->OpenAsPicture();
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(QSize(back->Width(), back->Height()), QSize(640, 316));
+    EXPECT_TRUE(HasQuadrants(back->Image(), kUpright));
+    // The first luminance quantisation value: 16 in the standard table, scaled to
+    // (16 * 20 + 50) / 100 = 3 at quality 90 (8 at 75, 1 at 95).
+    const std::string bytes = testsupport::ReadFile(file->AbsolutePath());
+    const auto dqt = bytes.find("\xFF\xDB");
+    ASSERT_NE(dqt, std::string::npos);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[dqt + 5]), 3);
+
+    EXPECT_FALSE(FolderItem::FromPath(dir.File("x.jpg"))->SaveAsJPEG(nullptr));
+    EXPECT_FALSE(FolderItem::FromPath(dir.File("missing/x.jpg"))->SaveAsJPEG(Picture::New(2, 2, 24)));
+}
