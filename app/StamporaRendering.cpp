@@ -110,24 +110,27 @@ void Stampora::RenderCard(fw::Picture& card, bool fresh) {
 void Stampora::UpdatePreview() {
     auto canvas = DisplayArea();
     fw::Deref(canvas, "DisplayArea");
-    fw::PictureRef backing = canvas->BackingPicture();
-    if (backing->Width() == canvas->Width && backing->Height() == canvas->Height) {
-        fw::Graphics& g = backing->GetGraphics();
-        const fw::Color ink = g.ForeColor;
-        const std::string font = g.TextFont;
-        const double size = g.TextSize;
-        const bool bold = g.Bold, italic = g.Italic, underline = g.Underline;
-        RenderCard(*backing, false);
-        g.ForeColor = ink;
-        g.TextFont = font;
-        g.TextSize = size;
-        g.Bold = bold;
-        g.Italic = italic;
-        g.Underline = underline;
-    } else {
-        canvas->GetGraphics().DrawPicture(Generate(), 0, 0);
-    }
-    // Outside a paint the drawing asked for a repaint, which has only to show it.
+    canvas->DrawChanges([&] {
+        fw::PictureRef backing = canvas->BackingPicture();
+        if (backing->Width() == canvas->Width && backing->Height() == canvas->Height) {
+            fw::Graphics& g = backing->GetGraphics();
+            const fw::Color ink = g.ForeColor;
+            const std::string font = g.TextFont;
+            const double size = g.TextSize;
+            const bool bold = g.Bold, italic = g.Italic, underline = g.Underline;
+            RenderCard(*backing, false);
+            g.ForeColor = ink;
+            g.TextFont = font;
+            g.TextSize = size;
+            g.Bold = bold;
+            g.Italic = italic;
+            g.Underline = underline;
+        } else {
+            canvas->GetGraphics().DrawPicture(Generate(), 0, 0);
+        }
+    });
+    // Outside a paint the drawing asked for a repaint of what it changed, which has
+    // only to show it.
     if (canvas->Painting()) unshownRender_.reset();
     else unshownRender_ = canvas->DrawCount();
 }

@@ -10,6 +10,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <cstring>
+
 namespace fw {
 
 namespace {
@@ -118,8 +121,14 @@ PictureRef Canvas::BackingPicture() {
     if (!backing_ || backing_->Width() != w || backing_->Height() != h) {
         backing_ = std::make_shared<Picture>(w, h, 32);
         ++drawCount_;
+        shownValid_ = false;
         backing_->GetGraphics().SetChangedCallback([this] {
             ++drawCount_;
+            if (drawingChanges_) {
+                changedInBatch_ = true;
+                return;
+            }
+            shownValid_ = false;
             if (!painting_) Invalidate();
         });
     }
@@ -150,6 +159,69 @@ void Canvas::Invalidate() {
 void Canvas::Invalidate(bool eraseBackground) {
     erasePending_ = erasePending_ || eraseBackground;
     Invalidate();
+}
+
+namespace {
+
+// The smallest rectangle holding every pixel that differs between two images of the
+// same size and 32-bit format.
+QRect ChangedRect(const QImage& before, const QImage& after) {
+    const int w = after.width();
+    const size_t rowBytes = static_cast<size_t>(w) * 4;
+    int top = -1, bottom = -1, left = w, right = -1;
+    for (int y = 0; y < after.height(); ++y) {
+        const auto* a = reinterpret_cast<const uint32_t*>(before.constScanLine(y));
+        const auto* b = reinterpret_cast<const uint32_t*>(after.constScanLine(y));
+        if (std::memcmp(a, b, rowBytes) == 0) continue;
+        if (top < 0) top = y;
+        bottom = y;
+        int x = 0;
+        while (x < left && a[x] == b[x]) ++x;
+        left = std::min(left, x);
+        x = w - 1;
+        while (x > right && a[x] == b[x]) --x;
+        right = std::max(right, x);
+    }
+    if (top < 0) return {};
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+} // namespace
+
+void Canvas::DrawChanges(const std::function<void()>& draw) {
+    if (painting_ || !widget_) {
+        draw();
+        return;
+    }
+    PictureRef backing = BackingPicture();
+    drawingChanges_ = true;
+    changedInBatch_ = false;
+    try {
+        draw();
+    } catch (...) {
+        drawingChanges_ = false;
+        if (changedInBatch_) {
+            shownValid_ = false;
+            Invalidate();
+        }
+        throw;
+    }
+    drawingChanges_ = false;
+    if (!changedInBatch_) return;
+    const QImage& now = backing_->Image();
+    if (backing != backing_ || !shownValid_ || shown_.size() != now.size() || shown_.format() != now.format() ||
+        now.depth() != 32) {
+        shown_ = now.copy();
+        shownValid_ = true;
+        Invalidate();
+        return;
+    }
+    const QRect changed = ChangedRect(shown_, now);
+    if (changed.isEmpty()) return;
+    for (int y = changed.top(); y <= changed.bottom(); ++y)
+        std::memcpy(shown_.scanLine(y) + changed.left() * 4, now.constScanLine(y) + changed.left() * 4,
+                    static_cast<size_t>(changed.width()) * 4);
+    widget_->update(changed);
 }
 
 void Canvas::Refresh(bool eraseBackground) {
@@ -193,6 +265,7 @@ void Canvas::DeliverPaint() {
         const QColor background = widget_ ? widget_->palette().color(QPalette::Window) : QColor(Qt::white);
         BackingPicture()->Image().fill(background);
         ++drawCount_;
+        shownValid_ = false;
     }
     Runtime::Dispatch([&] { Event_Paint(GetGraphics()); });
     painting_ = false;

@@ -39,6 +39,10 @@ public:
     // with eraseBackground the pixels are first cleared to the window's background.
     void Invalidate(bool eraseBackground);
     void Refresh(bool eraseBackground);
+    // Runs `draw`, which draws into the backing picture, and then asks for a repaint
+    // of only the pixels that differ from what the canvas last asked to show: a
+    // caption keystroke changes a few glyphs of a whole card.
+    void DrawChanges(const std::function<void()>& draw);
 
     std::function<void(Graphics&)> Paint;
     std::function<bool(int, int)> MouseDown;
@@ -110,6 +114,12 @@ private:
     bool captured_ = false;
     bool erasePending_ = false;
     uint64_t drawCount_ = 0;
+    // DrawChanges' state: the pixels as last asked to be shown (valid only while
+    // nothing else drew since), and whether the draw in progress changed anything.
+    QImage shown_;
+    bool shownValid_ = false;
+    bool drawingChanges_ = false;
+    bool changedInBatch_ = false;
 };
 
 // The key text of a key press, as the canvas delivers it.
