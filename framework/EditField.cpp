@@ -55,8 +55,8 @@ void EditField::ApplyDesign() {
     if (LimitText > 0) line->setMaxLength(LimitText);
     line->setAlignment(Alignment == 2 ? Qt::AlignHCenter : Alignment == 3 ? Qt::AlignRight : Qt::AlignLeft);
     QPalette palette = line->palette();
-    palette.setColor(QPalette::Text, QColor::fromRgb(static_cast<QRgb>(TextColor)));
-    palette.setColor(QPalette::Base, QColor::fromRgb(static_cast<QRgb>(BackColor)));
+    palette.setColor(QPalette::Text, TextColor.ToQColor());
+    palette.setColor(QPalette::Base, BackColor.ToQColor());
     line->setPalette(palette);
     line->setFocusPolicy(Qt::StrongFocus);
 }

@@ -270,7 +270,7 @@ void Graphics::DrawString(const std::string& text, int x, int y, int wrap) {
     QPainter painter;
     Begin(painter);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setPen(QColor::fromRgb(static_cast<QRgb>(ForeColor)));
+    painter.setPen(ForeColor.ToQColor());
     const QFont font = CurrentFont();
     painter.setFont(font);
     const QString qtext = WithLineSeparators(text);
@@ -295,14 +295,14 @@ int Graphics::TextAscent() const { return QFontMetrics(CurrentFont()).ascent(); 
 void Graphics::FillRect(int x, int y, int w, int h) {
     QPainter painter;
     Begin(painter);
-    painter.fillRect(QRect(x, y, w, h), QColor::fromRgb(static_cast<QRgb>(ForeColor)));
+    painter.fillRect(QRect(x, y, w, h), ForeColor.ToQColor());
     painter.end();
     Changed();
 }
 
 void Graphics::DrawRect(int x, int y, int w, int h) {
     if (w <= 0 || h <= 0) return;
-    const QColor color = QColor::fromRgb(static_cast<QRgb>(ForeColor));
+    const QColor color = ForeColor.ToQColor();
     QPainter painter;
     Begin(painter);
     // Four edge strips rather than a stroked path, so every pixel is exact.
@@ -320,7 +320,7 @@ void Graphics::FillRoundRect(int x, int y, int w, int h, int arcW, int arcH) {
     Begin(painter);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor::fromRgb(static_cast<QRgb>(ForeColor)));
+    painter.setBrush(ForeColor.ToQColor());
     painter.drawRoundedRect(QRect(x, y, w, h), arcW / 2.0, arcH / 2.0);
     painter.end();
     Changed();

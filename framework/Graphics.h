@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/Color.h"
+
 #include <QFont>
 #include <QPoint>
 #include <QSize>
@@ -14,9 +16,6 @@ class QPainter;
 namespace fw {
 
 class Picture;
-
-// Colours are 24-bit RGB values, &hRRGGBB.
-using Color = uint32_t;
 
 // Draws into one picture. Text sizes are pixel sizes (the card is a picture, so its
 // text must not change with the screen); size 0 is the default size, 12; the font

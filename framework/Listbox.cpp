@@ -123,9 +123,9 @@ void Listbox::PaintCell(QPainter& painter, const QStyleOptionViewItem& option, i
     Graphics& g = picture.GetGraphics();
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette& palette = option.palette;
-    g.ForeColor = (selected ? palette.color(QPalette::Highlight) : palette.color(QPalette::Base)).rgb() & 0xFFFFFF;
+    g.ForeColor = Color::FromQColor(selected ? palette.color(QPalette::Highlight) : palette.color(QPalette::Base));
     g.FillRect(0, 0, cell.width(), cell.height());
-    g.ForeColor = (selected ? palette.color(QPalette::HighlightedText) : palette.color(QPalette::Text)).rgb() & 0xFFFFFF;
+    g.ForeColor = Color::FromQColor(selected ? palette.color(QPalette::HighlightedText) : palette.color(QPalette::Text));
     g.TextFont = TextFont;
     g.TextSize = TextSize;
     g.Bold = Bold;

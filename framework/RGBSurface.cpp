@@ -9,12 +9,12 @@ namespace fw {
 Color RGBSurface::Pixel(int x, int y) const {
     const QImage& image = picture_.Image();
     if (!image.valid(x, y)) return 0;
-    return image.pixel(x, y) & 0xFFFFFF;
+    return Color(image.pixel(x, y));
 }
 
 void RGBSurface::SetPixel(int x, int y, Color color) {
     QImage& image = picture_.Image();
-    if (image.valid(x, y)) image.setPixel(x, y, 0xFF000000u | (color & 0xFFFFFF));
+    if (image.valid(x, y)) image.setPixel(x, y, color.ToQRgb());
 }
 
 void RGBSurface::Transform(const Map& map) {

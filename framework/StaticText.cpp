@@ -50,7 +50,7 @@ void StaticText::ApplyDesign() {
                                                                : Qt::AlignLeft;
     label->setAlignment(horizontal | Qt::AlignTop);
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QColor::fromRgb(static_cast<QRgb>(TextColor)));
+    palette.setColor(QPalette::WindowText, TextColor.ToQColor());
     label->setPalette(palette);
     label->setFocusPolicy(Qt::NoFocus);
 }

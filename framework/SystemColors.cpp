@@ -11,20 +11,20 @@ namespace fw {
 namespace {
 
 Color FromPalette(QPalette::ColorGroup group, QPalette::ColorRole role) {
-    return QGuiApplication::palette().color(group, role).rgb() & 0xFFFFFF;
+    return Color::FromQColor(QGuiApplication::palette().color(group, role));
 }
 
 } // namespace
 
 Color RGB(int red, int green, int blue) {
-    auto part = [](int v) { return static_cast<Color>(std::clamp(v, 0, 255)); };
+    auto part = [](int v) { return static_cast<uint32_t>(std::clamp(v, 0, 255)); };
     return part(red) << 16 | part(green) << 8 | part(blue);
 }
 
 HSVParts HSVOf(Color color) {
-    const double r = (color >> 16 & 0xFF) / 255.0;
-    const double g = (color >> 8 & 0xFF) / 255.0;
-    const double b = (color & 0xFF) / 255.0;
+    const double r = color.Red() / 255.0;
+    const double g = color.Green() / 255.0;
+    const double b = color.Blue() / 255.0;
     const double high = std::max({r, g, b});
     const double span = high - std::min({r, g, b});
     HSVParts parts{0, high > 0 ? span / high : 0, high};

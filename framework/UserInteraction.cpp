@@ -97,10 +97,10 @@ void QtUserInteraction::ShowMessage(Window* parent, const std::string& text) {
 }
 
 std::optional<Color> QtUserInteraction::SelectColor(Color initial, const std::string& prompt) {
-    const QColor chosen = QColorDialog::getColor(QColor::fromRgb(static_cast<QRgb>(initial)), nullptr,
+    const QColor chosen = QColorDialog::getColor(initial.ToQColor(), nullptr,
                                                  QString::fromStdString(prompt));
     if (!chosen.isValid()) return std::nullopt;
-    return static_cast<Color>(chosen.rgb() & 0xFFFFFF);
+    return Color::FromQColor(chosen);
 }
 
 std::shared_ptr<MenuItem> QtUserInteraction::PopUpMenu(const std::shared_ptr<MenuItem>& menu, int x,
@@ -177,7 +177,7 @@ void ShowURL(const std::string& url) { UserInteraction::Current().ShowURL(url); 
 bool SelectColor(Color& color, const std::string& prompt) {
     const std::optional<Color> chosen = UserInteraction::Current().SelectColor(color, prompt);
     if (!chosen) return false;
-    color = *chosen & 0xFFFFFF;
+    color = *chosen;
     return true;
 }
 

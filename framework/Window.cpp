@@ -88,7 +88,7 @@ void Window::Construct() {
     widget->setCentralWidget(content_);
     if (HasBackColor) {
         QPalette palette = content_->palette();
-        palette.setColor(QPalette::Window, QColor::fromRgb(static_cast<QRgb>(BackColor)));
+        palette.setColor(QPalette::Window, BackColor.ToQColor());
         content_->setPalette(palette);
         content_->setAutoFillBackground(true);
     }

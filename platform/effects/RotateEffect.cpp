@@ -27,7 +27,7 @@ fw::PictureRef RotateEffect::Apply(const fw::PictureRef& source, double angle, f
     auto result = fw::Picture::New(size.width(), size.height(), source->Depth());
     fw::Deref(result, "RotateEffect result");
     QImage& target = result->Image();
-    target.fill(QColor::fromRgb(static_cast<QRgb>(backColor)));
+    target.fill(backColor.ToQColor());
     const bool smooth = method == 1;
     QPainter painter(&target);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);

@@ -55,7 +55,7 @@ fw::PictureRef TextureRenderer::RenderClouds(const fw::PictureRef& source, const
     const bool masked = mask && mask->Width() == w && mask->Height() == h;
     const QImage limit = masked ? std::as_const(*mask).Image() : QImage();
     QImage& out = result->Image();
-    const QColor light = UseTextureColor ? QColor::fromRgb(static_cast<QRgb>(TextureColor)) : QColor(Qt::white);
+    const QColor light = UseTextureColor ? TextureColor.ToQColor() : QColor(Qt::white);
     for (int y = 0; y < h; ++y) {
         const auto* src = reinterpret_cast<const QRgb*>(in.constScanLine(y));
         const QRgb* m = masked ? reinterpret_cast<const QRgb*>(limit.constScanLine(y)) : nullptr;

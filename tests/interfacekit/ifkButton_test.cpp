@@ -229,7 +229,7 @@ TEST_F(ButtonTest, SelectionStyleFillsAndBoldensWhileSelected) {
     b.SetCaption("Pick");
     bool bold = false;
     b.Paint = [&](fw::Graphics& g) { bold = g.Bold; };
-    const QRgb selected = ifkColors::IconLabelBackgroundSelected();
+    const QRgb selected = ifkColors::IconLabelBackgroundSelected().Value();
     const struct { bool value, pressed, bold, filled; } rows[] = {
         {false, false, false, false}, {false, true, true, true}, {true, false, false, true}};
     for (const auto& row : rows) {
