@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 namespace fw {
 
@@ -178,6 +180,18 @@ const QImage& Picture::Image() const {
     return image_;
 }
 
+std::span<QRgb> Picture::Row(int y) {
+    QImage& image = Image();
+    if (y < 0 || y >= image.height()) throw std::out_of_range("picture row " + std::to_string(y));
+    return {reinterpret_cast<QRgb*>(image.scanLine(y)), static_cast<size_t>(image.width())};
+}
+
+std::span<const QRgb> Picture::Row(int y) const {
+    const QImage& image = Image();
+    if (y < 0 || y >= image.height()) throw std::out_of_range("picture row " + std::to_string(y));
+    return {reinterpret_cast<const QRgb*>(image.constScanLine(y)), static_cast<size_t>(image.width())};
+}
+
 bool Picture::IsStandardForm() const {
     if (source_) return true;
     return image_.format() == QImage::Format_RGB32 && image_.size() == QSize(width_, height_);
@@ -217,9 +231,10 @@ QImage Picture::Composited() const {
     const int w = std::min(base.width(), mask.width());
     const int h = std::min(base.height(), mask.height());
     out.fill(Qt::transparent);
+    const Picture& maskPicture = *mask_;
     for (int y = 0; y < h; ++y) {
-        const auto* src = reinterpret_cast<const QRgb*>(base.constScanLine(y));
-        const auto* m = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+        const std::span<const QRgb> src = Row(y);
+        const std::span<const QRgb> m = maskPicture.Row(y);
         auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
         for (int x = 0; x < w; ++x) {
             // Black is opaque, white transparent: alpha is the inverse of the grey level.

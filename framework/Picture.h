@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 namespace fw {
 
@@ -72,6 +73,10 @@ public:
     // The pixels, RGB32, decoded in full. Writers must not change the size or format.
     QImage& Image();
     const QImage& Image() const;
+    // One row of those pixels, 0xFFRRGGBB, for loops over every pixel; a row outside
+    // the picture throws std::out_of_range.
+    std::span<QRgb> Row(int y);
+    std::span<const QRgb> Row(int y) const;
     // The pixels with the mask applied as alpha (ARGB32 premultiplied), for
     // compositing; the plain image when there is no mask. Kept until the picture or
     // its mask changes, so that drawing a masked picture again is a plain blit.

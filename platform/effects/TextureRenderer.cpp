@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <utility>
 
 namespace effects {
@@ -51,15 +52,13 @@ fw::PictureRef TextureRenderer::RenderClouds(const fw::PictureRef& source, const
     const int h = source->Height();
     auto result = fw::Picture::New(w, h, 32);
     fw::Deref(result, "RenderClouds result");
-    const QImage& in = std::as_const(*source).Image();
+    const fw::Picture& in = *source;
     const bool masked = mask && mask->Width() == w && mask->Height() == h;
-    const QImage limit = masked ? std::as_const(*mask).Image() : QImage();
-    QImage& out = result->Image();
     const QColor light = UseTextureColor ? TextureColor.ToQColor() : QColor(Qt::white);
     for (int y = 0; y < h; ++y) {
-        const auto* src = reinterpret_cast<const QRgb*>(in.constScanLine(y));
-        const QRgb* m = masked ? reinterpret_cast<const QRgb*>(limit.constScanLine(y)) : nullptr;
-        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
+        const std::span<const QRgb> src = in.Row(y);
+        const QRgb* m = masked ? std::as_const(*mask).Row(y).data() : nullptr;
+        const std::span<QRgb> dst = result->Row(y);
         for (int x = 0; x < w; ++x) {
             // How much ink the source puts here: 0 on white, 1 on black.
             double ink = 1.0 - qGray(src[x]) / 255.0;
