@@ -5,7 +5,7 @@
 std::shared_ptr<effects::RotateEffect> SharedPictureEffects::rotKing;
 
 fw::PictureRef SharedPictureEffects::Rotate(const fw::PictureRef& source, int angle, fw::Color backColor,
-                                            int method) {
+                                            effects::RotationMethod method) {
     if (!rotKing) rotKing = std::make_shared<effects::RotateEffect>();
     auto result = rotKing->Apply(source, static_cast<double>(angle), backColor, method);
     if (source->Mask(false)) {

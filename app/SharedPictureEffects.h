@@ -11,7 +11,8 @@
 class SharedPictureEffects {
 public:
     // A new picture; the source and its mask are left as they were.
-    static fw::PictureRef Rotate(const fw::PictureRef& source, int angle, fw::Color backColor, int method);
+    static fw::PictureRef Rotate(const fw::PictureRef& source, int angle, fw::Color backColor,
+                                 effects::RotationMethod method);
     static void Release();
 
     static std::shared_ptr<effects::RotateEffect> rotKing;

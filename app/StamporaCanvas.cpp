@@ -55,23 +55,23 @@ void Stampora::DisplayArea_MouseDrag(int x, int y) {
 void Stampora::DisplayArea_MouseUp(int, int) { DisplayArea()->SetMouseCursor(fw::MouseCursor::HandOpen); }
 
 bool Stampora::DisplayArea_KeyDown(const std::string& key) {
-    const int code = key.empty() ? 0 : static_cast<unsigned char>(key[0]);
+    const char code = key.empty() ? 0 : key[0];
     const int ch = DisplayArea()->Height;
     if (imageOffset) {
         const int x = imageOffset->LeftInt();
         const int y = imageOffset->RightInt();
         switch (code) {
-        case 28:   // left: the increasing keys need the photo for their bound
+        case fw::kKeyLeft: // the increasing keys need the photo for their bound
             if (thePicture)
                 imageOffset = fw::Pair::Make(std::min(x + 1, thePicture->Width() - kPhotoAreaWidth), y);
             break;
-        case 29:   // right
+        case fw::kKeyRight:
             imageOffset = fw::Pair::Make(std::max(x - 1, 0), y);
             break;
-        case 30:   // up
+        case fw::kKeyUp:
             if (thePicture) imageOffset = fw::Pair::Make(x, std::min(y + 1, thePicture->Height() - ch));
             break;
-        case 31:   // down
+        case fw::kKeyDown:
             imageOffset = fw::Pair::Make(x, std::max(y - 1, 0));
             break;
         default: break;

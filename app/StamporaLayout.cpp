@@ -2,6 +2,7 @@
 
 #include "app/MenuBar1.h"
 #include "framework/Runtime.h"
+#include "interfacekit/InterfaceKitSupport.h"
 #include "interfacekit/ifkColorWell.h"
 #include "interfacekit/ifkFontComboBox.h"
 
@@ -99,7 +100,7 @@ void Stampora::_CreateControls0() {
     well->SetType(0);
     well->SetValue(false);
     well->SetCaption("Untitled");
-    well->SetTextAlignment(0);
+    well->SetTextAlignment(ifkAlignCenter);
     well->UnderLine = false;
     well->iconPlacement = 0;
     well->SetcolorValue(0x000000);
@@ -118,7 +119,7 @@ void Stampora::_CreateControls0() {
     text->BackColor = 0xFFFFFF;
     text->LimitText = 0;
     text->AcceptTabs = false;
-    text->Alignment = 0;
+    text->Alignment = fw::EditField::AlignDefault;
     text->SetText("Type Your Message Here");
     text->TextChange = [this] { textField_TextChange(); };
 

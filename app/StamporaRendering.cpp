@@ -196,7 +196,7 @@ void Stampora::MakePostageStamp(const fw::PictureRef& p) {
     auto overlay = StampOverlay();
     fw::Deref(overlay, "StampOverlay");
     g.DrawPicture(overlay, 0, 0);
-    Stamp = SharedPictureEffects::Rotate(square, 4, kWhite, 1);
+    Stamp = SharedPictureEffects::Rotate(square, 4, kWhite, effects::RotationMethod::Smooth);
 }
 
 void Stampora::BuildPostMark(const fw::Date& date, effects::TextureRenderer& renderer) {
@@ -218,7 +218,7 @@ void Stampora::BuildPostMark(const fw::Date& date, effects::TextureRenderer& ren
         }
     }
 
-    PostMark = SharedPictureEffects::Rotate(PostMark, -8, kWhite, 1);
+    PostMark = SharedPictureEffects::Rotate(PostMark, -8, kWhite, effects::RotationMethod::Smooth);
     renderer.TextureColor = kWhite;
     renderer.UseTextureColor = true;
     auto mask = PostMark->Mask(true);

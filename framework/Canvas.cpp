@@ -101,16 +101,16 @@ Qt::CursorShape ShapeOf(MouseCursor cursor) {
 
 std::string KeyTextFor(int qtKey, const std::string& text) {
     switch (qtKey) {
-    case Qt::Key_Left: return std::string(1, char(28));
-    case Qt::Key_Right: return std::string(1, char(29));
-    case Qt::Key_Up: return std::string(1, char(30));
-    case Qt::Key_Down: return std::string(1, char(31));
+    case Qt::Key_Left: return std::string(1, kKeyLeft);
+    case Qt::Key_Right: return std::string(1, kKeyRight);
+    case Qt::Key_Up: return std::string(1, kKeyUp);
+    case Qt::Key_Down: return std::string(1, kKeyDown);
     case Qt::Key_Return:
-    case Qt::Key_Enter: return std::string(1, char(13));
-    case Qt::Key_Escape: return std::string(1, char(27));
-    case Qt::Key_Tab: return std::string(1, char(9));
-    case Qt::Key_Backspace: return std::string(1, char(8));
-    case Qt::Key_Delete: return std::string(1, char(127));
+    case Qt::Key_Enter: return std::string(1, kKeyReturn);
+    case Qt::Key_Escape: return std::string(1, kKeyEscape);
+    case Qt::Key_Tab: return std::string(1, kKeyTab);
+    case Qt::Key_Backspace: return std::string(1, kKeyBackspace);
+    case Qt::Key_Delete: return std::string(1, kKeyDelete);
     default: return text;
     }
 }

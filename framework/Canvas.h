@@ -12,6 +12,17 @@ namespace fw {
 
 enum class MouseCursor { Arrow, HandOpen, HandClosed };
 
+// The key codes of the original platform, as the first character of a key's text.
+constexpr char kKeyBackspace = 8;
+constexpr char kKeyTab = 9;
+constexpr char kKeyReturn = 13;
+constexpr char kKeyEscape = 27;
+constexpr char kKeyLeft = 28;
+constexpr char kKeyRight = 29;
+constexpr char kKeyUp = 30;
+constexpr char kKeyDown = 31;
+constexpr char kKeyDelete = 127;
+
 // A surface the program draws on. Its Graphics draws into a backing picture that
 // the paint event shows, so drawing outside a paint event works as well; drawing
 // while Paint runs does not ask for another repaint.

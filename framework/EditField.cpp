@@ -53,7 +53,9 @@ void EditField::ApplyDesign() {
     line->setReadOnly(ReadOnly);
     line->setEchoMode(Password ? QLineEdit::Password : QLineEdit::Normal);
     if (LimitText > 0) line->setMaxLength(LimitText);
-    line->setAlignment(Alignment == 2 ? Qt::AlignHCenter : Alignment == 3 ? Qt::AlignRight : Qt::AlignLeft);
+    line->setAlignment(Alignment == AlignCenter  ? Qt::AlignHCenter
+                       : Alignment == AlignRight ? Qt::AlignRight
+                                                 : Qt::AlignLeft);
     QPalette palette = line->palette();
     palette.setColor(QPalette::Text, TextColor.ToQColor());
     palette.setColor(QPalette::Base, BackColor.ToQColor());

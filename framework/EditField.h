@@ -20,7 +20,11 @@ public:
     Color TextColor = 0x000000;
     Color BackColor = 0xFFFFFF;
     int LimitText = 0;
-    int Alignment = 0;
+    static constexpr int AlignDefault = 0;
+    static constexpr int AlignLeft = 1;
+    static constexpr int AlignCenter = 2;
+    static constexpr int AlignRight = 3;
+    int Alignment = AlignDefault;
     std::string Format;
     std::string Mask;
     std::string DataSource;

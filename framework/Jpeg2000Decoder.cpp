@@ -233,10 +233,10 @@ QImage ToImage(const opj_image_t& image) {
     return out;
 }
 
-// One pass of the library over the bytes: the main header, and unless headerOnly
+// One pass of the library over the bytes: the main header, and for a Pixels pass
 // the pixels `reduce` resolution levels down. Strict mode, so that a truncated
 // stream fails instead of decoding to a partial picture.
-bool Run(const QByteArray& bytes, int reduce, bool headerOnly, Geometry* geometry, QImage* out) {
+bool Run(const QByteArray& bytes, int reduce, PictureDecoder::Pass pass, Geometry* geometry, QImage* out) {
     const bool jp2 = Jpeg2000Decoder::IsJp2File(bytes);
     std::unique_ptr<opj_codec_t, CodecDeleter> codec(
         opj_create_decompress(jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K));
@@ -300,7 +300,7 @@ bool Run(const QByteArray& bytes, int reduce, bool headerOnly, Geometry* geometr
     g.fullBytes = fullBytes;
     if (g.BytesAt(g.maxReduce) > PictureDecoder::kByteBudget) return false;
     if (geometry) *geometry = g;
-    if (headerOnly) return true;
+    if (pass == PictureDecoder::Pass::HeaderOnly) return true;
 
     if (reduce < 0 || reduce > g.maxReduce) return false;
     if (reduce > 0 && !opj_set_decoded_resolution_factor(codec.get(), static_cast<OPJ_UINT32>(reduce)))
@@ -331,7 +331,7 @@ public:
         while (reduce < geometry_.maxReduce && geometry_.BytesAt(reduce) > PictureDecoder::kByteBudget)
             ++reduce;
         QImage image;
-        if (!Run(bytes_, reduce, false, nullptr, &image)) return {};
+        if (!Run(bytes_, reduce, PictureDecoder::Pass::Pixels, nullptr, &image)) return {};
         return image;
     }
 
@@ -353,7 +353,7 @@ bool Jpeg2000Decoder::IsCodestream(const QByteArray& bytes) {
 PictureRef Jpeg2000Decoder::Open(const QByteArray& bytes, QSize coverArea) {
     if (!IsJp2File(bytes) && !IsCodestream(bytes)) return nullptr;
     Geometry geometry;
-    if (!Run(bytes, 0, true, &geometry, nullptr)) return nullptr;
+    if (!Run(bytes, 0, PictureDecoder::Pass::HeaderOnly, &geometry, nullptr)) return nullptr;
     const QSize natural = geometry.SizeAt(0);
     const bool whole = (int64_t{natural.width()} * natural.height() <= PictureDecoder::kLazyDecodePixels ||
                         geometry.maxReduce == 0) &&

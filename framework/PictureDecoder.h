@@ -21,6 +21,8 @@ namespace fw {
 class PictureDecoder {
 public:
     enum class Format { Unknown, Jpeg, Png, Gif, Bmp, Tiff, Jpeg2000, Pict };
+    // How far one pass of a decoder over the bytes goes.
+    enum class Pass { HeaderOnly, Pixels };
 
     static Format Sniff(const QByteArray& bytes, const std::string& fileName);
     // `coverArea`, when not empty, is the area the picture is first drawn to cover

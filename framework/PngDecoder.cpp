@@ -38,7 +38,7 @@ void Fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 struct Job {
     QSize size;                  // natural size
     int factor = 1;              // each output pixel averages factor x factor pixels
-    bool headerOnly = false;
+    PictureDecoder::Pass pass = PictureDecoder::Pass::Pixels;
     QImage out;
     QByteArray icc;
     std::vector<unsigned char> row;       // one decoded row, BGRA
@@ -112,7 +112,7 @@ bool Run(const QByteArray& bytes, Job* job) {
     png_uint_32 profileLength = 0;
     if (png_get_iCCP(png, info, &name, &compression, &profile, &profileLength) && profile)
         job->icc = QByteArray(reinterpret_cast<const char*>(profile), int(profileLength));
-    if (job->headerOnly) {
+    if (job->pass == PictureDecoder::Pass::HeaderOnly) {
         png_destroy_read_struct(&png, &info, nullptr);
         return true;
     }
@@ -170,7 +170,7 @@ private:
 
 PictureRef PngDecoder::Open(const QByteArray& bytes, QSize coverArea) {
     Job header;
-    header.headerOnly = true;
+    header.pass = PictureDecoder::Pass::HeaderOnly;
     if (!Run(bytes, &header)) return nullptr;
     return PictureDecoder::FromSource(header.size, std::make_unique<PngSource>(bytes, header.size),
                                       true, coverArea);

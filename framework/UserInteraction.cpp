@@ -118,7 +118,7 @@ void QtUserInteraction::ShowURL(const std::string& url) {
 }
 
 FolderItemRef ScriptedUserInteraction::ChooseFileToOpen(Window* parent, const std::string& filter) {
-    dialogs.push_back({"open", parent != nullptr, filter, {}, {}});
+    dialogs.push_back({DialogKind::Open, parent != nullptr, filter, {}, {}});
     if (openAnswers.empty()) return nullptr;
     auto answer = openAnswers.front();
     openAnswers.pop_front();
@@ -128,7 +128,7 @@ FolderItemRef ScriptedUserInteraction::ChooseFileToOpen(Window* parent, const st
 FolderItemRef ScriptedUserInteraction::ChooseFileToSave(Window* parent, const std::string& filter,
                                                         const FolderItemRef& initialDirectory,
                                                         const std::string& suggestedName) {
-    dialogs.push_back({"save", parent != nullptr, filter,
+    dialogs.push_back({DialogKind::Save, parent != nullptr, filter,
                        initialDirectory ? initialDirectory->AbsolutePath() : std::string(),
                        suggestedName});
     if (saveAnswers.empty()) return nullptr;

@@ -57,8 +57,9 @@ public:
 // An empty queue answers "cancel".
 class ScriptedUserInteraction : public UserInteraction {
 public:
+    enum class DialogKind { Open, Save };
     struct DialogRequest {
-        std::string kind;          // "open" or "save"
+        DialogKind kind = DialogKind::Open;
         bool sheet = false;
         std::string filter;
         std::string initialDirectory;

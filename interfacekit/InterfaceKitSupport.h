@@ -21,6 +21,9 @@ enum class ifkThemeState : int32_t { Inactive = 0, Active = 1 };
 enum class ifkTextStyle : int32_t { Normal = 0, Shadow = 1, Engraved = 2, EngravedInversed = 3 };
 enum class ifkIconPlacement : int32_t { Left = 0, Top = 1 };
 enum class ifkIconStyle : int32_t { Normal = 0, Disabled = 1, Pressed = 2, Engraved = 3, EngravedInversed = 4 };
+// A caption's alignment is 3 x vertical + horizontal, each part one of these.
+constexpr int32_t ifkAlignCenter = 0, ifkAlignLeft = 1, ifkAlignRight = 2;
+constexpr int32_t ifkAlignMiddle = 0, ifkAlignTop = 1, ifkAlignBottom = 2;
 
 namespace InterfaceKitSupport {
 

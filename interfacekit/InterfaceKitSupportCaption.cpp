@@ -87,13 +87,13 @@ void DrawCaptionAndIcon(fw::Graphics* graphics, const std::string& caption, int3
     int32_t posY = 0;
     if (alignment >= 0 && alignment <= 8) {
         switch (alignment % 3) {
-        case 0: posX = fw::ToInt32((width - textW) / 2.0); break;
-        case 1: posX = kEdge; break;
+        case ifkAlignCenter: posX = fw::ToInt32((width - textW) / 2.0); break;
+        case ifkAlignLeft: posX = kEdge; break;
         default: posX = width - kEdge - textW; break;
         }
         switch (alignment / 3) {
-        case 0: posY = fw::ToInt32((height - textH) / 2.0); break;
-        case 1: posY = kMargin; break;
+        case ifkAlignMiddle: posY = fw::ToInt32((height - textH) / 2.0); break;
+        case ifkAlignTop: posY = kMargin; break;
         default: posY = height - textH - kMargin; break;
         }
     }

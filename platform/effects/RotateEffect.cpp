@@ -21,14 +21,14 @@ QSize RotateEffect::TurnedSize(int width, int height, double angle) {
 }
 
 fw::PictureRef RotateEffect::Apply(const fw::PictureRef& source, double angle, fw::Color backColor,
-                                   int method) {
+                                   RotationMethod method) {
     fw::Deref(source, "RotateEffect source");
     const QSize size = TurnedSize(source->Width(), source->Height(), angle);
     auto result = fw::Picture::New(size.width(), size.height(), source->Depth());
     fw::Deref(result, "RotateEffect result");
     QImage& target = result->Image();
     target.fill(backColor.ToQColor());
-    const bool smooth = method == 1;
+    const bool smooth = method == RotationMethod::Smooth;
     QPainter painter(&target);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     painter.setRenderHint(QPainter::Antialiasing, smooth);

@@ -57,7 +57,7 @@ TEST_F(CanvasTest, ClickOnEmptyCardOpensAnImageSheetAndReturnsFalse) {
     EXPECT_EQ(CursorShape(), Qt::OpenHandCursor);
     EXPECT_FALSE(Canvas().DeliverMouseDown(30, 40));
     ASSERT_EQ(ui->dialogs.size(), 1u);
-    EXPECT_EQ(ui->dialogs[0].kind, "open");   // the dialog itself is in the cancelled-dialogs table
+    EXPECT_EQ(ui->dialogs[0].kind, fw::ScriptedUserInteraction::DialogKind::Open);   // the dialog itself is in the cancelled-dialogs table
     EXPECT_TRUE(Canvas().HasFocus());
     EXPECT_FALSE(Canvas().Captured());
 }

@@ -131,19 +131,20 @@ TEST_F(MenuCommandTest, ScaleToFitTogglesAndKeepsThePanOffset) {
 
 TEST_F(MenuCommandTest, CancelledDialogsChangeNothing) {
     const std::string desktop = fw::SpecialFolder::Desktop()->AbsolutePath();
+    using Kind = fw::ScriptedUserInteraction::DialogKind;
     struct Row {
         const char* name;
         std::function<bool()> command;
         bool withPhoto, result;
-        const char* kind;
+        Kind kind;
         std::string filter, folder, suggested;
     };
     const Row rows[] = {
         {"click on the empty card", [&] { return window->DisplayArea()->DeliverMouseDown(100, 100); }, false, false,
-         "open", IMageFiles::All(), "", ""},
-        {"import", [&] { return Run(window->FileImport()); }, true, true, "open", IMageFiles::All(), "", ""},
-        {"stamp", [&] { return Run(window->EditChooseStampImage()); }, true, true, "open", IMageFiles::All(), "", ""},
-        {"save", [&] { return Run(window->FileSave()); }, true, true, "save", "image/jpeg", desktop, "untitled.jpg"}};
+         Kind::Open, IMageFiles::All(), "", ""},
+        {"import", [&] { return Run(window->FileImport()); }, true, true, Kind::Open, IMageFiles::All(), "", ""},
+        {"stamp", [&] { return Run(window->EditChooseStampImage()); }, true, true, Kind::Open, IMageFiles::All(), "", ""},
+        {"save", [&] { return Run(window->FileSave()); }, true, true, Kind::Save, "image/jpeg", desktop, "untitled.jpg"}};
     for (const Row& row : rows) {
         ui->dialogs.clear();
         if (row.withPhoto) UsePhoto();

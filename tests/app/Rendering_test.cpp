@@ -222,7 +222,7 @@ TEST_F(StamporaTest, GenerateChangesNoState) {
 // --- the shared rotation effect
 
 TEST(SharedPictureEffects, WithoutAMaskTheCornersAreTheBackground) {
-    fw::PictureRef turned = SharedPictureEffects::Rotate(SolidPicture(80, 80, 0x0000FF), 4, 0xFFFFFF, 1);
+    fw::PictureRef turned = SharedPictureEffects::Rotate(SolidPicture(80, 80, 0x0000FF), 4, 0xFFFFFF, effects::RotationMethod::Smooth);
     EXPECT_FALSE(turned->HasMask());
     EXPECT_EQ(RgbAt(turned, 0, 0), 0xFFFFFFu);
     EXPECT_EQ(RgbAt(turned, turned->Width() - 1, turned->Height() - 1), 0xFFFFFFu);
@@ -235,7 +235,7 @@ TEST(SharedPictureEffects, WithAMaskTheMaskTurnsAlongAndTheSourceIsLeftUnchanged
     mask->GetGraphics().ClearRect(100, 0, 100, 45);   // opaque only in the left half
     const QImage pixels = source->Image().copy(), maskPixels = mask->Image().copy();
 
-    fw::PictureRef turned = SharedPictureEffects::Rotate(source, -8, 0x00FF00, 1);
+    fw::PictureRef turned = SharedPictureEffects::Rotate(source, -8, 0x00FF00, effects::RotationMethod::Smooth);
     EXPECT_EQ(source->Image(), pixels);
     EXPECT_EQ(source->Mask(false), mask);
     EXPECT_EQ(mask->Image(), maskPixels);

@@ -199,7 +199,7 @@ TEST_F(SendingTest, TogglesAndSaveFromTheMenuActAsFromTheMenuBarAndLeaveTheMailR
     EXPECT_FALSE(window->ScaleToFit);
     PopUpChoosing(kSaveEntry);
     ASSERT_EQ(ui->dialogs.size(), 1u);
-    EXPECT_EQ(ui->dialogs[0].kind, "save");
+    EXPECT_EQ(ui->dialogs[0].kind, fw::ScriptedUserInteraction::DialogKind::Save);
     EXPECT_EQ(ui->dialogs[0].suggestedName, "untitled.jpg");
     EXPECT_EQ(window->eMailApplication()->ListIndex(), 4);
 }

@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
                         if (item->text() == "Save...") save = item;
             Check(save != nullptr, "File > Save... is in the menu bar");
             if (save) save->trigger();
-            Check(ui->dialogs.size() == 1 && ui->dialogs[0].kind == "save", "the save dialog was asked for");
+            Check(ui->dialogs.size() == 1 && ui->dialogs[0].kind == fw::ScriptedUserInteraction::DialogKind::Save, "the save dialog was asked for");
         },
         [&] {
             QImageReader reader(QString::fromStdString(savedPath));

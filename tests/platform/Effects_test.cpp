@@ -13,6 +13,7 @@
 #include <numbers>
 
 using effects::RotateEffect;
+using effects::RotationMethod;
 using effects::TextureRenderer;
 using fw::Picture;
 using fw::PictureRef;
@@ -69,7 +70,7 @@ TEST(RotateEffect, HoldsTheWholeTurnedRectangle) {
         EXPECT_GE(size.height(), ch - 1e-6) << row.angle;
         EXPECT_LT(size.height(), ch + 1.0) << row.angle;
         EXPECT_TRUE(std::fmod(row.angle, 90.0) != 0 || size.width() * size.height() == row.w * row.h) << row.angle;
-        PictureRef turned = RotateEffect().Apply(SolidPicture(row.w, row.h, 0x102030), row.angle, 0xFFFFFF, 1);
+        PictureRef turned = RotateEffect().Apply(SolidPicture(row.w, row.h, 0x102030), row.angle, 0xFFFFFF, RotationMethod::Smooth);
         EXPECT_EQ(QSize(turned->Width(), turned->Height()), size) << row.angle;
     }
 }
@@ -79,26 +80,26 @@ TEST(RotateEffect, TurnsClockwiseOverTheBackgroundAndLeavesTheSource) {
     source->GetGraphics().ForeColor = 0xFF0000;
     source->GetGraphics().FillRect(0, 0, 40, 10);
     const QImage before = source->Image().copy();
-    PictureRef quarter = RotateEffect().Apply(source, 90, 0xFFFFFF, 0);
+    PictureRef quarter = RotateEffect().Apply(source, 90, 0xFFFFFF, RotationMethod::NearestPixel);
     EXPECT_EQ(RgbAt(quarter, 15, 20), 0xFF0000u);
     EXPECT_EQ(RgbAt(quarter, 4, 20), 0x0000FFu);
-    EXPECT_EQ(RotateEffect().Apply(source, 0, 0, 1)->Image().convertToFormat(QImage::Format_RGB32),
+    EXPECT_EQ(RotateEffect().Apply(source, 0, 0, RotationMethod::Smooth)->Image().convertToFormat(QImage::Format_RGB32),
               before.convertToFormat(QImage::Format_RGB32));
-    PictureRef tilted = RotateEffect().Apply(source, 4, 0x00FF00, 1);
+    PictureRef tilted = RotateEffect().Apply(source, 4, 0x00FF00, RotationMethod::Smooth);
     const int w = tilted->Width(), h = tilted->Height();
     for (auto [x, y] : {std::pair{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}}) EXPECT_EQ(RgbAt(tilted, x, y), 0x00FF00u);
     EXPECT_EQ(source->Image(), before);
     EXPECT_FALSE(source->HasMask());
-    EXPECT_THROW(RotateEffect().Apply(nullptr, 4, 0xFFFFFF, 1), fw::NilObjectException);
+    EXPECT_THROW(RotateEffect().Apply(nullptr, 4, 0xFFFFFF, RotationMethod::Smooth), fw::NilObjectException);
 }
 
 TEST(RotateEffect, MethodOneBlendsTheEdgesOtherMethodsDoNot) {
-    for (int method : {0, 1}) {
+    for (RotationMethod method : {RotationMethod::NearestPixel, RotationMethod::Smooth}) {
         PictureRef turned = RotateEffect().Apply(SolidPicture(60, 60, 0x000000), 4, 0xFFFFFF, method);
         int mixed = 0;
         for (int y = 0; y < turned->Height(); ++y)
             for (int x = 0; x < turned->Width(); ++x) mixed += RgbAt(turned, x, y) != 0 && RgbAt(turned, x, y) != 0xFFFFFF;
-        EXPECT_EQ(mixed > 60, method == 1) << mixed;
+        EXPECT_EQ(mixed > 60, method == RotationMethod::Smooth) << mixed;
     }
 }
 
