@@ -144,6 +144,8 @@ public:
     void ShowAdvert();
 
     static std::string kSentYouAZinglet();
+    // The width of the card's photo area, at its left.
+    static constexpr int kPhotoAreaWidth = 420;
     // The maker's web site, scheme and host, without a trailing slash.
     static constexpr const char* kMakerSite = "http://www.pixalune.com";
     static constexpr const char* kMakerHost = "www.pixalune.com";

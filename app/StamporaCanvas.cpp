@@ -6,7 +6,6 @@
 #include <algorithm>
 
 namespace {
-constexpr int kPhotoAreaWidth = 420;
 }
 
 void Stampora::DisplayArea_Open() {

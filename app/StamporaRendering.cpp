@@ -13,7 +13,6 @@ using fw::ToInt32;
 
 namespace {
 
-constexpr int kPhotoAreaWidth = 420;
 constexpr fw::Color kPlaceholderInk = 0xDFDFDF;
 constexpr fw::Color kPostMarkInk = 0xB60000;
 constexpr fw::Color kWhite = 0xFFFFFF;

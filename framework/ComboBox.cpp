@@ -2,6 +2,7 @@
 
 #include "framework/Canvas.h"
 #include "framework/Runtime.h"
+#include "framework/TextFunctions.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -60,16 +61,7 @@ private:
 } // namespace
 
 void ComboBox::SetInitialValue(const std::string& rows) {
-    std::string row;
-    for (char c : rows) {
-        if (c == '\r' || c == '\n') {
-            AddRow(row);
-            row.clear();
-        } else {
-            row.push_back(c);
-        }
-    }
-    if (!row.empty()) AddRow(row);
+    for (const auto& row : SplitRows(rows)) AddRow(row);
 }
 
 void ComboBox::AddRow(const std::string& text) {

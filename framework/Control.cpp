@@ -1,6 +1,7 @@
 #include "framework/Control.h"
 
 #include "framework/Graphics.h"
+#include "framework/NumberRules.h"
 #include "framework/PagePanel.h"
 #include "framework/Runtime.h"
 #include "framework/Window.h"
@@ -77,13 +78,7 @@ void Control::Attach(Window* window, QWidget* content) {
 }
 
 QFont Control::DesignFont() const {
-    QFont font = QApplication::font();
-    if (!TextFont.empty() && TextFont != "System") font.setFamily(Graphics::ResolveFontFamily(TextFont));
-    if (TextSize > 0) font.setPixelSize(static_cast<int>(TextSize));
-    font.setBold(Bold);
-    font.setItalic(Italic);
-    font.setUnderline(Underline);
-    return font;
+    return Graphics::FontFor(TextFont, ToInt32(TextSize), Bold, Italic, Underline);
 }
 
 void Control::ApplyDesign() {

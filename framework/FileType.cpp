@@ -63,9 +63,8 @@ bool FileTypeRegistry::IsRegistered(const std::string& name) {
 size_t FileTypeRegistry::Count() { return Registry().size(); }
 
 bool FileTypeRegistry::Admits(const std::string& filter, const std::string& fileName) {
-    const auto dot = fileName.rfind('.');
-    if (dot == std::string::npos || fileName.find('/', dot) != std::string::npos) return false;
-    const std::string ext = Lowercase(fileName.substr(dot + 1));
+    const std::string ext = LowerExtension(fileName);
+    if (ext.empty()) return false;
     for (const std::string& name : Split(filter, ';')) {
         for (const FileType* type : Registry()) {
             if (type->Name != name) continue;

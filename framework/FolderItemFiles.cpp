@@ -82,16 +82,14 @@ void FolderItem::SetVisible(bool visible) const {
     const auto parent = Parent();
     const std::string name = Name();
     if (!parent || !Exists() || name.find('\n') != std::string::npos) return;
+    if (visible) {
+        ForgetHiddenName();
+        return;
+    }
     mode_t mode = 0644;
     auto names = ReadHiddenList(parent->AbsolutePath(), &mode);
-    const auto listed = std::find(names.begin(), names.end(), name);
-    if (visible) {
-        if (listed == names.end()) return;
-        names.erase(std::remove(names.begin(), names.end(), name), names.end());
-    } else {
-        if (listed != names.end()) return;
-        names.push_back(name);
-    }
+    if (std::find(names.begin(), names.end(), name) != names.end()) return;
+    names.push_back(name);
     WriteHiddenList(parent->AbsolutePath(), names, mode);
 }
 

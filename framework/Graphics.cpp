@@ -183,15 +183,19 @@ QString Graphics::ResolveFontFamily(const std::string& name) {
     return family;
 }
 
-QFont Graphics::CurrentFont() const {
+QFont Graphics::FontFor(const std::string& name, int pixelSize, bool bold, bool italic, bool underline) {
     QFont font = QGuiApplication::font();
-    if (!TextFont.empty() && TextFont != "System") font.setFamily(ResolveFontFamily(TextFont));
-    const int size = ToInt32(TextSize);
-    font.setPixelSize(size > 0 ? size : kDefaultTextSize);
-    font.setBold(Bold);
-    font.setItalic(Italic);
-    font.setUnderline(Underline);
+    if (!name.empty() && name != "System") font.setFamily(ResolveFontFamily(name));
+    if (pixelSize > 0) font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setUnderline(underline);
     return font;
+}
+
+QFont Graphics::CurrentFont() const {
+    const int size = ToInt32(TextSize);
+    return FontFor(TextFont, size > 0 ? size : kDefaultTextSize, Bold, Italic, Underline);
 }
 
 void Graphics::Changed() {

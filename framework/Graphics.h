@@ -98,6 +98,9 @@ public:
 
     // The font the current text settings select.
     QFont CurrentFont() const;
+    // The font of a font name, pixel size and style; a pixel size of 0 or below keeps
+    // the application font's size.
+    static QFont FontFor(const std::string& name, int pixelSize, bool bold, bool italic, bool underline);
     // The installed family that draws a font name: the name itself when a font has
     // it, its substitute for the original platform's names, else the application
     // font's family.

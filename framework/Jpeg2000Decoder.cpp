@@ -1,5 +1,6 @@
 #include "framework/Jpeg2000Decoder.h"
 
+#include "framework/NumberRules.h"
 #include "framework/PictureDecoder.h"
 
 #include <QThread>
@@ -18,11 +19,6 @@ namespace {
 constexpr unsigned char kJp2Signature[] = {0x00, 0x00, 0x00, 0x0C, 0x6A, 0x50,
                                            0x20, 0x20, 0x0D, 0x0A, 0x87, 0x0A};
 constexpr unsigned char kCodestreamSignature[] = {0xFF, 0x4F, 0xFF, 0x51};
-
-bool StartsWith(const QByteArray& bytes, const unsigned char* signature, size_t length) {
-    return static_cast<size_t>(bytes.size()) >= length &&
-           std::memcmp(bytes.constData(), signature, length) == 0;
-}
 
 // --- OpenJPEG reads from memory through these.
 struct MemoryStream {
@@ -68,8 +64,6 @@ struct StreamDeleter {
 struct ImageDeleter {
     void operator()(opj_image_t* i) const { opj_image_destroy(i); }
 };
-
-int64_t CeilDiv(int64_t a, int64_t b) { return (a + b - 1) / b; }
 
 // OpenJPEG's header reader allocates its bookkeeping per tile and per component
 // (about 13 KB a tile at four components) before any check of ours could run, so
@@ -343,11 +337,11 @@ private:
 } // namespace
 
 bool Jpeg2000Decoder::IsJp2File(const QByteArray& bytes) {
-    return StartsWith(bytes, kJp2Signature, sizeof kJp2Signature);
+    return PictureDecoder::StartsWith(bytes, kJp2Signature, sizeof kJp2Signature);
 }
 
 bool Jpeg2000Decoder::IsCodestream(const QByteArray& bytes) {
-    return StartsWith(bytes, kCodestreamSignature, sizeof kCodestreamSignature);
+    return PictureDecoder::StartsWith(bytes, kCodestreamSignature, sizeof kCodestreamSignature);
 }
 
 PictureRef Jpeg2000Decoder::Open(const QByteArray& bytes, QSize coverArea) {

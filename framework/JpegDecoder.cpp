@@ -1,5 +1,6 @@
 #include "framework/JpegDecoder.h"
 
+#include "framework/NumberRules.h"
 #include "framework/PictureDecoder.h"
 
 #include <QBuffer>
@@ -10,8 +11,6 @@
 namespace fw {
 
 namespace {
-
-int CeilDiv(int64_t a, int64_t b) { return static_cast<int>((a + b - 1) / b); }
 
 class JpegSource final : public PictureSource {
 public:
@@ -34,8 +33,8 @@ public:
         QImageReader reader(&buffer, "jpeg");
         reader.setAutoTransform(false);
         if (eighths < 8)
-            reader.setScaledSize(QSize(CeilDiv(int64_t{stored_.width()} * eighths, 8),
-                                       CeilDiv(int64_t{stored_.height()} * eighths, 8)));
+            reader.setScaledSize(QSize(static_cast<int>(CeilDiv(int64_t{stored_.width()} * eighths, 8)),
+                                       static_cast<int>(CeilDiv(int64_t{stored_.height()} * eighths, 8))));
         QImage image = reader.read();
         if (image.isNull()) return {};
         return PictureDecoder::Oriented(std::move(image), orientation_);

@@ -17,6 +17,9 @@ constexpr int32_t ToInt32(double v) {
     return static_cast<int32_t>(v);
 }
 
+// a / b rounded up, for a >= 0 and b > 0.
+constexpr int64_t CeilDiv(int64_t a, int64_t b) { return (a + b - 1) / b; }
+
 // The framework's text-to-number conversion: the longest leading number of the
 // text (after blanks), 0 when there is none.
 double CDbl(const std::string& text);

@@ -4,6 +4,7 @@
 #include "framework/JpegDecoder.h"
 #include "framework/PictDecoder.h"
 #include "framework/PngDecoder.h"
+#include "framework/TextFunctions.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -18,20 +19,6 @@
 namespace fw {
 
 namespace {
-
-bool StartsWith(const QByteArray& bytes, const char* signature, size_t length) {
-    return static_cast<size_t>(bytes.size()) >= length &&
-           std::memcmp(bytes.constData(), signature, length) == 0;
-}
-
-std::string LowerExtension(const std::string& fileName) {
-    const auto dot = fileName.rfind('.');
-    if (dot == std::string::npos) return {};
-    std::string ext = fileName.substr(dot);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
 
 // Qt's readers size their buffers themselves and refuse beyond this.
 void AllowQtAllocation() {
@@ -77,8 +64,13 @@ PictureDecoder::Format PictureDecoder::Sniff(const QByteArray& bytes, const std:
         return Format::Jpeg2000;
     if (PictDecoder::HasVersionOpcode(bytes)) return Format::Pict;
     const std::string ext = LowerExtension(fileName);
-    if (ext == ".pict" || ext == ".pic" || ext == ".pct") return Format::Pict;
+    if (ext == "pict" || ext == "pic" || ext == "pct") return Format::Pict;
     return Format::Unknown;
+}
+
+bool PictureDecoder::StartsWith(const QByteArray& bytes, const void* signature, size_t length) {
+    return static_cast<size_t>(bytes.size()) >= length &&
+           std::memcmp(bytes.constData(), signature, length) == 0;
 }
 
 PictureRef PictureDecoder::Decode(const QByteArray& bytes, const std::string& fileName,

@@ -24,6 +24,8 @@ public:
     // How far one pass of a decoder over the bytes goes.
     enum class Pass { HeaderOnly, Pixels };
 
+    // The bytes begin with the `length` bytes of `signature`.
+    static bool StartsWith(const QByteArray& bytes, const void* signature, size_t length);
     static Format Sniff(const QByteArray& bytes, const std::string& fileName);
     // `coverArea`, when not empty, is the area the picture is first drawn to cover
     // (scaled by max(area width / width, area height / height)); decoders that can

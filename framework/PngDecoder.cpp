@@ -1,5 +1,6 @@
 #include "framework/PngDecoder.h"
 
+#include "framework/NumberRules.h"
 #include "framework/PictureDecoder.h"
 
 #include <QColorSpace>
@@ -127,7 +128,7 @@ bool Run(const QByteArray& bytes, Job* job) {
     if (png_get_rowbytes(png, info) != size_t(w) * 4) png_longjmp(png, 1);
 
     const int k = job->factor;
-    job->out = QImage(int((w + k - 1) / k), int((h + k - 1) / k), QImage::Format_RGB32);
+    job->out = QImage(int(CeilDiv(w, k)), int(CeilDiv(h, k)), QImage::Format_RGB32);
     if (job->out.isNull()) png_longjmp(png, 1);
     job->sums.assign(size_t(job->out.width()) * 3, 0);
     job->row.resize(size_t(w) * 4);

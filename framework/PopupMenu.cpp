@@ -1,6 +1,7 @@
 #include "framework/PopupMenu.h"
 
 #include "framework/Runtime.h"
+#include "framework/TextFunctions.h"
 
 #include <QComboBox>
 #include <QMouseEvent>
@@ -27,21 +28,6 @@ protected:
 private:
     PopupMenu* owner_;
 };
-
-std::vector<std::string> SplitRows(const std::string& rows) {
-    std::vector<std::string> out;
-    std::string row;
-    for (char c : rows) {
-        if (c == '\r' || c == '\n') {
-            out.push_back(row);
-            row.clear();
-        } else {
-            row.push_back(c);
-        }
-    }
-    if (!row.empty()) out.push_back(row);
-    return out;
-}
 
 } // namespace
 

@@ -26,6 +26,27 @@ std::string Lowercase(const std::string& text) {
     return out;
 }
 
+std::string LowerExtension(const std::string& fileName) {
+    const auto dot = fileName.rfind('.');
+    if (dot == std::string::npos || fileName.find('/', dot) != std::string::npos) return {};
+    return Lowercase(fileName.substr(dot + 1));
+}
+
+std::vector<std::string> SplitRows(const std::string& text) {
+    std::vector<std::string> rows;
+    std::string row;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            rows.push_back(row);
+            row.clear();
+        } else {
+            row.push_back(c);
+        }
+    }
+    if (!row.empty()) rows.push_back(row);
+    return rows;
+}
+
 std::string Replace(const std::string& text, const std::string& find, const std::string& with) {
     if (find.empty()) return text;
     const size_t at = text.find(find);

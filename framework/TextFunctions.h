@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace fw {
 
@@ -18,6 +19,14 @@ std::string Right(const std::string& text, int count);
 
 // ASCII letters lowered; other bytes unchanged.
 std::string Lowercase(const std::string& text);
+
+// The extension of a file name or path, lowered, without its dot: what follows the
+// last dot of the last path component; empty when there is none.
+std::string LowerExtension(const std::string& fileName);
+
+// The rows of a text, split at each CR or LF; a last row without a line end counts
+// unless it is empty.
+std::vector<std::string> SplitRows(const std::string& text);
 
 // The first occurrence of `find` replaced; the text unchanged when `find` is empty.
 std::string Replace(const std::string& text, const std::string& find, const std::string& with);
