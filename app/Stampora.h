@@ -26,9 +26,10 @@ class TextureRenderer;
 
 // The composer window: page 1 composes the card (photo, stamp, post mark, caption),
 // page 2 shows the advert page. Its methods are split over several sources:
-// layout and opening (StamporaLayout.cpp), rendering (StamporaRendering.cpp), the
-// canvas (StamporaCanvas.cpp), menus (StamporaMenus.cpp), sending
-// (StamporaSending.cpp) and the advert page (StamporaAdvert.cpp).
+// layout and the control handlers (StamporaLayout.cpp), the window's opening
+// (StamporaOpen.cpp), rendering (StamporaRendering.cpp), the canvas
+// (StamporaCanvas.cpp), menus (StamporaMenus.cpp), sending (StamporaSending.cpp)
+// and the advert page (StamporaAdvert.cpp).
 //
 // Sections: accessor; design; control handlers; menus; events; card.
 class Stampora : public fw::Window {

@@ -33,6 +33,7 @@ constexpr char kKeyDelete = 127;
 class Canvas : public Control {
 public:
     bool AcceptFocus = false;
+    // Design properties stored as given but not applied: nothing here reads them.
     bool UseFocusRing = true;
     bool AcceptTabs = false;
     bool EraseBackground = true;

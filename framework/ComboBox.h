@@ -9,8 +9,9 @@ namespace fw {
 // An editable text field with a list of rows to choose from.
 class ComboBox : public Control {
 public:
-    bool UseFocusRing = true;
     bool AutoComplete = false;
+    // Design properties stored as given but not applied: nothing here reads them.
+    bool UseFocusRing = true;
     // Typing completes the text from the rows.
     void SetAutoComplete(bool on);
 

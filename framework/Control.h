@@ -31,7 +31,6 @@ public:
     bool LockBottom = false;
     int TabIndex = 0;
     bool TabStop = true;
-    bool AutoDeactivate = true;
     std::string HelpTag;
     std::string TextFont = "System";
     double TextSize = 0;
@@ -41,6 +40,8 @@ public:
     // The page panel holding the control (nil when none) and the page, from 1.
     std::shared_ptr<Control> Parent;
     int PanelIndex = 0;
+    // Design properties stored as given but not applied: nothing here reads them.
+    bool AutoDeactivate = true;
 
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);

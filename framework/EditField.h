@@ -9,14 +9,8 @@ namespace fw {
 class EditField : public Control {
 public:
     bool Border = true;
-    bool Multiline = false;
-    bool ScrollbarHorizontal = false;
-    bool ScrollbarVertical = false;
-    bool Styled = false;
     bool Password = false;
     bool ReadOnly = false;
-    bool UseFocusRing = true;
-    bool AcceptTabs = false;
     Color TextColor = 0x000000;
     Color BackColor = 0xFFFFFF;
     int LimitText = 0;
@@ -25,6 +19,13 @@ public:
     static constexpr int AlignCenter = 2;
     static constexpr int AlignRight = 3;
     int Alignment = AlignDefault;
+    // Design properties stored as given but not applied: nothing here reads them.
+    bool Multiline = false;
+    bool ScrollbarHorizontal = false;
+    bool ScrollbarVertical = false;
+    bool Styled = false;
+    bool UseFocusRing = true;
+    bool AcceptTabs = false;
     std::string Format;
     std::string Mask;
     std::string DataSource;

@@ -6,10 +6,11 @@
 
 namespace fw {
 
-// The user's standard folders. Documents and Desktop come from the XDG user folders;
-// none of them is created here except the private temporary folder.
+// The user's standard folders. Documents and Desktop come from the XDG user folders.
+// Desktop is never created here; Documents and the private temporary folder are.
 class SpecialFolder {
 public:
+    // Made when missing: the program keeps its clean-up folder there.
     static FolderItemRef Documents();
     static FolderItemRef Desktop();
     // A folder only this user can enter (mode 0700, owned by the user, not an alias),

@@ -41,19 +41,20 @@ public:
     int MaxWidth = 32000;
     int MaxHeight = 32000;
     bool Resizeable = true;
-    bool LiveResize = true;
     bool CloseButton = true;
     bool MinimizeButton = true;
     bool MaximizeButton = true;
     bool MenuBarVisible = true;
     bool FullScreen = false;
     bool Visible = true;
-    bool Composite = false;
     bool HasBackColor = false;
     Color BackColor = 0xFFFFFF;
-    int Placement = 0;
     int Frame = 0;
     int MacProcID = 0;
+    // Design properties stored as given but not applied: nothing here reads them.
+    bool LiveResize = true;
+    bool Composite = false;
+    int Placement = 0;
     // The frame of a floating window that stays above the others, and the window
     // definition of a plain window without frame or title bar.
     static constexpr int kFrameGlobalFloating = 7;
