@@ -1,5 +1,7 @@
 #include "app/IMageFiles.h"
 
+#include <utility>
+
 fw::FileTypeRef IMageFiles::pJpeg;
 fw::FileTypeRef IMageFiles::pPng;
 fw::FileTypeRef IMageFiles::pImageTiff;
@@ -40,12 +42,15 @@ std::string IMageFiles::All() {
     return "image/jpeg;image/png;image/tiff;image/pict;image/gif;image/x-bmp;image/jp2;";
 }
 
-void IMageFiles::Release() {
-    pJpeg.reset();
-    pPng.reset();
-    pImageTiff.reset();
-    pImagePict.reset();
-    pImageGif.reset();
-    pImageXBmp.reset();
-    pImageJp2.reset();
+void IMageFiles::Release(const std::function<void(const char*)>& released) {
+    const std::pair<fw::FileTypeRef*, const char*> table[] = {
+        {&pJpeg, "IMageFiles.pJpeg"},         {&pPng, "IMageFiles.pPng"},
+        {&pImageTiff, "IMageFiles.pImageTiff"}, {&pImagePict, "IMageFiles.pImagePict"},
+        {&pImageGif, "IMageFiles.pImageGif"},   {&pImageXBmp, "IMageFiles.pImageXBmp"},
+        {&pImageJp2, "IMageFiles.pImageJp2"},
+    };
+    for (const auto& [type, name] : table) {
+        type->reset();
+        if (released) released(name);
+    }
 }

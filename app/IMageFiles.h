@@ -2,6 +2,7 @@
 
 #include "framework/FileType.h"
 
+#include <functional>
 #include <string>
 
 // The seven picture types the program opens, registered with the framework at
@@ -12,7 +13,8 @@ public:
     static fw::FileTypeRef Jpeg();
     // The open dialogs' filter and the canvas's accepted drops: a constant text.
     static std::string All();
-    static void Release();
+    // Releases the types in table order, telling `released` each one's name.
+    static void Release(const std::function<void(const char*)>& released = {});
 
     static fw::FileTypeRef pJpeg;
     static fw::FileTypeRef pPng;

@@ -4,8 +4,6 @@ std::shared_ptr<MenuBar1> MenuBar1::_implicitInstance;
 
 namespace {
 
-int constructorRuns = 0;
-
 // The table's "not set" leaves the shortcut alone; "empty" sets the empty text.
 enum class Shortcut { NotSet, Given };
 
@@ -33,10 +31,7 @@ std::shared_ptr<MenuBar1> MenuBar1::Instance() {
 
 void MenuBar1::Release() { _implicitInstance.reset(); }
 
-int MenuBar1::ConstructorRuns() { return constructorRuns; }
-
 void MenuBar1::Constructor() {
-    ++constructorRuns;
     Untitled0();
     Untitled1();
     Untitled2();

@@ -11,8 +11,6 @@ public:
     // The shared instance, made on the first call.
     static std::shared_ptr<MenuBar1> Instance();
     static void Release();
-    // How many times the constructor ran in this process.
-    static int ConstructorRuns();
 
     void Constructor();
     void Untitled0();   // File

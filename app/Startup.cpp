@@ -27,11 +27,6 @@ void Released(const char* name) {
     if (Observer()) Observer()(name);
 }
 
-void ReleaseFileType(fw::FileTypeRef& type, const char* name) {
-    type.reset();
-    Released(name);
-}
-
 } // namespace
 
 void SetReleaseObserver(std::function<void(const std::string&)> observer) {
@@ -95,13 +90,7 @@ void ReleaseModuleObjects() {
     Released("FolderitemExtensions.mResourcesFolder");
     SharedPictureEffects::Release();
     Released("SharedPictureEffects.rotKing");
-    ReleaseFileType(IMageFiles::pJpeg, "IMageFiles.pJpeg");
-    ReleaseFileType(IMageFiles::pPng, "IMageFiles.pPng");
-    ReleaseFileType(IMageFiles::pImageTiff, "IMageFiles.pImageTiff");
-    ReleaseFileType(IMageFiles::pImagePict, "IMageFiles.pImagePict");
-    ReleaseFileType(IMageFiles::pImageGif, "IMageFiles.pImageGif");
-    ReleaseFileType(IMageFiles::pImageXBmp, "IMageFiles.pImageXBmp");
-    ReleaseFileType(IMageFiles::pImageJp2, "IMageFiles.pImageJp2");
+    IMageFiles::Release(Released);
     InterfaceKitSupport::ReleaseQDRefs();
     Released("InterfaceKitSupport.QDRefs");
 }

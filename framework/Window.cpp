@@ -235,7 +235,6 @@ void Window::Minimize() {
     if (widget_) widget_->showMinimized();
 }
 
-bool Window::IsMinimized() const { return widget_ && widget_->isMinimized(); }
 
 int Window::Left() const { return content_ ? content_->mapToGlobal(QPoint(0, 0)).x() : 0; }
 int Window::Top() const { return content_ ? content_->mapToGlobal(QPoint(0, 0)).y() : 0; }

@@ -73,7 +73,6 @@ public:
     void Minimize();
     // Paints what waits to be repainted, before returning.
     void UpdateNow();
-    bool IsMinimized() const;
     // Shows the window and brings it to the front.
     void Show();
     // Shows the window modally: the other windows take no input, and the call
