@@ -50,7 +50,6 @@ void _InitFileTypes() { IMageFiles::_Initialize(); }
 
 void _NewAppInstance() {
     auto app = std::make_shared<App>();
-    if (!app) throw fw::NilObjectException("App");
     app->MenuBar = MenuBar1::Instance();
     fw::Runtime::RuntimeRegisterAppObject(app);
 }

@@ -41,7 +41,6 @@ public:
     Graphics& GetGraphics();
     PictureRef BackingPicture();
     void SetMouseCursor(MouseCursor cursor);
-    MouseCursor CurrentMouseCursor() const { return cursor_; }
     void AcceptFileDrop(const std::string& typeNames);
     void AcceptPictureDrop();
     const std::string& AcceptedFileTypes() const { return fileFilter_; }

@@ -3,26 +3,8 @@
 #include "framework/Picture.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace fw {
-
-namespace {
-
-bool Inside(const Picture& picture, int x, int y) {
-    return x >= 0 && y >= 0 && x < picture.Width() && y < picture.Height();
-}
-
-} // namespace
-
-Color RGBSurface::Pixel(int x, int y) const {
-    if (!Inside(picture_, x, y)) return 0;
-    return Color(std::as_const(picture_).Row(y)[x]);
-}
-
-void RGBSurface::SetPixel(int x, int y, Color color) {
-    if (Inside(picture_, x, y)) picture_.Row(y)[x] = color.ToQRgb();
-}
 
 void RGBSurface::Transform(const Map& map) {
     std::array<uint8_t, 256> table{};

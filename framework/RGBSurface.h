@@ -15,10 +15,6 @@ class RGBSurface {
 public:
     explicit RGBSurface(Picture& picture) : picture_(picture) {}
 
-    // Outside the picture a pixel reads black and is not written.
-    Color Pixel(int x, int y) const;
-    void SetPixel(int x, int y, Color color);
-
     // Replaces the red, green and blue value v of every pixel with map[v]; a map
     // value outside 0 to 255 is held to that range.
     using Map = std::array<int32_t, 256>;

@@ -182,12 +182,6 @@ void Runtime::AddWindow(const std::shared_ptr<Window>& window) {
     if (std::find(w.begin(), w.end(), window) == w.end()) w.push_back(window);
 }
 
-void Runtime::RemoveWindow(const Window* window) {
-    auto& w = State().windows;
-    w.erase(std::remove_if(w.begin(), w.end(), [&](const auto& p) { return p.get() == window; }),
-            w.end());
-}
-
 std::vector<std::shared_ptr<Window>> Runtime::Windows() { return State().windows; }
 
 std::shared_ptr<Window> Runtime::ImplicitInstance(const std::string& className) {

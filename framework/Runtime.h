@@ -54,7 +54,6 @@ public:
 
     // Open windows, in the order they were opened.
     static void AddWindow(const std::shared_ptr<Window>& window);
-    static void RemoveWindow(const Window* window);
     static std::vector<std::shared_ptr<Window>> Windows();
     // The open implicit instance of a window class, found by its class name.
     static std::shared_ptr<Window> ImplicitInstance(const std::string& className);

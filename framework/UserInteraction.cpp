@@ -167,11 +167,6 @@ std::shared_ptr<MenuItem> ScriptedUserInteraction::PopUpMenu(const std::shared_p
 
 void ScriptedUserInteraction::ShowURL(const std::string& url) { urls.push_back(url); }
 
-void MsgBox(const std::string& text) {
-    auto windows = Runtime::Windows();
-    UserInteraction::Current().ShowMessage(windows.empty() ? nullptr : windows.front().get(), text);
-}
-
 void ShowURL(const std::string& url) { UserInteraction::Current().ShowURL(url); }
 
 bool SelectColor(Color& color, const std::string& prompt) {

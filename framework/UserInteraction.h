@@ -97,7 +97,6 @@ public:
 };
 
 // The framework's free functions over the service.
-void MsgBox(const std::string& text);
 // The colour picker, modal, starting from `color`, with the prompt as its title:
 // true when the user accepted, and `color` then holds the choice; otherwise false
 // and `color` is left exactly as it was.
