@@ -1,11 +1,8 @@
 #include "framework/Application.h"
 #include "framework/ExecutableFile.h"
-#include "framework/Runtime.h"
 #include "framework/System.h"
 #include "interfacekit/ifkAboutBox.h"
-#include "tests/common/TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "tests/interfacekit/KitFixture.h"
 
 namespace {
 
@@ -15,14 +12,15 @@ public:
     fw::DateRef BuildDate() const override { return std::make_shared<fw::Date>(3315485418.0); }
 };
 
-class AboutBoxTest : public ::testing::Test {
+class AboutBoxTest : public kittest::KitTest {
 protected:
     void SetUp() override {
+        KitTest::SetUp();
         fw::SetExecutableFileForTests(STAMPORA_BUNDLE "/bin/stampora");
         fw::Runtime::RuntimeRegisterAppObject(std::make_shared<VersionedApp>());
     }
     void TearDown() override {
-        fw::Runtime::ReleaseFrameworkLists();
+        KitTest::TearDown();
         fw::Runtime::RuntimeRegisterAppObject(nullptr);
         fw::SetExecutableFileForTests("");
         fw::System::SetLocalizedStrings({});
@@ -34,10 +32,7 @@ protected:
 
 TEST_F(AboutBoxTest, VersionLineAlternatesAndStartsShortInEachNewBox) {
     const std::string date = fw::Date(3315485418.0).AbbreviatedDate();
-    struct Row {
-        std::map<std::string, std::string> strings;
-        std::string shortText, longText;
-    };
+    struct Row { std::map<std::string, std::string> strings; std::string shortText, longText; };
     for (const Row& row : {Row{{}, "Version 3.0.6", "Version 3.0.6, Build 409, on " + date},
                            Row{{{"ifkAboutBox.kVersion", "Versione"}, {"ifkAboutBox.kOn", "del"}},
                                "Versione 3.0.6", "Versione 3.0.6, Build 409, del " + date}}) {
@@ -68,8 +63,8 @@ TEST_F(AboutBoxTest, CanvasShowsTheApplicationsIconOrStaysBlankWithoutOne) {
         const auto pixels = canvas->BackingPicture();
         const bool iconKnown = executable.find(STAMPORA_BUNDLE) == 0;
         // The icon's landscape fills its middle; its transparent corner shows the canvas.
-        EXPECT_EQ(testsupport::RgbAt(pixels, 32, 32) != 0xFFFFFF, iconKnown) << executable;
-        EXPECT_EQ(testsupport::RgbAt(pixels, 0, 0), 0xFFFFFFu) << executable;
+        EXPECT_EQ(std::pair(testsupport::RgbAt(pixels, 32, 32) != 0xFFFFFF, testsupport::RgbAt(pixels, 0, 0)), std::pair(iconKnown, 0xFFFFFFu))
+            << executable;
         box->Close();
         EXPECT_TRUE(log.Lines().empty()) << executable;
     }

@@ -1,13 +1,8 @@
-#include "framework/Runtime.h"
 #include "framework/Screen.h"
-#include "framework/Window.h"
 #include "interfacekit/ifkFontComboBox.h"
 #include "interfacekit/ifkFontComboBoxMenu.h"
-#include "platform/carbon/CarbonLibrary.h"
+#include "tests/interfacekit/KitFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
@@ -24,8 +19,7 @@ public:
     void CreateControls() override {
         box = std::make_shared<ifkFontComboBox>();
         AddControl("box", box);
-        box->Width = 153;
-        box->Height = 20;
+        box->Width = 153, box->Height = 20;
         box->SetInitialValue("Papyrus");
         box->SetListIndex(0);
     }
@@ -42,9 +36,7 @@ std::vector<std::string> Names(int n) {
 void WhilePoppedUp(std::function<void(ifkFontComboBoxMenu*)> act) {
     QTimer::singleShot(0, [act] {
         auto open = fw::Runtime::ImplicitInstance("ifkFontComboBoxMenu");
-        if (open) {
-            EXPECT_TRUE(QTest::qWaitForWindowActive(open->Widget()));
-        }
+        if (open) EXPECT_TRUE(QTest::qWaitForWindowActive(open->Widget()));
         act(dynamic_cast<ifkFontComboBoxMenu*>(open.get()));
     });
 }
@@ -54,10 +46,10 @@ void Key(ifkFontComboBoxMenu* menu, Qt::Key key, const QString& text = {}) {
     if (!text.isEmpty()) QTest::keyClicks(menu->Listbox1()->Widget(), text);
 }
 
-class FontBoxTest : public ::testing::Test {
+class FontBoxTest : public kittest::KitTest {
 protected:
     void SetUp() override {
-        carbon::InstallCarbonLibrary();
+        KitTest::SetUp();
         fw::SetFontsForTests(kFonts);
         fw::SetScreensForTests({{0, 0, 1200, 1000, 0, 0, 1200, 1000}});
         window = std::make_shared<BoxWindow>();
@@ -65,7 +57,7 @@ protected:
     }
     void TearDown() override {
         window.reset();
-        fw::Runtime::ReleaseFrameworkLists();
+        KitTest::TearDown();
         fw::SetFontsForTests({});
         fw::SetScreensForTests({});
     }
@@ -74,28 +66,14 @@ protected:
 
 } // namespace
 
-TEST_F(FontBoxTest, RowsFollowTheDesignInThePlatformsOrder) {
-    const auto& box = *window->box;
-    ASSERT_EQ(box.ListCount(), 5);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(box.List(i + 1), kFonts[static_cast<size_t>(i)]);
-    EXPECT_EQ(box.Text(), "Papyrus");
-}
-
 TEST_F(FontBoxTest, ArrowClickOpensOneListUnlessTheUserTookIt) {
-    struct Row {
-        int x;
-        bool menuOpen;
-        std::optional<bool> user;   // the user's MouseDown answer; none for no handler
-        bool opens;
-        bool result;
-    };
+    struct Row { int x; bool menuOpen; std::optional<bool> user; bool opens, result; };   // user: MouseDown's answer
     const int w = window->box->Width;
     for (const Row& row : {Row{w - 23, false, {}, false, false}, Row{w - 22, false, {}, true, true},
                            Row{w - 1, true, {}, false, false}, Row{w - 22, false, true, false, true},
                            Row{w - 22, false, false, true, true}}) {
         auto& box = *window->box;
-        box.MenuOpen = row.menuOpen;
-        box.MouseDown = nullptr;
+        box.MenuOpen = row.menuOpen, box.MouseDown = nullptr;
         if (row.user) box.MouseDown = [answer = *row.user](int, int) { return answer; };
         bool opened = false;
         WhilePoppedUp([&](ifkFontComboBoxMenu* menu) {
@@ -110,11 +88,14 @@ TEST_F(FontBoxTest, ArrowClickOpensOneListUnlessTheUserTookIt) {
     }
 }
 
+// The rows follow the design row, then the platform's order.
 TEST_F(FontBoxTest, ReturnTakesTheHighlightedRowWhole) {
+    auto& box = *window->box;
+    ASSERT_EQ(box.ListCount(), 5);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(box.List(i + 1), kFonts[static_cast<size_t>(i)]);
+    EXPECT_EQ(box.Text(), "Papyrus");
     for (int row : {3, -1}) {
-        auto& box = *window->box;
-        box.SetListIndex(row);
-        box.SetText("Typed");
+        box.SetListIndex(row), box.SetText("Typed");
         EXPECT_FALSE(box.Event_KeyDown("\r"));
         EXPECT_EQ(box.Text(), row < 0 ? "Typed" : box.List(row));
         EXPECT_EQ(box.SelLength(), row < 0 ? 0 : static_cast<int>(box.Text().size()));
@@ -122,12 +103,7 @@ TEST_F(FontBoxTest, ReturnTakesTheHighlightedRowWhole) {
 }
 
 TEST_F(FontBoxTest, WaysOutOfTheListAnswerTheChosenOrTheCurrentName) {
-    struct Row {
-        const char* way;
-        std::string current;
-        std::function<void(ifkFontComboBoxMenu*)> act;
-        std::string answer;
-    };
+    struct Row { const char* way; std::string current; std::function<void(ifkFontComboBoxMenu*)> act; std::string answer; };
     const auto down = [](ifkFontComboBoxMenu* m) { Key(m, Qt::Key_Down); };
     const std::vector<Row> rows = {
         {"Return", "Beta", [&](auto* m) { down(m); Key(m, Qt::Key_Return); }, "Mono"},
@@ -181,11 +157,7 @@ TEST_F(FontBoxTest, CloseTimerActsOnANewPressOutsideOnly) {
 }
 
 TEST_F(FontBoxTest, ListIsPlacedAgainstTheAvailableAreaOfItsScreen) {
-    struct Row {
-        int fonts;
-        int availTop, availHeight, top;
-        int wantTop, wantHeight;
-    };
+    struct Row { int fonts, availTop, availHeight, top, wantTop, wantHeight; };
     for (const Row& row : {Row{40, 0, 1000, 700, 280, 720},     // room 300 < 720: moved up
                            Row{10, 0, 1000, 500, 500, 500},     // room 500 > 180: down to the bottom
                            Row{10, 0, 1000, 820, 820, 300},     // room equals the list: design height
@@ -199,7 +171,6 @@ TEST_F(FontBoxTest, ListIsPlacedAgainstTheAvailableAreaOfItsScreen) {
             Key(menu, Qt::Key_Escape);
         });
         ifkFontComboBoxMenu::Instance()->Popup(40, row.top, 153, "");
-        EXPECT_EQ(top, row.wantTop) << row.fonts;
-        EXPECT_EQ(height, row.wantHeight) << row.fonts;
+        EXPECT_EQ(QPoint(top, height), QPoint(row.wantTop, row.wantHeight)) << row.fonts;
     }
 }

@@ -1,16 +1,12 @@
-#include "framework/Runtime.h"
 #include "framework/UserInteraction.h"
 #include "interfacekit/InterfaceKitSupport.h"
 #include "interfacekit/ifkColorWell.h"
 #include "interfacekit/ifkColors.h"
 #include "platform/carbon/CarbonButton.h"
-#include "tests/common/TestSupport.h"
+#include "tests/interfacekit/KitFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-
-using testsupport::RgbAt;
+using namespace kittest;
+using carbon::kThemeStateActive, carbon::kThemeStatePressed;
 
 namespace {
 
@@ -21,30 +17,15 @@ public:
     using ifkButton::getDrawHeight;
 
 protected:
-    void update(bool flag) override {
-        ++redraws;
-        ifkButton::update(flag);
-    }
+    void update(bool flag) override { ++redraws, ifkButton::update(flag); }
 };
 
-class TestWindow : public fw::Window {
-public:
-    void CreateControls() override {
-        button->Left = 10, button->Top = 20, button->Width = 80, button->Height = 40;
-        well->Left = 100, well->Top = 20, well->Width = 30, well->Height = 22;
-        AddControl("button", button);
-        AddControl("well", well);
-    }
-    std::shared_ptr<Button> button = std::make_shared<Button>();
-    std::shared_ptr<ifkColorWell> well = std::make_shared<ifkColorWell>();
-};
-
-class ButtonTest : public ::testing::Test {
+class ButtonTest : public KitTest {
 protected:
     void SetUp() override {
-        carbon::InstallCarbonLibrary();
+        KitTest::SetUp();
         fw::UserInteraction::Install(ui);
-        window->Construct();
+        window = OpenWindow({{"button", button}, {"well", wellControl}});
         window->Widget()->activateWindow();
         QApplication::processEvents();
         carbon::SetThemeButtonObserver([this](const carbon::ThemeButtonDraw& d) { drawn.push_back(d); });
@@ -56,7 +37,7 @@ protected:
         carbon::SetThemeButtonObserver(nullptr);
         fw::UserInteraction::Install(nullptr);
         window->DestroyWidget();
-        fw::Runtime::ReleaseFrameworkLists();
+        KitTest::TearDown();
     }
     // What the last paint handed the platform.
     carbon::ThemeButtonDraw Paint(ifkButton& button) {
@@ -65,9 +46,11 @@ protected:
         return drawn.empty() ? carbon::ThemeButtonDraw{} : drawn.back();
     }
     std::shared_ptr<fw::ScriptedUserInteraction> ui = std::make_shared<fw::ScriptedUserInteraction>();
-    std::shared_ptr<TestWindow> window = std::make_shared<TestWindow>();
-    Button& b = *window->button;
-    ifkColorWell& well = *window->well;
+    std::shared_ptr<Button> button = Placed<Button>(10, 20, 80, 40);
+    std::shared_ptr<ifkColorWell> wellControl = Placed<ifkColorWell>(100, 20, 30, 22);
+    std::shared_ptr<fw::Window> window;
+    Button& b = *button;
+    ifkColorWell& well = *wellControl;
     std::vector<carbon::ThemeButtonDraw> drawn;
 };
 
@@ -75,14 +58,12 @@ protected:
 
 TEST_F(ButtonTest, ReleaseAppliesTheTypeRuleOnlyInsideAndBeforeAction) {
     const struct { int type; int32_t start; int x, y; bool action; int32_t value; } rows[] = {
-        {0, 0, 5, 5, true, 0},   {1, 0, 5, 5, true, 1},  {1, 1, 5, 5, true, 0},
-        {1, 2, 5, 5, true, 0},   {2, 0, 5, 5, true, 1},  {7, 2, 5, 5, true, 2},
-        {1, 0, 0, 5, false, 0},  {1, 0, 5, 0, false, 0}, {1, 0, 80, 5, false, 0},
-        {1, 0, 5, 40, false, 0}, {1, 0, 79, 39, true, 1},
+        {0, 0, 5, 5, true, 0},   {1, 0, 5, 5, true, 1},  {1, 1, 5, 5, true, 0},  {1, 2, 5, 5, true, 0},
+        {2, 0, 5, 5, true, 1},   {7, 2, 5, 5, true, 2},  {1, 0, 0, 5, false, 0}, {1, 0, 5, 0, false, 0},
+        {1, 0, 80, 5, false, 0}, {1, 0, 5, 40, false, 0}, {1, 0, 79, 39, true, 1},
     };
     for (const auto& row : rows) {
-        b.SetType(row.type);
-        b.SetIntegerValue(row.start);
+        b.SetType(row.type), b.SetIntegerValue(row.start);
         int32_t valueAtAction = -1;
         b.Action = [&] { valueAtAction = b.IntegerValue(); };
         ASSERT_TRUE(b.DeliverMouseDown(5, 5));
@@ -97,10 +78,8 @@ TEST_F(ButtonTest, DraggingRedrawsOnlyWhenThePressedLookChanges) {
     b.Action = [&] { ++actions; };
     b.DeliverMouseDown(5, 5);
     const struct { int x, y; int redraws; uint32_t state; } drags[] = {
-        {6, 6, 0, carbon::kThemeStatePressed}, {90, 6, 1, carbon::kThemeStateActive},
-        {95, 6, 0, carbon::kThemeStateActive}, {6, 6, 1, carbon::kThemeStatePressed},
-        {6, 0, 1, carbon::kThemeStateActive},
-    };
+        {6, 6, 0, kThemeStatePressed}, {90, 6, 1, kThemeStateActive}, {95, 6, 0, kThemeStateActive},
+        {6, 6, 1, kThemeStatePressed}, {6, 0, 1, kThemeStateActive}};
     for (const auto& d : drags) {
         b.redraws = 0;
         b.DeliverMouseDrag(d.x, d.y);
@@ -117,21 +96,19 @@ TEST_F(ButtonTest, SpaceBarAndPushActWithoutFlippingAndPassKeysOn) {
     uint32_t stateDuringAction = 0;
     b.Action = [&] { ++actions, stateDuringAction = Paint(b).state; };
     EXPECT_FALSE(b.DeliverKeyDown(" "));
-    EXPECT_EQ(stateDuringAction, carbon::kThemeStatePressed);
+    EXPECT_EQ(stateDuringAction, kThemeStatePressed);
     b.Push();
     EXPECT_FALSE(b.DeliverKeyDown("a"));
-    EXPECT_EQ(actions, 2);
-    EXPECT_EQ(b.IntegerValue(), 0);
-    EXPECT_EQ(Paint(b).state, carbon::kThemeStateActive);
+    EXPECT_EQ(std::pair(actions, b.IntegerValue()), std::pair(2, 0));
+    EXPECT_EQ(Paint(b).state, kThemeStateActive);
 }
 
 TEST_F(ButtonTest, SettersRedrawAsTheirPropertiesSay) {
     int resized = 0;
     b.Resized = [&] { ++resized; };
     const struct { std::function<void()> set; int redraws; } rows[] = {
-        {[&] { b.SetIntegerValue(2); }, 1}, {[&] { b.SetIntegerValue(-1); }, 1},
-        {[&] { b.SetValue(true); }, 0},     {[&] { b.SetCaption("Go"); }, 1},
-        {[&] { b.Default = true; }, 0},     {[&] { b.SetSize(2); }, 1},
+        {[&] { b.SetIntegerValue(2); }, 1}, {[&] { b.SetIntegerValue(-1); }, 1}, {[&] { b.SetValue(true); }, 0},
+        {[&] { b.SetCaption("Go"); }, 1},   {[&] { b.Default = true; }, 0},      {[&] { b.SetSize(2); }, 1},
     };
     for (const auto& row : rows) {
         b.redraws = 0;
@@ -139,7 +116,7 @@ TEST_F(ButtonTest, SettersRedrawAsTheirPropertiesSay) {
         EXPECT_EQ(b.redraws, row.redraws);
     }
     EXPECT_EQ(resized, 1);
-    EXPECT_EQ(b.IntegerValue(), 1); // -1 was ignored, then Value true stored 1
+    EXPECT_EQ(b.IntegerValue(), 1);   // -1 was ignored, then Value true stored 1
 }
 
 TEST_F(ButtonTest, UserMouseDownTakesThePressOver) {
@@ -154,9 +131,8 @@ TEST_F(ButtonTest, UserMouseDownTakesThePressOver) {
     b.DeliverMouseDrag(90, 5);
     b.DeliverMouseUp(6, 6);
     EXPECT_EQ(seen, (std::vector<std::string>{"drag 90", "up 6"}));
-    EXPECT_EQ(b.redraws, 0);
-    EXPECT_EQ(b.IntegerValue(), 0);
-    EXPECT_EQ(Paint(b).state, carbon::kThemeStateActive);
+    EXPECT_EQ(std::pair(b.redraws, b.IntegerValue()), std::pair(0, 0));
+    EXPECT_EQ(Paint(b).state, kThemeStateActive);
 }
 
 TEST_F(ButtonTest, MenuPopsUpAtTheCornerOnlyForAMenuActionHandler) {
@@ -173,60 +149,52 @@ TEST_F(ButtonTest, MenuPopsUpAtTheCornerOnlyForAMenuActionHandler) {
     EXPECT_FALSE(b.DeliverMouseDown(5, 5));
     ASSERT_EQ(ui->popUps.size(), 1u);
     const fw::MemoryBlock corner = InterfaceKitSupport::getScreenXY(&b);
-    EXPECT_EQ(ui->popUps[0].x, int(corner.SingleValue(0)));
-    EXPECT_EQ(ui->popUps[0].y, int(corner.SingleValue(4)));
-    EXPECT_EQ(chosen, b.Menu->Item(0));
-    EXPECT_EQ(actions, 0);
-    EXPECT_EQ(Paint(b).state, carbon::kThemeStateActive);
+    EXPECT_EQ(QPoint(ui->popUps[0].x, ui->popUps[0].y), QPoint(int(corner.SingleValue(0)), int(corner.SingleValue(4))));
+    EXPECT_TRUE(chosen == b.Menu->Item(0) && actions == 0);
+    EXPECT_EQ(Paint(b).state, kThemeStateActive);
 }
 
 TEST_F(ButtonTest, KindHeightAndPlaceFollowStyleAndSize) {
     // Metrics of the stand-in: the draw height of the fixed sizes.
     auto metric = [](int32_t m) { return InterfaceKitSupport::FixedSize(m, nullptr, "", 0); };
     const struct { int32_t style, size; uint16_t kind; int32_t height; float top; } rows[] = {
-        {0, 0, 0, 40, 20},          {0, 1, 25, metric(19), 20}, {0, 3, 27, metric(98), 20},
-        {0, 5, 0, 40, 20},          {6, 5, 6, metric(25), 20},  {9, 0, 12, 40, 18},
-        {9, 2, 11, metric(18), 18}, {13, 1, 32, metric(139), 18}, {13, 2, 33, metric(140), 20},
-        {3, 2, 3, 40, 20},          {40, 1, 3, 40, 20},         {-1, 0, 3, 40, 20},
+        {0, 0, 0, 40, 20},  {0, 1, 25, metric(19), 20},  {0, 3, 27, metric(98), 20},   {0, 5, 0, 40, 20},
+        {6, 5, 6, metric(25), 20}, {9, 0, 12, 40, 18},    {9, 2, 11, metric(18), 18},   {13, 1, 32, metric(139), 18},
+        {13, 2, 33, metric(140), 20}, {3, 2, 3, 40, 20},  {40, 1, 3, 40, 20},           {-1, 0, 3, 40, 20},
     };
     for (const auto& row : rows) {
-        b.SetStyle(row.style);
-        b.SetSize(row.size);
+        b.SetStyle(row.style), b.SetSize(row.size);
         const carbon::ThemeButtonDraw d = Paint(b);
-        EXPECT_EQ(d.kind, row.kind) << row.style << "/" << row.size;
-        EXPECT_EQ(b.getDrawHeight(), row.height);
-        EXPECT_EQ(d.bounds, QRectF(10, row.top, 80, row.height)) << row.style << "/" << row.size;
+        EXPECT_EQ(std::tuple(d.kind, b.getDrawHeight(), d.bounds), std::tuple(row.kind, row.height, QRectF(10, row.top, 80, row.height)))
+            << row.style << "/" << row.size;
     }
 }
 
 TEST_F(ButtonTest, StateAndAdornmentRules) {
     const struct { int32_t style; std::function<void()> act; uint32_t state; uint16_t adornment; } rows[] = {
         {17, [&] { b.DeliverMouseOver(true); }, carbon::kThemeStateRollover, 0},
-        {0, [&] { b.DeliverMouseOver(true); }, carbon::kThemeStateActive, 0},
-        {17, [&] { b.DeliverMouseDown(5, 5); }, carbon::kThemeStatePressed, 0},
-        {0, [&] { b.Default = true; }, carbon::kThemeStateActive, 1},
-        {0, [&] { b.DeliverFocus(true); }, carbon::kThemeStateActive, 4},
-        {0, [&] { b.SetIntegerValue(1); }, carbon::kThemeStateActive, 512},
-        {0, [&] { b.SetIntegerValue(2), b.Default = true; }, carbon::kThemeStateActive, 257},
+        {0, [&] { b.DeliverMouseOver(true); }, kThemeStateActive, 0},
+        {17, [&] { b.DeliverMouseDown(5, 5); }, kThemeStatePressed, 0},
+        {0, [&] { b.Default = true; }, kThemeStateActive, 1},
+        {0, [&] { b.DeliverFocus(true); }, kThemeStateActive, 4},
+        {0, [&] { b.SetIntegerValue(1); }, kThemeStateActive, 512},
+        {0, [&] { b.SetIntegerValue(2), b.Default = true; }, kThemeStateActive, 257},
         {0, [&] { b.SetEnabled(false); }, carbon::kThemeStateInactive, 0},
         // A contextual click keeps the pressed look until the pointer moves.
-        {0, [&] { b.DeliverContextualClick(5, 5, QPoint()); }, carbon::kThemeStatePressed, 0},
-        {0, [&] { b.DeliverContextualClick(5, 5, QPoint()), b.DeliverMouseOver(true); }, carbon::kThemeStateActive, 0},
+        {0, [&] { b.DeliverContextualClick(5, 5, QPoint()); }, kThemeStatePressed, 0},
+        {0, [&] { b.DeliverContextualClick(5, 5, QPoint()), b.DeliverMouseOver(true); }, kThemeStateActive, 0},
     };
     for (const auto& row : rows) {
         b.SetStyle(row.style);
         row.act();
         const carbon::ThemeButtonDraw d = Paint(b);
-        EXPECT_EQ(d.state, row.state) << row.style;
-        EXPECT_EQ(d.adornment, row.adornment) << row.style;
-        b.DeliverMouseOver(false), b.DeliverFocus(false), b.SetIntegerValue(0), b.Default = false;
-        b.SetEnabled(true);
+        EXPECT_EQ(std::pair(d.state, d.adornment), std::pair(row.state, row.adornment)) << row.style;
+        b.DeliverMouseOver(false), b.DeliverFocus(false), b.SetIntegerValue(0), b.Default = false, b.SetEnabled(true);
     }
 }
 
 TEST_F(ButtonTest, SelectionStyleFillsAndBoldensWhileSelected) {
-    b.SetStyle(16);
-    b.SetCaption("Pick");
+    b.SetStyle(16), b.SetCaption("Pick");
     bool bold = false;
     b.Paint = [&](fw::Graphics& g) { bold = g.Bold; };
     const QRgb selected = ifkColors::IconLabelBackgroundSelected().Value();
@@ -237,56 +205,48 @@ TEST_F(ButtonTest, SelectionStyleFillsAndBoldensWhileSelected) {
         if (row.pressed) b.DeliverMouseDown(5, 5);
         Paint(b);
         EXPECT_TRUE(drawn.empty());
-        EXPECT_EQ(bold, row.bold);
-        EXPECT_EQ(RgbAt(b.BackingPicture(), 40, 2) == (selected & 0xFFFFFF), row.filled);
-        b.DeliverMouseUp(90, 90);
-        b.Invalidate(true);
+        EXPECT_EQ(std::pair(bold, RgbAt(b.BackingPicture(), 40, 2) == (selected & 0xFFFFFF)), std::pair(row.bold, row.filled));
+        b.DeliverMouseUp(90, 90), b.Invalidate(true);
     }
 }
 
 // --- the colour well
 
 TEST_F(ButtonTest, WellSwatchIsFramedTwoPixelsAroundAndOneBelow) {
-    EXPECT_EQ(well.Style(), 3);
-    EXPECT_EQ(well.Caption(), "");
-    const struct { fw::Color color; fw::Color frame; } rows[] = {
-        {0x000000, 0x000000}, {0xFF8000, 0xAB5600}};
-    for (const auto& row : rows) {
-        well.SetcolorValue(row.color);
+    EXPECT_EQ(std::pair(well.Style(), well.Caption()), std::pair(3, std::string()));
+    const fw::Color orange = 0xFF8000, frame = 0xAB5600;
+    for (auto [color, frameColor] : {std::pair{fw::Color(0), fw::Color(0)}, std::pair{orange, frame}}) {
+        well.SetcolorValue(color);
         const fw::PictureRef s = well.icon();
         ASSERT_EQ(QSize(s->Width(), s->Height()), QSize(20, 12));
         const struct { int x, y; bool frame; } pixels[] = {
             {0, 5, true}, {1, 5, true}, {2, 5, false}, {19, 5, true}, {18, 5, true}, {17, 5, false},
             {9, 0, true}, {9, 1, true}, {9, 2, false}, {9, 11, true}, {9, 10, false}};
         for (const auto& p : pixels)
-            EXPECT_EQ(RgbAt(s, p.x, p.y) & 0xFFFFFF, p.frame ? row.frame : row.color) << p.x << "," << p.y;
+            EXPECT_EQ(RgbAt(s, p.x, p.y), p.frame ? frameColor : color) << p.x << "," << p.y;
     }
     // In the 30 x 22 well the swatch lies 5 pixels inside each edge.
     Paint(well);
     const fw::PictureRef shown = well.BackingPicture();
-    EXPECT_EQ(RgbAt(shown, 15, 11) & 0xFFFFFF, 0xFF8000u);
-    EXPECT_EQ(RgbAt(shown, 5, 5) & 0xFFFFFF, rows[1].frame);
-    EXPECT_EQ(RgbAt(shown, 24, 16) & 0xFFFFFF, rows[1].frame);
-    EXPECT_NE(RgbAt(shown, 4, 4) & 0xFFFFFF, rows[1].frame);
-    EXPECT_NE(RgbAt(shown, 25, 17) & 0xFFFFFF, rows[1].frame);
+    EXPECT_EQ(RgbAt(shown, 15, 11), orange);
+    for (auto [at, inside] : {std::pair{QPoint(5, 5), true}, {QPoint(24, 16), true}, {QPoint(4, 4), false}, {QPoint(25, 17), false}})
+        EXPECT_EQ(RgbAt(shown, at.x(), at.y()) == frame, inside) << at.x();
 }
 
 TEST_F(ButtonTest, WellRaisesChangedOnlyForAnAcceptedPick) {
     int changed = 0;
     well.Changed = [&] { ++changed; };
     well.SetcolorValue(0x123456);
+    const auto click = [&] { well.DeliverMouseDown(5, 5), well.DeliverMouseUp(5, 5); };
     const struct { std::optional<fw::Color> answer; std::function<void()> open; fw::Color after; int changed; } rows[] = {
-        {std::nullopt, [&] { well.DeliverMouseDown(5, 5), well.DeliverMouseUp(5, 5); }, 0x123456, 0},
-        {0x00AA00, [&] { well.DeliverMouseDown(5, 5), well.DeliverMouseUp(5, 5); }, 0x00AA00, 1},
-        {0x0000FF, [&] { well.DeliverKeyDown(" "); }, 0x0000FF, 2},
-        {0xFF0000, [&] { well.Push(); }, 0xFF0000, 3},
+        {std::nullopt, click, 0x123456, 0}, {0x00AA00, click, 0x00AA00, 1},
+        {0x0000FF, [&] { well.DeliverKeyDown(" "); }, 0x0000FF, 2}, {0xFF0000, [&] { well.Push(); }, 0xFF0000, 3},
     };
     for (const auto& row : rows) {
         ui->colorAnswers.push_back(row.answer);
         row.open();
-        EXPECT_EQ(well.colorValue(), row.after);
-        EXPECT_EQ(changed, row.changed);
-        EXPECT_EQ(RgbAt(well.icon(), 10, 6) & 0xFFFFFF, row.after);
+        EXPECT_EQ(std::pair(well.colorValue(), changed), std::pair(row.after, row.changed));
+        EXPECT_EQ(RgbAt(well.icon(), 10, 6), row.after);
     }
     EXPECT_EQ(ui->colorPrompts, std::vector<std::string>(4, "Choose A Color"));
 }
