@@ -36,7 +36,7 @@ std::vector<std::string> Names(int n) {
 void WhilePoppedUp(std::function<void(ifkFontComboBoxMenu*)> act) {
     QTimer::singleShot(0, [act] {
         auto open = fw::Runtime::ImplicitInstance("ifkFontComboBoxMenu");
-        if (open) EXPECT_TRUE(QTest::qWaitForWindowActive(open->Widget()));
+        if (open) { EXPECT_TRUE(QTest::qWaitForWindowActive(open->Widget())); }
         act(dynamic_cast<ifkFontComboBoxMenu*>(open.get()));
     });
 }
