@@ -81,8 +81,7 @@ TEST(GraphicsDrawPicture, AMaskShowsTheSourceWhereItIsDarkAndItsChangesShowNextT
     mask->Image().setPixel(2, 0, qRgb(128, 128, 128));
     PictureRef target = SolidPicture(4, 1, kG);
     target->GetGraphics().DrawPicture(source, 0, 0);
-    EXPECT_EQ(RgbAt(target, 0, 0), kR);
-    EXPECT_EQ(RgbAt(target, 1, 0), kG);
+    EXPECT_EQ(std::pair(RgbAt(target, 0, 0), RgbAt(target, 1, 0)), std::pair(kR, kG));
     const QRgb mixed = target->Image().pixel(2, 0);   // half way: about half of each
     EXPECT_NEAR(qRed(mixed), 127, 2);
     EXPECT_NEAR(qGreen(mixed), 128, 2);
@@ -90,8 +89,7 @@ TEST(GraphicsDrawPicture, AMaskShowsTheSourceWhereItIsDarkAndItsChangesShowNextT
     mask->GetGraphics().ClearRect(0, 0, 1, 1);
     PictureRef second = SolidPicture(4, 1, kG);
     second->GetGraphics().DrawPicture(source, 0, 0);
-    EXPECT_EQ(RgbAt(second, 0, 0), kG);
-    EXPECT_EQ(RgbAt(second, 3, 0), kR);
+    EXPECT_EQ(std::pair(RgbAt(second, 0, 0), RgbAt(second, 3, 0)), std::pair(kG, kR));
 }
 
 TEST(GraphicsRectangles, FillUsesTheForeColourClearMakesWhiteAndEveryCallReportsAChange) {
@@ -103,10 +101,7 @@ TEST(GraphicsRectangles, FillUsesTheForeColourClearMakesWhiteAndEveryCallReports
     g.ForeColor = 0xB60000;
     g.FillRect(1, 1, 3, 3);
     g.ClearRect(2, 2, 10, 10);
-    EXPECT_EQ(RgbAt(p, 1, 1), 0xB60000u);
-    EXPECT_EQ(RgbAt(p, 3, 1), 0xB60000u);
-    EXPECT_EQ(RgbAt(p, 2, 2), kW);
-    EXPECT_EQ(RgbAt(p, 4, 1), kW);
+    for (auto [x, y, rgb] : {std::tuple{1, 1, 0xB60000u}, {3, 1, 0xB60000u}, {2, 2, kW}, {4, 1, kW}}) EXPECT_EQ(RgbAt(p, x, y), rgb) << x << "," << y;
     g.DrawPicture(SolidPicture(2, 2, 0), 0, 0);
     g.DrawString("x", 2, 12);
     EXPECT_EQ(changes, 4);
@@ -159,8 +154,7 @@ TEST(GraphicsText, StringIsDrawnOnItsBaselineInTheForeColour) {
     EXPECT_FALSE(HasInk(p, QRect(0, 23, 60, 7)));   // capitals stop at the baseline
     EXPECT_FALSE(HasInk(p, QRect(0, 0, 4, 30)));
     bool blue = false;
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 60; ++x) blue = blue || RgbAt(p, x, y) == kB;
+    for (int y = 0; y < 30; ++y) for (int x = 0; x < 60; ++x) blue = blue || RgbAt(p, x, y) == kB;
     EXPECT_TRUE(blue);
 }
 

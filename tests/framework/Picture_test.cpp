@@ -43,14 +43,11 @@ PictureRef LazyPicture(int w, int h, std::vector<QSize>* asked, QImage preview =
 TEST(Picture, NewIsWhiteAtTheAskedSizeAndRefusesEmptyOrAbsurdSizes) {
     PictureRef p = Picture::New(7, 5, 24);
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->Image().size(), QSize(7, 5));
-    EXPECT_EQ(p->Image().format(), QImage::Format_RGB32);
-    EXPECT_EQ(RgbAt(p, 6, 4), 0xFFFFFFu);
+    EXPECT_EQ(std::tuple(p->Image().size(), p->Image().format(), RgbAt(p, 6, 4)), std::tuple(QSize(7, 5), QImage::Format_RGB32, 0xFFFFFFu));
     for (auto [w, h] : {std::pair{0, 10}, {10, -1}, {100000, 100000}}) EXPECT_EQ(Picture::New(w, h, 32), nullptr) << w;
     const int64_t saved = Picture::PixelLimit();
     Picture::SetPixelLimit(100);
-    EXPECT_EQ(Picture::New(11, 10, 32), nullptr);
-    EXPECT_NE(Picture::New(10, 10, 32), nullptr);
+    EXPECT_TRUE(!Picture::New(11, 10, 32) && Picture::New(10, 10, 32));
     Picture::SetPixelLimit(saved);
 }
 
@@ -60,18 +57,15 @@ TEST(Picture, ADecodedImageWithTransparencyLiesOverWhite) {
     argb.setPixel(1, 0, qRgba(0, 0, 255, 255));   // opaque blue
     const auto p = std::make_shared<Picture>(argb);
     EXPECT_EQ(p->Image().format(), QImage::Format_RGB32);
-    EXPECT_EQ(RgbAt(p, 0, 0), 0xFFFFFFu);
-    EXPECT_EQ(RgbAt(p, 1, 0), 0x0000FFu);
+    EXPECT_EQ(std::pair(RgbAt(p, 0, 0), RgbAt(p, 1, 0)), std::pair(0xFFFFFFu, 0x0000FFu));
 }
 
 TEST(Picture, MaskIsMadeBlackOnlyWhenAskedAndThenKept) {
     PictureRef p = Picture::New(4, 3, 32);
-    EXPECT_EQ(p->Mask(false), nullptr);
-    EXPECT_FALSE(p->HasMask());
+    EXPECT_TRUE(!p->Mask(false) && !p->HasMask());
     PictureRef mask = p->Mask(true);
     ASSERT_NE(mask, nullptr);
-    EXPECT_TRUE(p->HasMask());
-    EXPECT_EQ(p->Mask(false), mask);
+    EXPECT_TRUE(p->HasMask() && p->Mask(false) == mask);
     EXPECT_EQ(QSize(mask->Width(), mask->Height()), QSize(4, 3));
     EXPECT_EQ(RgbAt(mask, 3, 2), 0x000000u);   // the picture stays opaque
 }
@@ -99,25 +93,20 @@ TEST(PictureLazy, KeepsItsSizeAndDecodesOnlyWhatEachScaleNeeds) {
     std::vector<QSize> asked;
     PictureRef p = LazyPicture(800, 600, &asked);
     EXPECT_EQ(QSize(p->Width(), p->Height()), QSize(800, 600));
-    EXPECT_FALSE(p->IsFullyDecoded());
-    EXPECT_TRUE(p->IsStandardForm());
-    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(!p->IsFullyDecoded() && p->IsStandardForm() && asked.empty());
 
     Picture::Pixels pixels = p->PixelsForScale(0.25, 0.25);
     EXPECT_EQ(asked, std::vector<QSize>{QSize(200, 150)});
-    EXPECT_EQ(pixels.image.size(), QSize(200, 150));
-    EXPECT_DOUBLE_EQ(pixels.factorX, 0.25);
+    EXPECT_EQ(std::pair(pixels.image.size(), pixels.factorX), std::pair(QSize(200, 150), 0.25));
     p->PixelsForScale(0.1, 0.1);   // covered by what is there
     EXPECT_EQ(asked.size(), 1u);
     pixels = p->PixelsForScale(0.4, 0.4);
-    EXPECT_EQ(asked.size(), 2u);
-    EXPECT_EQ(pixels.image.size(), QSize(400, 300));
+    EXPECT_EQ(std::pair(asked.size(), pixels.image.size()), std::pair(size_t(2), QSize(400, 300)));
     EXPECT_FALSE(p->IsFullyDecoded());
 
     // Pixel access decodes in full, once; a full-scale draw then reuses those pixels.
     EXPECT_EQ(p->Image().size(), QSize(800, 600));
-    EXPECT_EQ(asked.back(), QSize(800, 600));
-    EXPECT_TRUE(p->IsFullyDecoded());
+    EXPECT_TRUE(asked.back() == QSize(800, 600) && p->IsFullyDecoded());
     EXPECT_EQ(RgbAt(p, 5, 5), 0x2080C0u);
     EXPECT_EQ(p->PixelsForScale(1.0, 1.0).image.size(), QSize(800, 600));
     EXPECT_EQ(asked.size(), 3u);
@@ -129,10 +118,8 @@ TEST(PictureLazy, APreviewCoveringTheScaleIsUsedAndAFailedDecodeLeavesWhite) {
     preview.fill(Qt::red);
     const Picture::Pixels pixels = LazyPicture(800, 600, &asked, preview)->PixelsForScale(0.1, 0.1);
     EXPECT_TRUE(asked.empty());
-    EXPECT_EQ(pixels.image.size(), QSize(100, 75));
-    EXPECT_EQ(pixels.image.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(std::pair(pixels.image.size(), pixels.image.pixel(0, 0) & 0xFFFFFF), std::pair(QSize(100, 75), 0xFF0000u));
 
     PictureRef failed = LazyPicture(40, 30, &asked, {}, /*fail=*/true);
-    EXPECT_EQ(failed->Image().size(), QSize(40, 30));
-    EXPECT_EQ(RgbAt(failed, 20, 15), 0xFFFFFFu);
+    EXPECT_EQ(std::pair(failed->Image().size(), RgbAt(failed, 20, 15)), std::pair(QSize(40, 30), 0xFFFFFFu));
 }
