@@ -55,9 +55,11 @@ QByteArray WithOrientation(const QByteArray& jpeg, char orientation) {
 // --- what the bytes are
 
 TEST(PictureDecoder, KnowsTheFormatByItsBytesAndRefusesJunkWithoutThrowing) {
-    // Each type's own bytes open in the picture-types table below; here the name against the bytes.
+    // The decoders would also take a mislabelled type: only this table sees the sniffed one.
     const struct { const char* file; const char* name; Format format; } rows[] = {
-        {"quadrants.png", "x.jpg", Format::Png}, {"quadrants.pict", "", Format::Pict},
+        {"quadrants.jpg", "", Format::Jpeg},     {"quadrants.png", "x.jpg", Format::Png}, {"quadrants.gif", "", Format::Gif},
+        {"quadrants.bmp", "", Format::Bmp},      {"quadrants.tif", "", Format::Tiff},     {"quadrants.jp2", "", Format::Jpeg2000},
+        {"quadrants.j2k", "", Format::Jpeg2000}, {"quadrants.pict", "", Format::Pict},
         {"text.png", "text.png", Format::Unknown}, {"empty.jpg", "empty.jpg", Format::Unknown},
         {"text.png", "text.PCT", Format::Pict},   // without a version opcode only the name says PICT
     };
