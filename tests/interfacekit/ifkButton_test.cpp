@@ -56,20 +56,39 @@ protected:
 
 } // namespace
 
-TEST_F(ButtonTest, ReleaseAppliesTheTypeRuleOnlyInsideAndBeforeAction) {
-    const struct { int type; int32_t start; int x, y; bool action; int32_t value; } rows[] = {
-        {0, 0, 5, 5, true, 0},   {1, 0, 5, 5, true, 1},  {1, 1, 5, 5, true, 0},  {1, 2, 5, 5, true, 0},
-        {2, 0, 5, 5, true, 1},   {7, 2, 5, 5, true, 2},  {1, 0, 0, 5, false, 0}, {1, 0, 5, 0, false, 0},
-        {1, 0, 80, 5, false, 0}, {1, 0, 5, 40, false, 0}, {1, 0, 79, 39, true, 1},
+// key: a press at 5,5 dragged and released at x,y when empty; user: the user's MouseDown takes that press over.
+TEST_F(ButtonTest, ReleaseInsideAppliesTheTypeRuleBeforeActionWhileKeysAndPushNeverFlip) {
+    const struct { int type; int32_t start; std::string key; bool user; int x, y; bool action; int32_t value; } rows[] = {
+        {0, 0, "", false, 5, 5, true, 0},   {1, 0, "", false, 5, 5, true, 1},   {1, 1, "", false, 5, 5, true, 0},
+        {1, 2, "", false, 5, 5, true, 0},   {2, 0, "", false, 5, 5, true, 1},   {7, 2, "", false, 5, 5, true, 2},
+        {1, 0, "", false, 0, 5, false, 0},  {1, 0, "", false, 5, 0, false, 0},  {1, 0, "", false, 80, 5, false, 0},
+        {1, 0, "", false, 5, 40, false, 0}, {1, 0, "", false, 79, 39, true, 1}, {1, 0, "", true, 6, 6, false, 0},
+        {1, 0, " ", false, 5, 5, true, 0},  {1, 0, "a", false, 5, 5, false, 0}, {1, 0, "push", false, 5, 5, true, 0},
     };
     for (const auto& row : rows) {
         b.SetType(row.type), b.SetIntegerValue(row.start);
         int32_t valueAtAction = -1;
-        b.Action = [&] { valueAtAction = b.IntegerValue(); };
-        ASSERT_TRUE(b.DeliverMouseDown(5, 5));
-        b.DeliverMouseUp(row.x, row.y);
-        EXPECT_EQ(valueAtAction, row.action ? row.value : -1) << row.type << " " << row.x << "," << row.y;
-        EXPECT_EQ(b.IntegerValue(), row.value);
+        uint32_t stateAtAction = 0;
+        std::vector<int> userSaw;
+        b.Action = [&] { valueAtAction = b.IntegerValue(), stateAtAction = Paint(b).state; };
+        b.MouseDown = [&](int, int) { return row.user; };
+        b.MouseDrag = b.MouseUP = [&](int x, int) { userSaw.push_back(x); };
+        if (row.key == "push") {
+            b.Push();
+        } else if (!row.key.empty()) {
+            EXPECT_FALSE(b.DeliverKeyDown(row.key));
+        } else {
+            ASSERT_TRUE(b.DeliverMouseDown(5, 5));
+            b.redraws = 0;
+            b.DeliverMouseDrag(row.x, row.y), b.DeliverMouseUp(row.x, row.y);
+        }
+        EXPECT_EQ(valueAtAction, row.action ? row.value : -1) << row.type << " " << row.key << row.x << "," << row.y;
+        EXPECT_EQ(std::pair(b.IntegerValue(), stateAtAction), std::pair(row.value, row.action ? kThemeStatePressed : 0u));
+        EXPECT_EQ(userSaw, (row.user ? std::vector<int>{row.x, row.x} : std::vector<int>{}));
+        if (row.user) {
+            EXPECT_EQ(b.redraws, 0);
+        }
+        EXPECT_EQ(Paint(b).state, kThemeStateActive);
     }
 }
 
@@ -90,19 +109,6 @@ TEST_F(ButtonTest, DraggingRedrawsOnlyWhenThePressedLookChanges) {
     EXPECT_EQ(actions, 0);
 }
 
-TEST_F(ButtonTest, SpaceBarAndPushActWithoutFlippingAndPassKeysOn) {
-    b.SetType(1);
-    int actions = 0;
-    uint32_t stateDuringAction = 0;
-    b.Action = [&] { ++actions, stateDuringAction = Paint(b).state; };
-    EXPECT_FALSE(b.DeliverKeyDown(" "));
-    EXPECT_EQ(stateDuringAction, kThemeStatePressed);
-    b.Push();
-    EXPECT_FALSE(b.DeliverKeyDown("a"));
-    EXPECT_EQ(std::pair(actions, b.IntegerValue()), std::pair(2, 0));
-    EXPECT_EQ(Paint(b).state, kThemeStateActive);
-}
-
 TEST_F(ButtonTest, SettersRedrawAsTheirPropertiesSay) {
     int resized = 0;
     b.Resized = [&] { ++resized; };
@@ -117,22 +123,6 @@ TEST_F(ButtonTest, SettersRedrawAsTheirPropertiesSay) {
     }
     EXPECT_EQ(resized, 1);
     EXPECT_EQ(b.IntegerValue(), 1);   // -1 was ignored, then Value true stored 1
-}
-
-TEST_F(ButtonTest, UserMouseDownTakesThePressOver) {
-    std::vector<std::string> seen;
-    b.MouseDown = [&](int, int) { return true; };
-    b.MouseDrag = [&](int x, int) { seen.push_back("drag " + std::to_string(x)); };
-    b.MouseUP = [&](int x, int) { seen.push_back("up " + std::to_string(x)); };
-    b.Action = [&] { seen.push_back("action"); };
-    b.SetType(1);
-    ASSERT_TRUE(b.DeliverMouseDown(5, 5));
-    b.redraws = 0;
-    b.DeliverMouseDrag(90, 5);
-    b.DeliverMouseUp(6, 6);
-    EXPECT_EQ(seen, (std::vector<std::string>{"drag 90", "up 6"}));
-    EXPECT_EQ(std::pair(b.redraws, b.IntegerValue()), std::pair(0, 0));
-    EXPECT_EQ(Paint(b).state, kThemeStateActive);
 }
 
 TEST_F(ButtonTest, MenuPopsUpAtTheCornerOnlyForAMenuActionHandler) {
