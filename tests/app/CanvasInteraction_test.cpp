@@ -3,6 +3,8 @@
 #include "framework/DragItem.h"
 #include "interfacekit/ifkColorWell.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTest>
@@ -50,22 +52,17 @@ protected:
 
 // --- a click on the empty card
 
-TEST_F(CanvasTest, ClickOnEmptyCardOpensAnImageSheetAndReturnsFalse) {
+TEST_F(CanvasTest, ClickOnEmptyCardTakesTheChosenPhotoReturnsFalseAndTheHeldButtonDoesNotPan) {
     EXPECT_EQ(Canvas().AcceptedFileTypes(), kSevenTypes);
     EXPECT_TRUE(Canvas().AcceptsPictures());
     EXPECT_TRUE(CanvasWidget()->acceptDrops());
     EXPECT_EQ(CursorShape(), Qt::OpenHandCursor);
-    EXPECT_FALSE(Canvas().DeliverMouseDown(30, 40));
-    ASSERT_EQ(ui->dialogs.size(), 1u);
-    EXPECT_EQ(ui->dialogs[0].kind, fw::ScriptedUserInteraction::DialogKind::Open);   // the dialog itself is in the cancelled-dialogs table
-    EXPECT_TRUE(Canvas().HasFocus());
-    EXPECT_FALSE(Canvas().Captured());
-}
-
-TEST_F(CanvasTest, ChosenJpegBecomesThePhotoAndTheHeldButtonDoesNotPan) {
     // 1000 x 316 keeps its size and is centred at x = 290, so a pan would show.
     ui->openAnswers.push_back(Item(files_.WriteJpeg("wide.jpg", cardtest::Solid(1000, 316, qRgb(200, 30, 30)))));
-    Press({100, 100});
+    EXPECT_FALSE(Canvas().DeliverMouseDown(100, 100));
+    ASSERT_EQ(ui->dialogs.size(), 1u);   // the dialog itself is in the cancelled-dialogs table
+    EXPECT_TRUE(Canvas().HasFocus());
+    EXPECT_FALSE(Canvas().Captured());
     ASSERT_TRUE(window->thePicture);
     EXPECT_EQ(QSize(window->thePicture->Width(), window->thePicture->Height()), QSize(1000, 316));
     EXPECT_TRUE(Near(PhotoCentre(), qRgb(200, 30, 30)));
@@ -79,30 +76,22 @@ TEST_F(CanvasTest, ChosenJpegBecomesThePhotoAndTheHeldButtonDoesNotPan) {
 
 // --- panning with the mouse
 
-TEST_F(CanvasTest, ClickOnPhotoReturnsTrueWithClosedHandUntilRelease) {
-    UsePhoto(800, 600, 100, 100);
-    EXPECT_TRUE(Canvas().DeliverMouseDown(200, 150));
-    EXPECT_TRUE(ui->dialogs.empty());
-    EXPECT_EQ(CursorShape(), Qt::ClosedHandCursor);
-    ASSERT_TRUE(window->lastMouse);
-    EXPECT_EQ(std::make_pair(window->lastMouse->LeftInt(), window->lastMouse->RightInt()), std::make_pair(200, 150));
-    Canvas().DeliverMouseDrag(190, 150);
-    EXPECT_EQ(CursorShape(), Qt::ClosedHandCursor);
-    Canvas().DeliverMouseUp(190, 150);
-    EXPECT_EQ(CursorShape(), Qt::OpenHandCursor);
-}
-
-TEST_F(CanvasTest, PhotoFollowsThePointer) {
+TEST_F(CanvasTest, PhotoFollowsThePointerWithAClosedHandUntilRelease) {
     UsePhoto(800, 600, 100, 100);
     Press({200, 150});
+    EXPECT_TRUE(ui->dialogs.empty());
+    EXPECT_EQ(CursorShape(), Qt::ClosedHandCursor);
     MoveHeld({230, 140});   // 30 right, 10 up
     EXPECT_EQ(Offset(), std::make_pair(70, 110));
     MoveHeld({220, 160});   // relative to the last step, not to the press
     EXPECT_EQ(Offset(), std::make_pair(80, 90));
+    EXPECT_EQ(CursorShape(), Qt::ClosedHandCursor);
     Release({220, 160});
+    EXPECT_EQ(CursorShape(), Qt::OpenHandCursor);
     MoveHeld({0, 0});       // no button held any more: no pan
     EXPECT_EQ(Offset(), std::make_pair(80, 90));
     EXPECT_TRUE(ShowsTheCard());
+    EXPECT_TRUE(Canvas().DeliverMouseDown(200, 150));
     // Without a photo a drag changes nothing.
     window->thePicture = nullptr;
     window->DisplayArea_MouseDrag(100, 100);
@@ -242,10 +231,21 @@ TEST_F(CanvasTest, DropsTakeTheFirstPictureFileOrElseThePicture) {
 
 // --- re-rendering handlers
 
-TEST_F(CanvasTest, CaptionEditColourPickAndPaintRerenderTheCard) {
+TEST_F(CanvasTest, EachCaptionKeystrokeSizeColourPickAndPaintRendersTheCardOnce) {
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window->Widget()));
+    QApplication::processEvents();
+    const uint64_t before = window->RenderCount();
+    for (const char* key : {"a", "b", "c"}) {
+        QTest::keyClicks(window->textField()->Widget(), key);
+        CanvasWidget()->repaint();
+    }
+    EXPECT_EQ(window->RenderCount() - before, 3u);
+    EXPECT_EQ(window->textField()->Text(), "abc");
+    EXPECT_TRUE(ShowsTheCard());
     Scribble();
-    QTest::keyClicks(window->textField()->Widget(), "Hi");
-    EXPECT_EQ(window->textField()->Text(), "Hi");
+    auto* sizeEdit = static_cast<QComboBox*>(window->textSizeField()->Widget())->lineEdit();
+    sizeEdit->selectAll();
+    QTest::keyClicks(sizeEdit, "72");
     EXPECT_TRUE(ShowsTheCard());
     Scribble();
     auto well = window->ifkColorWell1();
@@ -255,17 +255,5 @@ TEST_F(CanvasTest, CaptionEditColourPickAndPaintRerenderTheCard) {
     EXPECT_TRUE(ShowsTheCard());
     Scribble();
     Canvas().DeliverPaint();
-    EXPECT_TRUE(ShowsTheCard());
-}
-
-TEST_F(CanvasTest, EachCaptionKeystrokeRendersOnceAndItsPaintShowsThatRender) {
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window->Widget()));
-    QApplication::processEvents();
-    const uint64_t before = window->RenderCount();
-    for (const char* key : {"a", "b", "c"}) {
-        QTest::keyClicks(window->textField()->Widget(), key);
-        CanvasWidget()->repaint();
-    }
-    EXPECT_EQ(window->RenderCount() - before, 3u);
     EXPECT_TRUE(ShowsTheCard());
 }

@@ -39,21 +39,17 @@ protected:
 
 // --- readying the menus
 
-TEST_F(MenuCommandTest, CheckMarksFollowTheTwoToggles) {
+TEST_F(MenuCommandTest, ReadyingTheMenusChecksTheTogglesAndEnablesPasteForAPicture) {
     window->EnableMenuItems();
     EXPECT_TRUE(window->EditPostMark()->Checked());
     EXPECT_FALSE(window->EditScaleToFit()->Checked());
     window->PostMarkApply = false;
     window->ScaleToFit = true;
-    window->EnableMenuItems();
-    EXPECT_FALSE(window->EditPostMark()->Checked());
-    EXPECT_TRUE(window->EditScaleToFit()->Checked());
-}
-
-TEST_F(MenuCommandTest, PasteIsEnabledWhenThePictureIsOnTheClipboard) {
     window->EditPaste()->SetEnabled(false);
     QGuiApplication::clipboard()->setText("just words");
     window->Event_EnableMenuItems();
+    EXPECT_FALSE(window->EditPostMark()->Checked());
+    EXPECT_TRUE(window->EditScaleToFit()->Checked());
     EXPECT_FALSE(window->EditPaste()->Enabled());
     QGuiApplication::clipboard()->setImage(cardtest::Solid(10, 10, qRgb(9, 9, 9)));
     window->Event_EnableMenuItems();
@@ -212,7 +208,7 @@ TEST_F(MenuCommandTest, ImportTakesTheChosenPictureAndANonPictureLeavesThePlaceh
     EXPECT_TRUE(ShowsTheCard());
 }
 
-TEST_F(MenuCommandTest, StampThatIsNotAPictureShowsTheMessageAndKeepsTheStamp) {
+TEST_F(MenuCommandTest, ChosenStampReplacesTheStampAndANonPictureShowsTheMessage) {
     auto stamp = window->Stamp;
     const QImage before = Card();
     ui->openAnswers.push_back(Item(files_.Write("stamp.png", "plain text, not a PNG")));
@@ -220,10 +216,8 @@ TEST_F(MenuCommandTest, StampThatIsNotAPictureShowsTheMessageAndKeepsTheStamp) {
     EXPECT_EQ(ui->messages, std::vector<std::string>{"Sorry I was unable to open the file"});
     EXPECT_EQ(window->Stamp, stamp);
     EXPECT_EQ(Card(), before);
-}
 
-TEST_F(MenuCommandTest, ChosenStampPictureReplacesTheStamp) {
-    auto stamp = window->Stamp;
+    ui->messages.clear();
     ui->openAnswers.push_back(Item(files_.WriteJpeg("s.jpg", cardtest::Solid(120, 90, qRgb(30, 30, 200)))));
     EXPECT_TRUE(Run(window->EditChooseStampImage()));
     EXPECT_TRUE(ui->messages.empty());
@@ -234,23 +228,16 @@ TEST_F(MenuCommandTest, ChosenStampPictureReplacesTheStamp) {
 
 // --- Help, About, Window
 
-TEST_F(MenuCommandTest, WebPageCommandsOpenTheMakersPagesInTheBrowser) {
+TEST_F(MenuCommandTest, HelpOpensTheMakersPagesAboutShowsTheBoxUnhandledAndMinimizeMinimizes) {
     EXPECT_TRUE(Run(window->MenuBar->_Lookup("HelpPixalunePhotosWebPage")));
     EXPECT_TRUE(Run(window->MenuBar->_Lookup("HelpServiceSupport")));
     EXPECT_EQ(ui->urls, (std::vector<std::string>{"http://www.pixalune.com/stampora/", "http://www.pixalune.com/support/"}));
-}
-
-TEST_F(MenuCommandTest, AboutCommandFillsAndShowsTheAboutBoxButIsNotHandled) {
     EXPECT_FALSE(window->_HelpAboutStampora_Action());
-    EXPECT_TRUE(ui->urls.empty());
+    EXPECT_EQ(ui->urls.size(), 2u);
     auto box = ifkAboutBox::Instance();
     EXPECT_TRUE(box->Widget()->isVisible());
     EXPECT_EQ(box->Name()->Text(), "Stampora");
-    EXPECT_FALSE(box->Information()->Text().empty());
-    EXPECT_FALSE(box->Copyright()->Text().empty());
-}
-
-TEST_F(MenuCommandTest, MinimizeReturnsTrueAndMinimizes) {
+    EXPECT_FALSE(box->Information()->Text().empty() || box->Copyright()->Text().empty());
     EXPECT_TRUE(window->_WindowMinimize_Action());
     EXPECT_TRUE(window->Widget()->windowState() & Qt::WindowMinimized);
 }
@@ -267,17 +254,11 @@ TEST_F(MenuCommandTest, CommandsStillActOnTheCardOnTheAdvertPage) {
 
 namespace {
 
-enum class Via { Menu, Shortcut };
-enum class Before { Text, Picture };
-enum class After { CardCopied, PhotoTaken, CaptionOnly };
-
 struct OpeningEditCase {
-    const char* name;
     const char* item;
-    Qt::Key key;
-    Via via;
-    Before clipboard;
-    After outcome;
+    Qt::Key key;            // Qt::Key_unknown: by the menu; otherwise this shortcut
+    bool pictureOnClipboard;
+    char outcome;           // 'c': the card copied; 'p': the picture taken as the photo; 't': only text changed
     const char* caption;    // the caption afterwards; "ell" of a typed "Hello" was selected
     int selected;           // the selection's length afterwards
     const char* clipText;   // the clipboard's text afterwards, when it must hold text
@@ -293,35 +274,34 @@ TEST_P(OpeningStateEdit, TheCardsCommandsComeFirstAndTheFieldKeepsTheRest) {
     ASSERT_TRUE(caption->HasFocus());
     QTest::keyClicks(caption->Widget(), "Hello");
     caption->SetSelection(1, 3);
-    if (c.clipboard == Before::Picture) QGuiApplication::clipboard()->setImage(cardtest::Solid(700, 400, qRgb(0, 0, 250)));
+    if (c.pictureOnClipboard) QGuiApplication::clipboard()->setImage(cardtest::Solid(700, 400, qRgb(0, 0, 250)));
     else QGuiApplication::clipboard()->setText("Jo");
     const QImage card = Card();
 
-    if (c.via == Via::Menu) window->RunMenuItem(window->MenuBar->_Lookup(c.item));
+    if (c.key == Qt::Key_unknown) window->RunMenuItem(window->MenuBar->_Lookup(c.item));
     else QTest::keyClick(caption->Widget(), c.key, Qt::ControlModifier);
 
     EXPECT_EQ(caption->Text(), c.caption);
     EXPECT_EQ(caption->SelLength(), c.selected);
-    EXPECT_EQ(window->thePicture != nullptr, c.outcome == After::PhotoTaken);
-    if (c.outcome == After::CardCopied) {
-        EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), card);
-    }
-    if (c.clipText) {
-        EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), c.clipText);
-    }
+    EXPECT_EQ(window->thePicture != nullptr, c.outcome == 'p');
+    if (c.outcome == 'c') { EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), card); }
+    if (c.clipText) { EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), c.clipText); }
 }
 
+constexpr Qt::Key kMenu = Qt::Key_unknown;
 INSTANTIATE_TEST_SUITE_P(
     Menus, OpeningStateEdit,
-    ::testing::Values(
-        OpeningEditCase{"CopyByMenu", "EditCopy", Qt::Key_C, Via::Menu, Before::Text, After::CardCopied, "Hello", 3, nullptr},
-        OpeningEditCase{"CopyByShortcut", "EditCopy", Qt::Key_C, Via::Shortcut, Before::Text, After::CardCopied, "Hello", 3, nullptr},
-        OpeningEditCase{"PastePictureByMenu", "EditPaste", Qt::Key_V, Via::Menu, Before::Picture, After::PhotoTaken, "Hello", 3, nullptr},
-        OpeningEditCase{"PastePictureByShortcut", "EditPaste", Qt::Key_V, Via::Shortcut, Before::Picture, After::PhotoTaken, "Hello", 3, nullptr},
-        OpeningEditCase{"PasteTextByMenu", "EditPaste", Qt::Key_V, Via::Menu, Before::Text, After::CaptionOnly, "HJoo", 0, nullptr},
-        OpeningEditCase{"PasteTextByShortcut", "EditPaste", Qt::Key_V, Via::Shortcut, Before::Text, After::CaptionOnly, "HJoo", 0, nullptr},
-        OpeningEditCase{"CutByShortcut", "EditCut", Qt::Key_X, Via::Shortcut, Before::Text, After::CaptionOnly, "Ho", 0, "ell"},
-        OpeningEditCase{"DeleteByMenu", "EditClear", Qt::Key_unknown, Via::Menu, Before::Text, After::CaptionOnly, "Ho", 0, "Jo"},
-        OpeningEditCase{"SelectAllByMenu", "EditSelectAll", Qt::Key_A, Via::Menu, Before::Text, After::CaptionOnly, "Hello", 5, "Jo"},
-        OpeningEditCase{"UndoByMenu", "EditUndo", Qt::Key_Z, Via::Menu, Before::Text, After::CaptionOnly, "Type Your Message Here", 22, "Jo"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(OpeningEditCase{"EditCopy", kMenu, false, 'c', "Hello", 3, nullptr},
+                      OpeningEditCase{"EditCopy", Qt::Key_C, false, 'c', "Hello", 3, nullptr},
+                      OpeningEditCase{"EditPaste", kMenu, true, 'p', "Hello", 3, nullptr},
+                      OpeningEditCase{"EditPaste", Qt::Key_V, true, 'p', "Hello", 3, nullptr},
+                      OpeningEditCase{"EditPaste", kMenu, false, 't', "HJoo", 0, nullptr},
+                      OpeningEditCase{"EditPaste", Qt::Key_V, false, 't', "HJoo", 0, nullptr},
+                      OpeningEditCase{"EditCut", Qt::Key_X, false, 't', "Ho", 0, "ell"},
+                      OpeningEditCase{"EditClear", kMenu, false, 't', "Ho", 0, "Jo"},
+                      OpeningEditCase{"EditSelectAll", kMenu, false, 't', "Hello", 5, "Jo"},
+                      OpeningEditCase{"EditUndo", kMenu, false, 't', "Type Your Message Here", 22, "Jo"}),
+    [](const auto& info) {
+        const OpeningEditCase& c = info.param;
+        return std::string(c.item) + (c.key == kMenu ? "ByMenu" : "ByShortcut") + (c.pictureOnClipboard ? "WithPicture" : "");
+    });
