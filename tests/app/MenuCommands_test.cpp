@@ -58,21 +58,15 @@ TEST_F(MenuCommandTest, ReadyingTheMenusChecksTheTogglesAndEnablesPasteForAPictu
 
 // --- Copy and Paste
 
-TEST_F(MenuCommandTest, PasteWithOnlyTextReturnsFalseAndChangesNothing) {
-    UsePhoto();
-    auto photo = window->thePicture;
-    const QImage before = Card();
-    QGuiApplication::clipboard()->setText("no picture here");
-    EXPECT_FALSE(window->_EditPaste_Action());
-    EXPECT_FALSE(Run(window->EditPaste()));
-    EXPECT_EQ(window->thePicture, photo);
-    EXPECT_EQ(Card(), before);
-}
-
-TEST_F(MenuCommandTest, CopyPutsTheCardOnTheClipboardAlsoAsPngAndPasteMakesItThePhoto) {
+TEST_F(MenuCommandTest, CopyPutsTheCardOnTheClipboardAlsoAsPngAndPasteMakesOnlyAPictureThePhoto) {
     UsePhoto();
     window->textField()->SetText("Greetings");
     const QImage card = Card();
+    QGuiApplication::clipboard()->setText("no picture here");
+    EXPECT_FALSE(window->_EditPaste_Action());
+    EXPECT_FALSE(Run(window->EditPaste()));
+    EXPECT_EQ(Card(), card);
+
     EXPECT_TRUE(Run(window->EditCopy()));
     EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), card);
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
@@ -91,36 +85,25 @@ TEST_F(MenuCommandTest, CopyPutsTheCardOnTheClipboardAlsoAsPngAndPasteMakesItThe
     EXPECT_TRUE(ShowsTheCard());
 }
 
-// --- the two toggles
-
-TEST_F(MenuCommandTest, PostMarkTwiceGivesBackTheSameCard) {
-    UsePhoto();
-    const QImage before = Card();
-    EXPECT_TRUE(Run(window->EditPostMark()));
-    EXPECT_FALSE(window->PostMarkApply);
-    EXPECT_NE(Shown(), before);
-    EXPECT_TRUE(Run(window->EditPostMark()));
-    EXPECT_TRUE(window->PostMarkApply);
-    EXPECT_EQ(Shown(), before);
-}
-
-TEST_F(MenuCommandTest, ScaleToFitTogglesAndKeepsThePanOffset) {
-    const QImage placeholder = Card();
+TEST_F(MenuCommandTest, EachToggleChangesTheCardKeepsThePanOffsetAndTwiceGivesTheCardBack) {
     Scribble();
     EXPECT_TRUE(Run(window->EditScaleToFit()));
-    EXPECT_EQ(Shown(), placeholder);
+    EXPECT_TRUE(ShowsTheCard());   // also without a photo
     EXPECT_TRUE(Run(window->EditScaleToFit()));
-
     UsePhoto();
     window->imageOffset = fw::Pair::Make(40, 0);
-    const QImage panned = Card();
-    EXPECT_TRUE(Run(window->EditScaleToFit()));
-    EXPECT_TRUE(window->ScaleToFit);
-    EXPECT_NE(Shown(), panned);
-    EXPECT_EQ(window->imageOffset->Left(), 40);
-    EXPECT_TRUE(Run(window->EditScaleToFit()));
-    EXPECT_FALSE(window->ScaleToFit);
-    EXPECT_EQ(Shown(), panned);
+    const QImage before = Card();
+    for (auto [item, flag] : {std::pair{window->EditPostMark(), &window->PostMarkApply},
+                              std::pair{window->EditScaleToFit(), &window->ScaleToFit}}) {
+        const bool was = *flag;
+        EXPECT_TRUE(Run(item));
+        EXPECT_NE(*flag, was);
+        EXPECT_NE(Shown(), before);
+        EXPECT_EQ(window->imageOffset->Left(), 40);
+        EXPECT_TRUE(Run(item));
+        EXPECT_EQ(*flag, was);
+        EXPECT_EQ(Shown(), before);
+    }
 }
 
 // --- the dialogs
@@ -195,35 +178,26 @@ TEST_F(MenuCommandTest, FailedSavesKeepTheEarlierFileAndTellTheUserWhy) {
     }
 }
 
-TEST_F(MenuCommandTest, ImportTakesTheChosenPictureAndANonPictureLeavesThePlaceholder) {
-    ui->openAnswers.push_back(Item(files_.WriteJpeg("p.jpg", cardtest::Solid(840, 632, qRgb(20, 200, 20)))));
-    EXPECT_TRUE(Run(window->FileImport()));
-    ASSERT_TRUE(window->thePicture);
-    EXPECT_TRUE(testsupport::Near(Pixels(window->thePicture).pixel(200, 150), qRgb(20, 200, 20)));
-
-    ui->openAnswers.push_back(Item(files_.Write("broken.jpg", "\xFF\xD8\xFF garbage")));
-    EXPECT_TRUE(Run(window->FileImport()));
-    EXPECT_FALSE(window->thePicture);
-    EXPECT_TRUE(ui->messages.empty());
-    EXPECT_TRUE(ShowsTheCard());
-}
-
-TEST_F(MenuCommandTest, ChosenStampReplacesTheStampAndANonPictureShowsTheMessage) {
-    auto stamp = window->Stamp;
-    const QImage before = Card();
-    ui->openAnswers.push_back(Item(files_.Write("stamp.png", "plain text, not a PNG")));
-    EXPECT_TRUE(Run(window->EditChooseStampImage()));
-    EXPECT_EQ(ui->messages, std::vector<std::string>{"Sorry I was unable to open the file"});
-    EXPECT_EQ(window->Stamp, stamp);
-    EXPECT_EQ(Card(), before);
-
-    ui->messages.clear();
-    ui->openAnswers.push_back(Item(files_.WriteJpeg("s.jpg", cardtest::Solid(120, 90, qRgb(30, 30, 200)))));
-    EXPECT_TRUE(Run(window->EditChooseStampImage()));
-    EXPECT_TRUE(ui->messages.empty());
-    ASSERT_TRUE(window->Stamp);
-    EXPECT_NE(window->Stamp, stamp);
-    EXPECT_TRUE(ShowsTheCard());
+TEST_F(MenuCommandTest, ImportAndStampTakeTheChosenPictureAndOnlyTheStampTellsOfANonPicture) {
+    const std::string jpeg = files_.WriteJpeg("p.jpg", cardtest::Solid(840, 632, qRgb(20, 200, 20)));
+    const std::string junk = files_.Write("junk.png", "\xFF\xD8\xFF garbage");
+    struct Row { fw::MenuItemRef item; std::string file; bool taken; const char* message; };
+    const Row rows[] = {{window->FileImport(), jpeg, true, nullptr}, {window->FileImport(), junk, false, nullptr},
+                        {window->EditChooseStampImage(), junk, false, "Sorry I was unable to open the file"},
+                        {window->EditChooseStampImage(), jpeg, true, nullptr}};
+    for (const Row& row : rows) {
+        ui->messages.clear();
+        const auto stamp = window->Stamp;
+        ui->openAnswers.push_back(Item(row.file));
+        EXPECT_TRUE(Run(row.item));
+        EXPECT_EQ(ui->messages, row.message ? std::vector<std::string>{row.message} : std::vector<std::string>{});
+        const bool taken = row.item == window->FileImport()
+                               ? window->thePicture && testsupport::Near(Pixels(window->thePicture).pixel(200, 150), qRgb(20, 200, 20))
+                               : window->Stamp != stamp;
+        EXPECT_EQ(taken, row.taken) << row.item->Name << " " << row.file;
+        EXPECT_TRUE(window->Stamp);
+        EXPECT_TRUE(ShowsTheCard());
+    }
 }
 
 // --- Help, About, Window
