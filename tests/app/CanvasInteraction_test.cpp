@@ -120,35 +120,34 @@ TEST_F(CanvasTest, PanStaysInsideThePhotoWhereverThePointerGoes) {
 // --- arrow keys
 
 TEST_F(CanvasTest, KeyMovesOneStepInsideOneSidedBoundsReturnsFalseAndRerenders) {
-    struct Row { const char* name; int photoWidth, photoHeight; double x, y; char code; double expectX, expectY; };
+    // Key codes 28 to 31: left, right, up, down.
+    struct Row { int photoWidth, photoHeight; double x, y; char code; double expectX, expectY; };
     const Row rows[] = {
-        // 800 x 600: x in 0..380, y in 0..284.
-        {"left from zero", 800, 600, 0, 7, 28, 1, 7},       {"left at upper bound", 800, 600, 380, 7, 28, 380, 7},
-        {"right at upper bound", 800, 600, 380, 7, 29, 379, 7}, {"right at zero", 800, 600, 0, 7, 29, 0, 7},
-        {"up from zero", 800, 600, 7, 0, 30, 7, 1},         {"up at upper bound", 800, 600, 7, 284, 30, 7, 284},
-        {"down at upper bound", 800, 600, 7, 284, 31, 7, 283}, {"down at zero", 800, 600, 7, 0, 31, 7, 0},
-        {"letter", 800, 600, 9, 9, 'a', 9, 9},              {"return", 800, 600, 9, 9, 13, 9, 9},
+        // 800 x 600: x in 0..380, y in 0..284; each key stops at its own bound only.
+        {800, 600, 0, 7, 28, 1, 7}, {800, 600, 380, 7, 28, 380, 7}, {800, 600, 380, 7, 29, 379, 7}, {800, 600, 0, 7, 29, 0, 7},
+        {800, 600, 7, 0, 30, 7, 1}, {800, 600, 7, 284, 30, 7, 284}, {800, 600, 7, 284, 31, 7, 283}, {800, 600, 7, 0, 31, 7, 0},
+        {800, 600, 9, 9, 'a', 9, 9}, {800, 600, 9, 9, 13, 9, 9},
         // The half-pixel offset of a centred photo is truncated before the step.
-        {"left from a half pixel", 800, 600, 10.5, 20.5, 28, 11, 20},
+        {800, 600, 10.5, 20.5, 28, 11, 20},
         // The bound is the width beyond the photo area, whatever the height.
-        {"left at the edge, low photo", 500, 316, 80, 0, 28, 80, 0},
-        {"left at the edge, high photo", 500, 1000, 80, 0, 28, 80, 0},
+        {500, 316, 80, 0, 28, 80, 0}, {500, 1000, 80, 0, 28, 80, 0},
         // A photo exactly as wide as the photo area cannot move sideways.
-        {"left on photo-area width", 420, 600, 0, 3, 28, 0, 3}, {"right on photo-area width", 420, 600, 0, 3, 29, 0, 3},
+        {420, 600, 0, 3, 28, 0, 3}, {420, 600, 0, 3, 29, 0, 3},
         // Without a photo the increasing keys have no bound and change nothing;
         // the decreasing ones still lower toward 0.
-        {"left without photo", 0, 0, 5, 5, 28, 5, 5},       {"up without photo", 0, 0, 5, 5, 30, 5, 5},
-        {"right without photo", 0, 0, 5, 5, 29, 4, 5},      {"down without photo", 0, 0, 5, 5, 31, 5, 4},
-        {"right without photo at zero", 0, 0, 0, 0, 29, 0, 0}, {"letter without photo", 0, 0, 0, 0, 'q', 0, 0}};
+        {0, 0, 5, 5, 28, 5, 5}, {0, 0, 5, 5, 30, 5, 5}, {0, 0, 5, 5, 29, 4, 5}, {0, 0, 5, 5, 31, 5, 4},
+        {0, 0, 0, 0, 29, 0, 0}, {0, 0, 0, 0, 'q', 0, 0}};
     for (const Row& row : rows) {
         window->thePicture = nullptr;
         if (row.photoWidth > 0) UsePhoto(row.photoWidth, row.photoHeight, row.x, row.y);
         else window->imageOffset = fw::Pair::Make(row.x, row.y);
         Scribble();
-        EXPECT_FALSE(Canvas().DeliverKeyDown(std::string(1, row.code))) << row.name;
-        EXPECT_DOUBLE_EQ(window->imageOffset->Left(), row.expectX) << row.name;
-        EXPECT_DOUBLE_EQ(window->imageOffset->Right(), row.expectY) << row.name;
-        EXPECT_TRUE(ShowsTheCard()) << row.name;
+        const std::string at = std::to_string(row.photoWidth) + " wide, at " + std::to_string(row.x) + "," +
+                               std::to_string(row.y) + ", key " + std::to_string(row.code);
+        EXPECT_FALSE(Canvas().DeliverKeyDown(std::string(1, row.code))) << at;
+        EXPECT_DOUBLE_EQ(window->imageOffset->Left(), row.expectX) << at;
+        EXPECT_DOUBLE_EQ(window->imageOffset->Right(), row.expectY) << at;
+        EXPECT_TRUE(ShowsTheCard()) << at;
     }
 }
 

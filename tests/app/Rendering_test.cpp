@@ -101,21 +101,7 @@ TEST_F(StamporaTest, EmptyCardShowsThePlaceholderAndItsPrompt) {
     EXPECT_GT(prompt, 100);
 }
 
-TEST_F(StamporaTest, StampSitsTenPixelsFromTheTopRight) {
-    window->PostMarkApply = false;
-    ASSERT_TRUE(window->Stamp);
-    const int sw = window->Stamp->Width();
-    const int sh = window->Stamp->Height();
-    const QImage card = window->Generate()->Image();
-    const int left = 640 - (sw + 10);
-    // Turned on white: its bounding box's corners are white, its middle is the photo.
-    EXPECT_TRUE(IsWhite(card.pixel(left, 10)));
-    EXPECT_TRUE(IsWhite(card.pixel(left + sw - 1, 10 + sh - 1)));
-    EXPECT_EQ(card.pixel(left + sw / 2, 10 + sh / 2), window->Stamp->Image().pixel(sw / 2, sh / 2));
-    EXPECT_FALSE(IsWhite(card.pixel(left + sw / 2, 10 + sh / 2)));
-}
-
-TEST_F(StamporaTest, StampPhotoIsCroppedToItsMiddleAndNoPhotoKeepsTheStamp) {
+TEST_F(StamporaTest, StampIsItsPhotosMiddleTurnedOnWhiteTenPixelsFromTheTopRight) {
     auto before = window->Stamp;
     window->MakePostageStamp(nullptr);
     EXPECT_EQ(window->Stamp, before);
@@ -123,14 +109,20 @@ TEST_F(StamporaTest, StampPhotoIsCroppedToItsMiddleAndNoPhotoKeepsTheStamp) {
     // scaled to 160 x 80 and drawn at (-40, 0), only green shows in the square.
     auto photo = fw::Picture::New(200, 100, 24);
     for (int x = 0; x < 200; ++x)
-        for (int y = 0; y < 100; ++y)
-            photo->Image().setPixel(x, y, x < 50 || x >= 150 ? qRgb(0, 0, 255) : qRgb(0, 200, 0));
+        for (int y = 0; y < 100; ++y) photo->Image().setPixel(x, y, x < 50 || x >= 150 ? qRgb(0, 0, 255) : qRgb(0, 200, 0));
     window->MakePostageStamp(photo);
     const QImage& stamp = window->Stamp->Image();
+    const int sw = stamp.width(), sh = stamp.height(), left = 640 - (sw + 10);
     for (int dx : {-28, -20, 0, 20, 28}) {
-        const QRgb c = stamp.pixel(stamp.width() / 2 + dx, stamp.height() / 2);
+        const QRgb c = stamp.pixel(sw / 2 + dx, sh / 2);
         EXPECT_GT(qGreen(c), qBlue(c) + 80) << dx;
     }
+    window->PostMarkApply = false;
+    const QImage card = window->Generate()->Image();
+    // Turned on white: its bounding box's corners are white, its middle is the photo.
+    EXPECT_TRUE(IsWhite(card.pixel(left, 10)) && IsWhite(card.pixel(left + sw - 1, 10 + sh - 1)));
+    EXPECT_EQ(card.pixel(left + sw / 2, 10 + sh / 2), stamp.pixel(sw / 2, sh / 2));
+    EXPECT_FALSE(IsWhite(card.pixel(left + sw / 2, 10 + sh / 2)));
 }
 
 TEST_F(StamporaTest, CaptionSizeIsTheWholeNumberOfItsText) {
@@ -184,15 +176,13 @@ TEST_F(StamporaTest, PostMarkInksOnlyWhereItsMaskLetsItThrough) {
 
 // --- the shared rotation effect
 
-TEST(SharedPictureEffects, WithoutAMaskTheCornersAreTheBackground) {
-    fw::PictureRef turned = SharedPictureEffects::Rotate(SolidPicture(80, 80, 0x0000FF), 4, 0xFFFFFF, effects::RotationMethod::Smooth);
-    EXPECT_FALSE(turned->HasMask());
-    EXPECT_EQ(RgbAt(turned, 0, 0), 0xFFFFFFu);
-    EXPECT_EQ(RgbAt(turned, turned->Width() - 1, turned->Height() - 1), 0xFFFFFFu);
-    EXPECT_EQ(RgbAt(turned, turned->Width() / 2, turned->Height() / 2), 0x0000FFu);
-}
+TEST(SharedPictureEffects, RotationFillsTheCornersWithTheBackgroundOrTurnsTheMaskAlongLeavingTheSource) {
+    fw::PictureRef plain = SharedPictureEffects::Rotate(SolidPicture(80, 80, 0x0000FF), 4, 0xFFFFFF, effects::RotationMethod::Smooth);
+    EXPECT_FALSE(plain->HasMask());
+    const int pw = plain->Width(), ph = plain->Height();
+    EXPECT_EQ(std::vector<QRgb>({RgbAt(plain, 0, 0), RgbAt(plain, pw - 1, ph - 1), RgbAt(plain, pw / 2, ph / 2)}),
+              std::vector<QRgb>({0xFFFFFF, 0xFFFFFF, 0x0000FF}));
 
-TEST(SharedPictureEffects, WithAMaskTheMaskTurnsAlongAndTheSourceIsLeftUnchanged) {
     fw::PictureRef source = SolidPicture(200, 45, 0xB60000);
     fw::PictureRef mask = source->Mask(true);
     mask->GetGraphics().ClearRect(100, 0, 100, 45);   // opaque only in the left half
