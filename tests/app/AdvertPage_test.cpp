@@ -22,10 +22,12 @@ protected:
         Settle();
         ASSERT_EQ(Page(), 1);
     }
-    // The composer's controls hide, the advert page's show.
-    bool AdvertShowing() const {
-        return window->HTMLViewer1()->Widget()->isVisible() && window->CancelButton()->Widget()->isVisible() &&
-               !window->DisplayArea()->Widget()->isVisible() && !window->SaveButton()->Widget()->isVisible();
+    // Either the composer's controls show or the advert page's, never a mix.
+    bool Shows(int page) const {
+        return window->HTMLViewer1()->Widget()->isVisible() == (page == 1) &&
+               window->CancelButton()->Widget()->isVisible() == (page == 1) &&
+               window->DisplayArea()->Widget()->isVisible() == (page == 0) &&
+               window->SaveButton()->Widget()->isVisible() == (page == 0) && Page() == page;
     }
 };
 
@@ -33,35 +35,34 @@ protected:
 
 // --- closing and quitting
 
-TEST_F(AdvertTest, EveryCloseRouteShowsTheAdvertPageFirstAndQuitsTheSecondTime) {
-    struct Route { const char* name; std::function<bool()> close; bool first, second; };
+TEST_F(AdvertTest, EveryCloseRouteShowsTheAdvertPageFirstAndEveryButtonThereOpensItsPageThenQuits) {
+    auto push = [&](const char* button) { return [this, button] { window->Find<fw::PushButton>(button)->Push(); return true; }; };
+    struct Route { const char* name; std::function<bool()> close; bool first; std::function<bool()> then; bool second; const char* url; };
     const Route routes[] = {
-        {"Close", [&] { return window->Close(); }, false, true},
-        {"File > Quit", [&] { return window->RunMenuItem(window->FileQuit()); }, true, true},
-        {"File > Close", [&] { return window->RunMenuItem(window->FileClose()); }, true, true},
-        {"the close box", [&] { return window->Widget()->close(); }, false, true}};
+        {"Close", [&] { return window->Close(); }, false, nullptr, true, nullptr},
+        {"File > Quit", [&] { return window->RunMenuItem(window->FileQuit()); }, true, nullptr, true, nullptr},
+        {"File > Close", [&] { return window->RunMenuItem(window->FileClose()); }, true, nullptr, true, nullptr},
+        {"the close box", [&] { return window->Widget()->close(); }, false, nullptr, true, nullptr},
+        {"More Information", [&] { return window->Close(); }, false, push("MorInfoButton"), true, "http://www.pixalune.com/"},
+        {"Download Now", [&] { return window->Close(); }, false, push("DownloadNowButton"), true,
+         "http://www.pixalune.com/pixalunephotos/PixalunePhotos.dmg"},
+        {"the page's Close", [&] { return window->Close(); }, false, push("CancelButton"), true, nullptr}};
     for (const Route& route : routes) {
         TearDown();
         SetUp();
+        EXPECT_TRUE(Shows(0)) << route.name;
         EXPECT_EQ(route.close(), route.first) << route.name;
         Settle();
-        EXPECT_EQ(Page(), 1) << route.name;
-        EXPECT_TRUE(AdvertShowing()) << route.name;
+        EXPECT_TRUE(Shows(1)) << route.name;
         EXPECT_TRUE(window->IsOpen() && window->Widget()->isVisible()) << route.name;
         EXPECT_FALSE(fw::Runtime::HasQuit() || fw::Runtime::Quitting()) << route.name;
 
-        EXPECT_EQ(route.close(), route.second) << route.name;
+        EXPECT_EQ((route.then ? route.then : route.close)(), route.second) << route.name;
         Settle();
+        EXPECT_EQ(ui->urls, route.url ? std::vector<std::string>{route.url} : std::vector<std::string>{}) << route.name;
         EXPECT_FALSE(window->IsOpen()) << route.name;
         EXPECT_TRUE(fw::Runtime::HasQuit()) << route.name;
     }
-}
-
-TEST_F(AdvertTest, AdvertPageLoadsTheBundlesIndexPage) {
-    ToAdvertPage();
-    const std::string url = window->HTMLViewer1()->CurrentURL();
-    EXPECT_EQ(QUrl(QString::fromStdString(url)).toLocalFile().toStdString(),
-              std::string(STAMPORA_BUNDLE) + "/Resources/index.html");
 }
 
 TEST_F(AdvertTest, QuitRequestedAgainDuringTheQuitNeitherLoopsNorStops) {
@@ -79,35 +80,6 @@ TEST_F(AdvertTest, QuitRequestedAgainDuringTheQuitNeitherLoopsNorStops) {
     EXPECT_TRUE(fw::Runtime::HasQuit());
 }
 
-TEST_F(AdvertTest, NothingTurnsTheWindowBackToTheComposer) {
-    ToAdvertPage();
-    window->_EditScaleToFit_Action();
-    window->_EditPostMark_Action();
-    window->_FileImport_Action();
-    window->HTMLViewer1()->FollowLink("http://example.org/");
-    EXPECT_EQ(Page(), 1);
-    EXPECT_TRUE(AdvertShowing());
-}
-
-// --- the three buttons
-
-TEST_F(AdvertTest, EachButtonOpensItsPageThenQuits) {
-    const std::pair<const char*, const char*> buttons[] = {
-        {"MorInfoButton", "http://www.pixalune.com/"},
-        {"DownloadNowButton", "http://www.pixalune.com/pixalunephotos/PixalunePhotos.dmg"},
-        {"CancelButton", nullptr}};
-    for (const auto& [button, url] : buttons) {
-        TearDown();
-        SetUp();
-        ToAdvertPage();
-        window->Find<fw::PushButton>(button)->Push();
-        Settle();
-        EXPECT_EQ(ui->urls, url ? std::vector<std::string>{url} : std::vector<std::string>{}) << button;
-        EXPECT_TRUE(fw::Runtime::HasQuit()) << button;
-        EXPECT_FALSE(window->IsOpen()) << button;
-    }
-}
-
 // --- links in the page
 
 TEST_F(AdvertTest, OnlyLinksBeginningWithHttpGoToTheBrowser) {
@@ -122,13 +94,14 @@ TEST_F(AdvertTest, OnlyLinksBeginningWithHttpGoToTheBrowser) {
     EXPECT_TRUE(ui->urls.empty());
 }
 
-TEST_F(AdvertTest, AFollowedLinkToTheWebKeepsThePageAndOneToALocalFileLoadsInTheViewer) {
+TEST_F(AdvertTest, TheBundlesIndexPageShowsAWebLinkKeepsItAndALocalOneLoadsInTheViewer) {
     ToAdvertPage();
     const std::string shown = window->HTMLViewer1()->CurrentURL();
+    EXPECT_EQ(QUrl(QString::fromStdString(shown)).toLocalFile().toStdString(),
+              std::string(STAMPORA_BUNDLE) + "/Resources/index.html");
     window->HTMLViewer1()->FollowLink("http://www.pixalune.com/");
     EXPECT_EQ(ui->urls, std::vector<std::string>{"http://www.pixalune.com/"});
     EXPECT_EQ(window->HTMLViewer1()->CurrentURL(), shown);
-    EXPECT_EQ(Page(), 1);
     EXPECT_FALSE(fw::Runtime::Quitting());
 
     const std::string page = files_.Write("other.html", "<html><body><p>Another page</p></body></html>");
@@ -139,11 +112,12 @@ TEST_F(AdvertTest, AFollowedLinkToTheWebKeepsThePageAndOneToALocalFileLoadsInThe
     auto* browser = qobject_cast<QTextBrowser*>(window->HTMLViewer1()->Widget());
     ASSERT_TRUE(browser);
     EXPECT_TRUE(browser->toPlainText().contains("Another page"));
+    EXPECT_TRUE(Shows(1));
 }
 
 // --- edit commands on the page
 
-TEST_F(AdvertTest, EditCommandsActOnThePageWhileTheViewerHasTheFocus) {
+TEST_F(AdvertTest, EditCommandsActOnThePageWhileTheViewerHasTheFocusAndNothingTurnsItBack) {
     ToAdvertPage();
     auto viewer = window->HTMLViewer1();
     viewer->SetFocus();
@@ -159,4 +133,9 @@ TEST_F(AdvertTest, EditCommandsActOnThePageWhileTheViewerHasTheFocus) {
     EXPECT_TRUE(window->HandleMenuCommand("EditCopy"));
     EXPECT_NE(QGuiApplication::clipboard()->text().indexOf("Pixalune Photos"), -1);
     EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasImage());
+
+    window->_EditScaleToFit_Action();
+    window->_EditPostMark_Action();
+    window->_FileImport_Action();
+    EXPECT_TRUE(Shows(1));
 }

@@ -3,6 +3,8 @@
 #include "framework/DragItem.h"
 #include "interfacekit/ifkColorWell.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTest>
@@ -50,22 +52,17 @@ protected:
 
 // --- a click on the empty card
 
-TEST_F(CanvasTest, ClickOnEmptyCardOpensAnImageSheetAndReturnsFalse) {
+TEST_F(CanvasTest, ClickOnEmptyCardTakesTheChosenPhotoReturnsFalseAndTheHeldButtonDoesNotPan) {
     EXPECT_EQ(Canvas().AcceptedFileTypes(), kSevenTypes);
     EXPECT_TRUE(Canvas().AcceptsPictures());
     EXPECT_TRUE(CanvasWidget()->acceptDrops());
     EXPECT_EQ(CursorShape(), Qt::OpenHandCursor);
-    EXPECT_FALSE(Canvas().DeliverMouseDown(30, 40));
-    ASSERT_EQ(ui->dialogs.size(), 1u);
-    EXPECT_EQ(ui->dialogs[0].kind, fw::ScriptedUserInteraction::DialogKind::Open);   // the dialog itself is in the cancelled-dialogs table
-    EXPECT_TRUE(Canvas().HasFocus());
-    EXPECT_FALSE(Canvas().Captured());
-}
-
-TEST_F(CanvasTest, ChosenJpegBecomesThePhotoAndTheHeldButtonDoesNotPan) {
     // 1000 x 316 keeps its size and is centred at x = 290, so a pan would show.
     ui->openAnswers.push_back(Item(files_.WriteJpeg("wide.jpg", cardtest::Solid(1000, 316, qRgb(200, 30, 30)))));
-    Press({100, 100});
+    EXPECT_FALSE(Canvas().DeliverMouseDown(100, 100));
+    ASSERT_EQ(ui->dialogs.size(), 1u);   // the dialog itself is in the cancelled-dialogs table
+    EXPECT_TRUE(Canvas().HasFocus());
+    EXPECT_FALSE(Canvas().Captured());
     ASSERT_TRUE(window->thePicture);
     EXPECT_EQ(QSize(window->thePicture->Width(), window->thePicture->Height()), QSize(1000, 316));
     EXPECT_TRUE(Near(PhotoCentre(), qRgb(200, 30, 30)));
@@ -79,30 +76,22 @@ TEST_F(CanvasTest, ChosenJpegBecomesThePhotoAndTheHeldButtonDoesNotPan) {
 
 // --- panning with the mouse
 
-TEST_F(CanvasTest, ClickOnPhotoReturnsTrueWithClosedHandUntilRelease) {
-    UsePhoto(800, 600, 100, 100);
-    EXPECT_TRUE(Canvas().DeliverMouseDown(200, 150));
-    EXPECT_TRUE(ui->dialogs.empty());
-    EXPECT_EQ(CursorShape(), Qt::ClosedHandCursor);
-    ASSERT_TRUE(window->lastMouse);
-    EXPECT_EQ(std::make_pair(window->lastMouse->LeftInt(), window->lastMouse->RightInt()), std::make_pair(200, 150));
-    Canvas().DeliverMouseDrag(190, 150);
-    EXPECT_EQ(CursorShape(), Qt::ClosedHandCursor);
-    Canvas().DeliverMouseUp(190, 150);
-    EXPECT_EQ(CursorShape(), Qt::OpenHandCursor);
-}
-
-TEST_F(CanvasTest, PhotoFollowsThePointer) {
+TEST_F(CanvasTest, PhotoFollowsThePointerWithAClosedHandUntilRelease) {
     UsePhoto(800, 600, 100, 100);
     Press({200, 150});
+    EXPECT_TRUE(ui->dialogs.empty());
+    EXPECT_EQ(CursorShape(), Qt::ClosedHandCursor);
     MoveHeld({230, 140});   // 30 right, 10 up
     EXPECT_EQ(Offset(), std::make_pair(70, 110));
     MoveHeld({220, 160});   // relative to the last step, not to the press
     EXPECT_EQ(Offset(), std::make_pair(80, 90));
+    EXPECT_EQ(CursorShape(), Qt::ClosedHandCursor);
     Release({220, 160});
+    EXPECT_EQ(CursorShape(), Qt::OpenHandCursor);
     MoveHeld({0, 0});       // no button held any more: no pan
     EXPECT_EQ(Offset(), std::make_pair(80, 90));
     EXPECT_TRUE(ShowsTheCard());
+    EXPECT_TRUE(Canvas().DeliverMouseDown(200, 150));
     // Without a photo a drag changes nothing.
     window->thePicture = nullptr;
     window->DisplayArea_MouseDrag(100, 100);
@@ -131,35 +120,34 @@ TEST_F(CanvasTest, PanStaysInsideThePhotoWhereverThePointerGoes) {
 // --- arrow keys
 
 TEST_F(CanvasTest, KeyMovesOneStepInsideOneSidedBoundsReturnsFalseAndRerenders) {
-    struct Row { const char* name; int photoWidth, photoHeight; double x, y; char code; double expectX, expectY; };
+    // Key codes 28 to 31: left, right, up, down.
+    struct Row { int photoWidth, photoHeight; double x, y; char code; double expectX, expectY; };
     const Row rows[] = {
-        // 800 x 600: x in 0..380, y in 0..284.
-        {"left from zero", 800, 600, 0, 7, 28, 1, 7},       {"left at upper bound", 800, 600, 380, 7, 28, 380, 7},
-        {"right at upper bound", 800, 600, 380, 7, 29, 379, 7}, {"right at zero", 800, 600, 0, 7, 29, 0, 7},
-        {"up from zero", 800, 600, 7, 0, 30, 7, 1},         {"up at upper bound", 800, 600, 7, 284, 30, 7, 284},
-        {"down at upper bound", 800, 600, 7, 284, 31, 7, 283}, {"down at zero", 800, 600, 7, 0, 31, 7, 0},
-        {"letter", 800, 600, 9, 9, 'a', 9, 9},              {"return", 800, 600, 9, 9, 13, 9, 9},
+        // 800 x 600: x in 0..380, y in 0..284; each key stops at its own bound only.
+        {800, 600, 0, 7, 28, 1, 7}, {800, 600, 380, 7, 28, 380, 7}, {800, 600, 380, 7, 29, 379, 7}, {800, 600, 0, 7, 29, 0, 7},
+        {800, 600, 7, 0, 30, 7, 1}, {800, 600, 7, 284, 30, 7, 284}, {800, 600, 7, 284, 31, 7, 283}, {800, 600, 7, 0, 31, 7, 0},
+        {800, 600, 9, 9, 'a', 9, 9}, {800, 600, 9, 9, 13, 9, 9},
         // The half-pixel offset of a centred photo is truncated before the step.
-        {"left from a half pixel", 800, 600, 10.5, 20.5, 28, 11, 20},
+        {800, 600, 10.5, 20.5, 28, 11, 20},
         // The bound is the width beyond the photo area, whatever the height.
-        {"left at the edge, low photo", 500, 316, 80, 0, 28, 80, 0},
-        {"left at the edge, high photo", 500, 1000, 80, 0, 28, 80, 0},
+        {500, 316, 80, 0, 28, 80, 0}, {500, 1000, 80, 0, 28, 80, 0},
         // A photo exactly as wide as the photo area cannot move sideways.
-        {"left on photo-area width", 420, 600, 0, 3, 28, 0, 3}, {"right on photo-area width", 420, 600, 0, 3, 29, 0, 3},
+        {420, 600, 0, 3, 28, 0, 3}, {420, 600, 0, 3, 29, 0, 3},
         // Without a photo the increasing keys have no bound and change nothing;
         // the decreasing ones still lower toward 0.
-        {"left without photo", 0, 0, 5, 5, 28, 5, 5},       {"up without photo", 0, 0, 5, 5, 30, 5, 5},
-        {"right without photo", 0, 0, 5, 5, 29, 4, 5},      {"down without photo", 0, 0, 5, 5, 31, 5, 4},
-        {"right without photo at zero", 0, 0, 0, 0, 29, 0, 0}, {"letter without photo", 0, 0, 0, 0, 'q', 0, 0}};
+        {0, 0, 5, 5, 28, 5, 5}, {0, 0, 5, 5, 30, 5, 5}, {0, 0, 5, 5, 29, 4, 5}, {0, 0, 5, 5, 31, 5, 4},
+        {0, 0, 0, 0, 29, 0, 0}, {0, 0, 0, 0, 'q', 0, 0}};
     for (const Row& row : rows) {
         window->thePicture = nullptr;
         if (row.photoWidth > 0) UsePhoto(row.photoWidth, row.photoHeight, row.x, row.y);
         else window->imageOffset = fw::Pair::Make(row.x, row.y);
         Scribble();
-        EXPECT_FALSE(Canvas().DeliverKeyDown(std::string(1, row.code))) << row.name;
-        EXPECT_DOUBLE_EQ(window->imageOffset->Left(), row.expectX) << row.name;
-        EXPECT_DOUBLE_EQ(window->imageOffset->Right(), row.expectY) << row.name;
-        EXPECT_TRUE(ShowsTheCard()) << row.name;
+        const std::string at = std::to_string(row.photoWidth) + " wide, at " + std::to_string(row.x) + "," +
+                               std::to_string(row.y) + ", key " + std::to_string(row.code);
+        EXPECT_FALSE(Canvas().DeliverKeyDown(std::string(1, row.code))) << at;
+        EXPECT_DOUBLE_EQ(window->imageOffset->Left(), row.expectX) << at;
+        EXPECT_DOUBLE_EQ(window->imageOffset->Right(), row.expectY) << at;
+        EXPECT_TRUE(ShowsTheCard()) << at;
     }
 }
 
@@ -242,10 +230,21 @@ TEST_F(CanvasTest, DropsTakeTheFirstPictureFileOrElseThePicture) {
 
 // --- re-rendering handlers
 
-TEST_F(CanvasTest, CaptionEditColourPickAndPaintRerenderTheCard) {
+TEST_F(CanvasTest, EachCaptionKeystrokeSizeColourPickAndPaintRendersTheCardOnce) {
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window->Widget()));
+    QApplication::processEvents();
+    const uint64_t before = window->RenderCount();
+    for (const char* key : {"a", "b", "c"}) {
+        QTest::keyClicks(window->textField()->Widget(), key);
+        CanvasWidget()->repaint();
+    }
+    EXPECT_EQ(window->RenderCount() - before, 3u);
+    EXPECT_EQ(window->textField()->Text(), "abc");
+    EXPECT_TRUE(ShowsTheCard());
     Scribble();
-    QTest::keyClicks(window->textField()->Widget(), "Hi");
-    EXPECT_EQ(window->textField()->Text(), "Hi");
+    auto* sizeEdit = static_cast<QComboBox*>(window->textSizeField()->Widget())->lineEdit();
+    sizeEdit->selectAll();
+    QTest::keyClicks(sizeEdit, "72");
     EXPECT_TRUE(ShowsTheCard());
     Scribble();
     auto well = window->ifkColorWell1();
@@ -255,17 +254,5 @@ TEST_F(CanvasTest, CaptionEditColourPickAndPaintRerenderTheCard) {
     EXPECT_TRUE(ShowsTheCard());
     Scribble();
     Canvas().DeliverPaint();
-    EXPECT_TRUE(ShowsTheCard());
-}
-
-TEST_F(CanvasTest, EachCaptionKeystrokeRendersOnceAndItsPaintShowsThatRender) {
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window->Widget()));
-    QApplication::processEvents();
-    const uint64_t before = window->RenderCount();
-    for (const char* key : {"a", "b", "c"}) {
-        QTest::keyClicks(window->textField()->Widget(), key);
-        CanvasWidget()->repaint();
-    }
-    EXPECT_EQ(window->RenderCount() - before, 3u);
     EXPECT_TRUE(ShowsTheCard());
 }

@@ -8,57 +8,37 @@
 
 namespace {
 
-enum class Kind { Item, Quit, About };
-
 struct MenuRow {
-    const char* menu;
     const char* name;
-    Kind kind;
     const char* text;
     const char* shortcut;   // Qt's portable text of the shortcut, "" for none
 };
 
-const MenuRow kTable[] = {
-    {"FileMenu", "FileImport", Kind::Item, "Import...", "Ctrl+O"},
-    {"FileMenu", "FileClose", Kind::Item, "Close", "Ctrl+W"},
-    {"FileMenu", "UntitledSeparator3", Kind::Item, "-", ""},
-    {"FileMenu", "FileSave", Kind::Item, "Save...", "Ctrl+S"},
-    {"FileMenu", "FileQuit", Kind::Quit, "&Quit", "Ctrl+Q"},
-    {"EditMenu", "EditUndo", Kind::Item, "&Undo", "Ctrl+Z"},
-    {"EditMenu", "UntitledMenu1", Kind::Item, "-", ""},
-    {"EditMenu", "EditCut", Kind::Item, "Cu&t", "Ctrl+X"},
-    {"EditMenu", "EditCopy", Kind::Item, "&Copy", "Ctrl+C"},
-    {"EditMenu", "EditPaste", Kind::Item, "&Paste", "Ctrl+V"},
-    {"EditMenu", "EditClear", Kind::Item, "&Delete", ""},
-    {"EditMenu", "UntitledMenu0", Kind::Item, "-", ""},
-    {"EditMenu", "EditSelectAll", Kind::Item, "Select &All", "Ctrl+A"},
-    {"EditMenu", "UntitledSeparator2", Kind::Item, "-", ""},
-    {"EditMenu", "EditScaleToFit", Kind::Item, "Scale To Fit", ""},
-    {"EditMenu", "EditPostMark", Kind::Item, "Post Mark", ""},
-    {"EditMenu", "EditChooseStampImage", Kind::Item, "Choose Stamp Image...", ""},
-    {"WindowMenu", "WindowMinimize", Kind::Item, "Minimize", "Ctrl+M"},
-    {"WindowMenu", "WindowZoom", Kind::Item, "Zoom", "Ctrl+Meta+Z"},
-    {"WindowMenu", "UntitledSeparator", Kind::Item, "-", ""},
-    {"WindowMenu", "WindowBringAllToFront", Kind::Item, "Bring All To Front", ""},
-    {"WindowMenu", "UntitledSeparator0", Kind::Item, "-", ""},
-    {"WindowMenu", "WindowMenuItem", Kind::Item, "WindowItem", ""},
-    {"HelpMenu", "HelpPixalunePhotosWebPage", Kind::Item, "Stampora Web Page", ""},
-    {"HelpMenu", "UntitledSeparator1", Kind::Item, "-", ""},
-    {"HelpMenu", "HelpServiceSupport", Kind::Item, "Service && Support", ""},
-    {"HelpMenu", "HelpAboutStampora", Kind::About, "About Stampora", ""},
-};
-
-// A bar of its own, so that no test depends on the shared instance's history.
-std::shared_ptr<MenuBar1> FreshBar() {
-    auto bar = std::make_shared<MenuBar1>();
-    bar->Constructor();
-    return bar;
-}
+// Each menu's items in order.
+const std::map<std::string, std::vector<MenuRow>> kMenus = {
+    {"FileMenu",
+     {{"FileImport", "Import...", "Ctrl+O"}, {"FileClose", "Close", "Ctrl+W"}, {"UntitledSeparator3", "-", ""},
+      {"FileSave", "Save...", "Ctrl+S"}, {"FileQuit", "&Quit", "Ctrl+Q"}}},
+    {"EditMenu",
+     {{"EditUndo", "&Undo", "Ctrl+Z"}, {"UntitledMenu1", "-", ""}, {"EditCut", "Cu&t", "Ctrl+X"},
+      {"EditCopy", "&Copy", "Ctrl+C"}, {"EditPaste", "&Paste", "Ctrl+V"}, {"EditClear", "&Delete", ""},
+      {"UntitledMenu0", "-", ""}, {"EditSelectAll", "Select &All", "Ctrl+A"}, {"UntitledSeparator2", "-", ""},
+      {"EditScaleToFit", "Scale To Fit", ""}, {"EditPostMark", "Post Mark", ""},
+      {"EditChooseStampImage", "Choose Stamp Image...", ""}}},
+    {"WindowMenu",
+     {{"WindowMinimize", "Minimize", "Ctrl+M"}, {"WindowZoom", "Zoom", "Ctrl+Meta+Z"}, {"UntitledSeparator", "-", ""},
+      {"WindowBringAllToFront", "Bring All To Front", ""}, {"UntitledSeparator0", "-", ""},
+      {"WindowMenuItem", "WindowItem", ""}}},
+    {"HelpMenu",
+     {{"HelpPixalunePhotosWebPage", "Stampora Web Page", ""}, {"UntitledSeparator1", "-", ""},
+      {"HelpServiceSupport", "Service && Support", ""}, {"HelpAboutStampora", "About Stampora", ""}}}};
 
 } // namespace
 
+// A bar of its own, so that no test depends on the shared instance's history.
 TEST(MenuBar1, MenusAndItemsMatchTheTableInOrder) {
-    auto bar = FreshBar();
+    auto bar = std::make_shared<MenuBar1>();
+    bar->Constructor();
     ASSERT_EQ(bar->Count(), 4);
     const char* menus[][2] = {{"FileMenu", "&File"}, {"EditMenu", "&Edit"}, {"WindowMenu", "Window"}, {"HelpMenu", "Help"}};
     for (int i = 0; i < 4; ++i) {
@@ -66,37 +46,32 @@ TEST(MenuBar1, MenusAndItemsMatchTheTableInOrder) {
         EXPECT_EQ(bar->Item(i)->Text(), menus[i][1]);
         EXPECT_TRUE(bar->Item(i)->AutoEnable);
     }
-    std::map<std::string, int> position;
-    for (const MenuRow& row : kTable) {
-        auto menu = bar->Child(row.menu);
-        ASSERT_TRUE(menu) << row.menu;
-        auto item = menu->Item(position[row.menu]++);
-        ASSERT_TRUE(item) << row.name;
-        EXPECT_EQ(item->Name, row.name);
-        EXPECT_EQ(item->Text(), row.text) << row.name;
-        EXPECT_TRUE(item->AutoEnable) << row.name;
-        EXPECT_EQ(item->Shortcut(), QKeySequence::fromString(row.shortcut, QKeySequence::PortableText)) << row.name;
-        const Kind kind = item->ItemKind() == fw::MenuItem::Kind::Quit    ? Kind::Quit
-                          : item->ItemKind() == fw::MenuItem::Kind::About ? Kind::About
-                                                                          : Kind::Item;
-        EXPECT_EQ(kind, row.kind) << row.name;
+    for (const auto& [menuName, rows] : kMenus) {
+        auto menu = bar->Child(menuName);
+        ASSERT_TRUE(menu) << menuName;
+        ASSERT_EQ(menu->Count(), int(rows.size())) << menuName;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const MenuRow& row = rows[i];
+            auto item = menu->Item(int(i));
+            EXPECT_EQ(item->Name, row.name);
+            EXPECT_EQ(item->Text(), row.text) << row.name;
+            EXPECT_TRUE(item->AutoEnable) << row.name;
+            EXPECT_EQ(item->Shortcut(), QKeySequence::fromString(row.shortcut, QKeySequence::PortableText)) << row.name;
+            using K = fw::MenuItem::Kind;
+            const std::string name = row.name;
+            EXPECT_EQ(item->ItemKind(), name == "FileQuit" ? K::Quit : name == "HelpAboutStampora" ? K::About : K::Normal);
+        }
     }
-    for (const auto& [menu, count] : position) EXPECT_EQ(bar->Child(menu)->Count(), count) << menu;
-}
-
-TEST(MenuBar1, ShownTextsResolveMnemonicsAndAmpersands) {
-    auto bar = FreshBar();
-    EXPECT_EQ(bar->_Lookup("HelpServiceSupport")->ShownText(), "Service & Support");
-    EXPECT_EQ(bar->_Lookup("HelpServiceSupport")->Mnemonic(), 0);
-    EXPECT_EQ(bar->_Lookup("EditClear")->ShownText(), "Delete");
-    EXPECT_EQ(bar->_Lookup("EditClear")->Mnemonic(), 'D');
-    EXPECT_EQ(bar->_Lookup("EditCut")->Mnemonic(), 't');
-    EXPECT_EQ(bar->_Lookup("EditSelectAll")->ShownText(), "Select All");
-}
-
-TEST(MenuBar1, WindowItemIsElementZeroOfItsArray) {
-    auto bar = FreshBar();
-    EXPECT_EQ(bar->_Lookup("WindowMenuItem", 0), bar->_Lookup("WindowMenuItem"));
+    // Shown texts resolve mnemonics and doubled ampersands.
+    auto item = [&](const char* name) { return bar->_Lookup(name); };
+    EXPECT_EQ(item("HelpServiceSupport")->ShownText(), "Service & Support");
+    EXPECT_EQ(item("HelpServiceSupport")->Mnemonic(), 0);
+    EXPECT_EQ(item("EditClear")->ShownText(), "Delete");
+    EXPECT_EQ(item("EditClear")->Mnemonic(), 'D');
+    EXPECT_EQ(item("EditCut")->Mnemonic(), 't');
+    EXPECT_EQ(item("EditSelectAll")->ShownText(), "Select All");
+    // The window item is element zero of its array; other items are no array's.
+    EXPECT_EQ(bar->_Lookup("WindowMenuItem", 0), item("WindowMenuItem"));
     EXPECT_FALSE(bar->_Lookup("WindowMenuItem", 1));
-    EXPECT_EQ(bar->_Lookup("FileImport")->Index, -1);
+    EXPECT_EQ(item("FileImport")->Index, -1);
 }

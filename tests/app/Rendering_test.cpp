@@ -27,10 +27,11 @@ int CountInk(const QImage& card, const QRect& area) {
 
 TEST_F(StamporaTest, PhotoIsStoredCoveringThePhotoAreaAndCentred) {
     struct Row { int w, h, storedW, storedH; double offsetX, offsetY; };
-    const Row rows[] = {{100, 100, 420, 420, 0, 52}, {1000, 200, 1580, 316, 580, 0}, {3000, 2000, 474, 316, 27, 0},
-                        {420, 316, 420, 316, 0, 0},  {1, 1, 420, 420, 0, 52},
+    const Row rows[] = {{1000, 200, 1580, 316, 580, 0}, {3000, 2000, 474, 316, 27, 0}, {420, 316, 420, 316, 0, 0},
+                        {1, 1, 420, 420, 0, 52},
                         // Sizes where (316 / h) x h falls just short of 316.
-                        {1600, 1200, 421, 316, 0.5, 0}, {800, 600, 421, 316, 0.5, 0}, {1920, 1200, 505, 316, 42.5, 0}};
+                        {1600, 1200, 421, 316, 0.5, 0}, {800, 600, 421, 316, 0.5, 0}, {1920, 1200, 505, 316, 42.5, 0},
+                        {100, 100, 420, 420, 0, 52}};
     for (const Row& row : rows) {
         window->AddImage(SolidPicture(row.w, row.h, qRgb(255, 0, 0)));
         ASSERT_TRUE(window->thePicture);
@@ -38,59 +39,50 @@ TEST_F(StamporaTest, PhotoIsStoredCoveringThePhotoAreaAndCentred) {
         EXPECT_DOUBLE_EQ(window->imageOffset->Left(), row.offsetX) << row.w << "x" << row.h;
         EXPECT_DOUBLE_EQ(window->imageOffset->Right(), row.offsetY) << row.w << "x" << row.h;
     }
+    // Clearing the photo shows the placeholder and keeps the offset.
+    window->AddImage(Stampora::ImageSource{});
+    EXPECT_FALSE(window->thePicture);
+    EXPECT_DOUBLE_EQ(window->imageOffset->Right(), 52);
 }
 
 TEST_F(StamporaTest, FitModeDrawsTheWholePhotoCentred) {
-    struct Case {
-        int w, h;
-        QRect placed;
-    };
     // 100 x 100 is drawn 316 x 316 at (52, 0); 3000 x 2000 is drawn 420 x 280 at (0, 18).
     // 1000 x 200, stored 1580 x 316, fills the whole width, to x 419.
-    for (const Case& c : {Case{100, 100, QRect(52, 0, 316, 316)}, Case{3000, 2000, QRect(0, 18, 420, 280)},
-                          Case{1000, 200, QRect(0, 116, 420, 83)}}) {
-        window->AddImage(SolidPicture(c.w, c.h, qRgb(255, 0, 0)));
+    for (const auto& [w, h, r] : {std::tuple{100, 100, QRect(52, 0, 316, 316)}, std::tuple{3000, 2000, QRect(0, 18, 420, 280)},
+                                  std::tuple{1000, 200, QRect(0, 116, 420, 83)}}) {
+        window->AddImage(SolidPicture(w, h, qRgb(255, 0, 0)));
         window->ScaleToFit = true;
-        const QImage card = window->Generate()->Image();
-        const QRect& r = c.placed;
+        const QImage card = Card();
+        window->ScaleToFit = false;
         // Inside, on each edge; outside, one pixel beyond (away from the post mark,
         // which may reach into the photo area at the top right).
-        EXPECT_TRUE(IsRed(card.pixel(r.left(), r.center().y())));
-        EXPECT_TRUE(IsRed(card.pixel(r.right(), r.center().y()))) << c.w;
-        EXPECT_TRUE(IsRed(card.pixel(r.center().x(), r.bottom())));
-        EXPECT_TRUE(IsRed(card.pixel(r.center().x(), r.top())));
-        if (r.left() > 0) {
-            EXPECT_TRUE(IsWhite(card.pixel(r.left() - 1, r.center().y())));
-            EXPECT_TRUE(IsWhite(card.pixel(r.right() + 1, r.center().y())));
-        }
-        if (r.top() > 0) {
-            EXPECT_TRUE(IsWhite(card.pixel(r.center().x(), r.top() - 1)));
-            EXPECT_TRUE(IsWhite(card.pixel(r.center().x(), r.bottom() + 1)));
-        }
-        window->ScaleToFit = false;
+        const int cx = r.center().x(), cy = r.center().y();
+        for (QPoint p : {QPoint(r.left(), cy), QPoint(r.right(), cy), QPoint(cx, r.top()), QPoint(cx, r.bottom())})
+            EXPECT_TRUE(IsRed(card.pixel(p))) << w << ": " << p.x() << "," << p.y();
+        for (QPoint p : {QPoint(r.left() - 1, cy), QPoint(r.right() + 1, cy), QPoint(cx, r.top() - 1), QPoint(cx, r.bottom() + 1)})
+            EXPECT_TRUE(!QRect(0, 0, 420, 316).contains(p) || IsWhite(card.pixel(p))) << w << ": " << p.x() << "," << p.y();
     }
 }
 
-TEST_F(StamporaTest, PannedPhotoIsAOneToOneCropAtTheOffset) {
+TEST_F(StamporaTest, PannedPhotoIsAOneToOneCropAtTheOffsetAndDrawingChangesNoState) {
     // A photo whose columns are coloured by their x, stored at its own size.
     window->AddImage(std::make_shared<fw::Picture>(cardtest::ColumnRamp(840, 316)));
     ASSERT_EQ(window->thePicture->Width(), 840);
+    const auto photo = window->thePicture;
     window->imageOffset = fw::Pair::Make(300, 0);
+    const auto offset = window->imageOffset;
     const QImage card = window->Generate()->Image();
-    EXPECT_EQ(card.pixel(0, 200), window->thePicture->Image().pixel(300, 200));
-    EXPECT_EQ(card.pixel(419, 200), window->thePicture->Image().pixel(719, 200));
+    EXPECT_EQ(card.pixel(0, 200), photo->Image().pixel(300, 200));
+    EXPECT_EQ(card.pixel(419, 200), photo->Image().pixel(719, 200));
+    EXPECT_EQ(window->Generate()->Image(), card);
+    EXPECT_EQ(window->thePicture, photo);
+    EXPECT_EQ(window->imageOffset, offset);
+    EXPECT_EQ(window->imageOffset->Left(), 300);
     // A panned and a fitted 420 x 316 photo look the same.
     window->AddImage(SolidPicture(420, 316, qRgb(0, 0, 255)));
     const QImage panned = window->Generate()->Image();
     window->ScaleToFit = true;
     EXPECT_EQ(window->Generate()->Image(), panned);
-}
-
-TEST_F(StamporaTest, ClearingThePhotoShowsThePlaceholderAndKeepsTheOffset) {
-    window->AddImage(SolidPicture(100, 100, qRgb(255, 0, 0)));
-    window->AddImage(Stampora::ImageSource{});
-    EXPECT_FALSE(window->thePicture);
-    EXPECT_DOUBLE_EQ(window->imageOffset->Right(), 52);
 }
 
 TEST_F(StamporaTest, EmptyCardShowsThePlaceholderAndItsPrompt) {
@@ -109,41 +101,28 @@ TEST_F(StamporaTest, EmptyCardShowsThePlaceholderAndItsPrompt) {
     EXPECT_GT(prompt, 100);
 }
 
-TEST_F(StamporaTest, StampSitsTenPixelsFromTheTopRight) {
-    window->PostMarkApply = false;
-    ASSERT_TRUE(window->Stamp);
-    const int sw = window->Stamp->Width();
-    const int sh = window->Stamp->Height();
-    const QImage card = window->Generate()->Image();
-    const int left = 640 - (sw + 10);
-    // Turned on white: its bounding box's corners are white, its middle is the photo.
-    EXPECT_TRUE(IsWhite(card.pixel(left, 10)));
-    EXPECT_TRUE(IsWhite(card.pixel(left + sw - 1, 10 + sh - 1)));
-    EXPECT_EQ(card.pixel(left + sw / 2, 10 + sh / 2), window->Stamp->Image().pixel(sw / 2, sh / 2));
-    EXPECT_FALSE(IsWhite(card.pixel(left + sw / 2, 10 + sh / 2)));
-}
-
-TEST_F(StamporaTest, StampPhotoIsCroppedToItsMiddle) {
+TEST_F(StamporaTest, StampIsItsPhotosMiddleTurnedOnWhiteTenPixelsFromTheTopRight) {
+    auto before = window->Stamp;
+    window->MakePostageStamp(nullptr);
+    EXPECT_EQ(window->Stamp, before);
     // Blue bands at both ends of a 200 x 100 picture, green in the middle 100 pixels:
     // scaled to 160 x 80 and drawn at (-40, 0), only green shows in the square.
     auto photo = fw::Picture::New(200, 100, 24);
     for (int x = 0; x < 200; ++x)
-        for (int y = 0; y < 100; ++y)
-            photo->Image().setPixel(x, y, x < 50 || x >= 150 ? qRgb(0, 0, 255) : qRgb(0, 200, 0));
+        for (int y = 0; y < 100; ++y) photo->Image().setPixel(x, y, x < 50 || x >= 150 ? qRgb(0, 0, 255) : qRgb(0, 200, 0));
     window->MakePostageStamp(photo);
     const QImage& stamp = window->Stamp->Image();
-    const int cx = stamp.width() / 2;
-    const int cy = stamp.height() / 2;
+    const int sw = stamp.width(), sh = stamp.height(), left = 640 - (sw + 10);
     for (int dx : {-28, -20, 0, 20, 28}) {
-        const QRgb c = stamp.pixel(cx + dx, cy);
+        const QRgb c = stamp.pixel(sw / 2 + dx, sh / 2);
         EXPECT_GT(qGreen(c), qBlue(c) + 80) << dx;
     }
-}
-
-TEST_F(StamporaTest, NilStampPhotoKeepsTheStamp) {
-    auto before = window->Stamp;
-    window->MakePostageStamp(nullptr);
-    EXPECT_EQ(window->Stamp, before);
+    window->PostMarkApply = false;
+    const QImage card = window->Generate()->Image();
+    // Turned on white: its bounding box's corners are white, its middle is the photo.
+    EXPECT_TRUE(IsWhite(card.pixel(left, 10)) && IsWhite(card.pixel(left + sw - 1, 10 + sh - 1)));
+    EXPECT_EQ(card.pixel(left + sw / 2, 10 + sh / 2), stamp.pixel(sw / 2, sh / 2));
+    EXPECT_FALSE(IsWhite(card.pixel(left + sw / 2, 10 + sh / 2)));
 }
 
 TEST_F(StamporaTest, CaptionSizeIsTheWholeNumberOfItsText) {
@@ -157,35 +136,21 @@ TEST_F(StamporaTest, CaptionSizeIsTheWholeNumberOfItsText) {
     EXPECT_NE(render("24"), render("12"));
 }
 
-TEST_F(StamporaTest, CaptionIsDrawnInItsColourRightOfThePhotoArea) {
-    window->textField()->SetText("Hello");
+TEST_F(StamporaTest, CaptionIsDrawnInItsColourAndWrapsRightOfThePhotoArea) {
+    window->textField()->SetText("The quick brown fox jumps over the lazy dog and keeps on running far away");
     window->ifkColorWell1()->SetcolorValue(0x0000FF);
     const QImage card = window->Generate()->Image();
-    int blue = 0;
-    for (int y = 90; y < 130; ++y)
-        for (int x = 0; x < 640; ++x) {
+    int firstLine = 0, below = 0;
+    for (int y = 90; y < 316; ++y)
+        for (int x = 420; x < 640; ++x) {
             const QRgb c = card.pixel(x, y);
             if (qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60) {
-                ++blue;
-                EXPECT_GE(x, 440);
-                EXPECT_LT(x, 620);
+                ++(y < 130 ? firstLine : below);
+                // A later line's descender may lean a little left of the margin.
+                EXPECT_TRUE(x >= (y < 130 ? 440 : 430) && x < 622) << "beyond the caption's margins at " << x << "," << y;
             }
         }
-    EXPECT_GT(blue, 20);
-}
-
-TEST_F(StamporaTest, LongCaptionWrapsWithinItsWidth) {
-    window->textField()->SetText("The quick brown fox jumps over the lazy dog and keeps on running far away");
-    const QImage card = window->Generate()->Image();
-    int below = 0;
-    for (int y = 130; y < 316; ++y)
-        for (int x = 440; x < 640; ++x) {
-            const QRgb c = card.pixel(x, y);
-            if (qGray(c) < 100) {
-                ++below;
-                EXPECT_LT(x, 620 + 2) << "text beyond the wrap width at " << x << "," << y;
-            }
-        }
+    EXPECT_GT(firstLine, 20);
     EXPECT_GT(below, 0);   // a second line exists
 }
 
@@ -209,27 +174,15 @@ TEST_F(StamporaTest, PostMarkInksOnlyWhereItsMaskLetsItThrough) {
     EXPECT_LT(CountInk(on, box), pw * ph / 3);
 }
 
-TEST_F(StamporaTest, GenerateChangesNoState) {
-    window->AddImage(SolidPicture(640, 480, qRgb(0, 128, 0)));
-    auto photo = window->thePicture;
-    auto offset = window->imageOffset;
-    const QImage first = window->Generate()->Image();
-    EXPECT_EQ(window->Generate()->Image(), first);
-    EXPECT_EQ(window->thePicture, photo);
-    EXPECT_EQ(window->imageOffset, offset);
-}
-
 // --- the shared rotation effect
 
-TEST(SharedPictureEffects, WithoutAMaskTheCornersAreTheBackground) {
-    fw::PictureRef turned = SharedPictureEffects::Rotate(SolidPicture(80, 80, 0x0000FF), 4, 0xFFFFFF, effects::RotationMethod::Smooth);
-    EXPECT_FALSE(turned->HasMask());
-    EXPECT_EQ(RgbAt(turned, 0, 0), 0xFFFFFFu);
-    EXPECT_EQ(RgbAt(turned, turned->Width() - 1, turned->Height() - 1), 0xFFFFFFu);
-    EXPECT_EQ(RgbAt(turned, turned->Width() / 2, turned->Height() / 2), 0x0000FFu);
-}
+TEST(SharedPictureEffects, RotationFillsTheCornersWithTheBackgroundOrTurnsTheMaskAlongLeavingTheSource) {
+    fw::PictureRef plain = SharedPictureEffects::Rotate(SolidPicture(80, 80, 0x0000FF), 4, 0xFFFFFF, effects::RotationMethod::Smooth);
+    EXPECT_FALSE(plain->HasMask());
+    const int pw = plain->Width(), ph = plain->Height();
+    EXPECT_EQ(std::vector<QRgb>({RgbAt(plain, 0, 0), RgbAt(plain, pw - 1, ph - 1), RgbAt(plain, pw / 2, ph / 2)}),
+              std::vector<QRgb>({0xFFFFFF, 0xFFFFFF, 0x0000FF}));
 
-TEST(SharedPictureEffects, WithAMaskTheMaskTurnsAlongAndTheSourceIsLeftUnchanged) {
     fw::PictureRef source = SolidPicture(200, 45, 0xB60000);
     fw::PictureRef mask = source->Mask(true);
     mask->GetGraphics().ClearRect(100, 0, 100, 45);   // opaque only in the left half
