@@ -158,21 +158,19 @@ TEST(GraphicsText, StringIsDrawnOnItsBaselineInTheForeColour) {
     EXPECT_TRUE(blue);
 }
 
+// Ink must show inside `inked` (the second line, where there is one) and never inside `blank`.
 TEST(GraphicsText, WrapBreaksLinesWithinTheWidthAndLongWordsInside) {
-    const std::string text = "one two three four five six seven";
-    PictureRef wrapped = Picture::New(300, 120, 32);
-    Graphics& g = wrapped->GetGraphics();
-    g.DrawString(text, 10, 20, 80);
-    EXPECT_FALSE(HasInk(wrapped, QRect(92, 0, 208, 120)));
-    EXPECT_TRUE(HasInk(wrapped, QRect(10, 20 + g.TextHeight() - g.TextAscent(), 80, g.TextHeight())));
-
-    PictureRef single = Picture::New(300, 120, 32);
-    single->GetGraphics().DrawString(text, 10, 20);
-    EXPECT_TRUE(HasInk(single, QRect(100, 0, 200, 30)));
-    EXPECT_FALSE(HasInk(single, QRect(0, 26, 300, 94)));
-
-    PictureRef word = Picture::New(300, 100, 32);
-    word->GetGraphics().DrawString("Abcdefghijklmnopqrstuvwxyz", 0, 15, 60);
-    EXPECT_FALSE(HasInk(word, QRect(62, 0, 238, 100)));
-    EXPECT_TRUE(HasInk(word, QRect(0, 20, 60, 30)));
+    const std::string words = "one two three four five six seven";
+    const PictureRef probe = Picture::New(1, 1, 32);
+    const int height = probe->GetGraphics().TextHeight(), below = height - probe->GetGraphics().TextAscent();
+    const struct { std::string text; int x, y, wrap; QRect inked, blank; } rows[] = {
+        {words, 10, 20, 80, QRect(10, 20 + below, 80, height), QRect(92, 0, 208, 120)},
+        {words, 10, 20, 0, QRect(100, 0, 200, 30), QRect(0, 26, 300, 94)},   // no width: one line
+        {"Abcdefghijklmnopqrstuvwxyz", 0, 15, 60, QRect(0, 20, 60, 30), QRect(62, 0, 238, 100)},
+    };
+    for (const auto& row : rows) {
+        PictureRef p = Picture::New(300, 120, 32);
+        p->GetGraphics().DrawString(row.text, row.x, row.y, row.wrap);
+        EXPECT_TRUE(HasInk(p, row.inked) && !HasInk(p, row.blank)) << row.text << " in " << row.wrap;
+    }
 }

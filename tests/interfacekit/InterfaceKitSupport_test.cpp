@@ -139,9 +139,7 @@ TEST_F(SupportTest, ContextsAreFlippedTrackedAndReleasedOnce) {
     Graphics& g = picture->GetGraphics();
     testsupport::DebugLogCapture log;
     ks::ReleaseQDCGRef(0);   // before any context: nothing, no table
-    EXPECT_EQ(ks::QDRefs(), nullptr);
-    EXPECT_EQ(ks::CreateCGContext(nullptr, true), 0);
-
+    EXPECT_TRUE(ks::QDRefs() == nullptr && ks::CreateCGContext(nullptr, true) == 0);
     const int32_t plain = ks::CreateCGContext(&g, false), flipped = ks::CreateCGContext(&g, true);
     ASSERT_TRUE(plain != 0 && flipped != 0);
     EXPECT_TRUE(carbon::ContextTransform(plain)->isIdentity());
@@ -152,15 +150,13 @@ TEST_F(SupportTest, ContextsAreFlippedTrackedAndReleasedOnce) {
     EXPECT_EQ(ks::QDRefs()->at(flipped), g.Handle(Graphics::kPortHandle));
 
     for (int32_t context : {flipped, flipped, 12345}) ks::ReleaseQDCGRef(context);   // twice, and never made: ignored
-    EXPECT_EQ(ks::QDRefs()->size(), 1u);
-    EXPECT_TRUE(log.Lines().empty());
+    EXPECT_TRUE(ks::QDRefs()->size() == 1u && log.Lines().empty());
     // A context the platform no longer knows is logged and still leaves the table.
     int32_t copy = plain;
     carbon::QDEndCGContext(g.Handle(Graphics::kPortHandle), &copy);
     ks::ReleaseQDCGRef(plain);
-    EXPECT_TRUE(ks::QDRefs()->empty());
+    EXPECT_TRUE(ks::QDRefs()->empty() && carbon::OpenContextCount() == 0);
     EXPECT_EQ(log.Lines(), std::vector<std::string>{"Error releasing QDContext: -50"});
-    EXPECT_EQ(carbon::OpenContextCount(), 0);
 }
 
 TEST_F(SupportTest, ThemeIdentifierAndMetricsAreAskedByName) {
@@ -244,8 +240,7 @@ TEST_F(SupportTest, TextStylesDrawTheirPassesInOrder) {
         EXPECT_EQ(passes, row.passes) << static_cast<int>(row.style);
         EXPECT_EQ(r.g.ForeColor, std::get<2>(row.passes.back()));
     }
-    EXPECT_THROW(ks::DrawCaptionAndIcon(nullptr, "x", 0, 0, 10, 10, 0, ifkTextStyle::Normal, nullptr,
-                                        ifkIconPlacement::Left, ifkIconStyle::Normal, ifkThemeState::Active),
+    EXPECT_THROW(ks::DrawCaptionAndIcon(nullptr, "x", 0, 0, 10, 10, 0, ifkTextStyle::Normal, nullptr, {}, {}, {}),
                  fw::NilObjectException);
 }
 
@@ -254,49 +249,40 @@ TEST_F(SupportTest, IconVariantsKeepTheSourceAsItWas) {
     fw::Graphics& sourceMask = icon->Mask(true)->GetGraphics();
     sourceMask.ForeColor = 0x123456;
     const auto disabled = ks::AsDisabledIcon(icon);
-    for (int at : {0, 3}) {
-        EXPECT_EQ(RgbAt(disabled->Mask(false), at, at), 0x808080u);
-        EXPECT_EQ(RgbAt(disabled, at, at), 0x336699u);
-        EXPECT_EQ(RgbAt(icon->Mask(false), at, at), 0x000000u);
-        EXPECT_EQ(RgbAt(icon, at, at), 0x336699u);
-    }
+    EXPECT_EQ(std::tuple(RgbAt(disabled->Mask(false), 3, 3), RgbAt(disabled, 0, 0), RgbAt(icon->Mask(false), 3, 3)),
+              std::tuple(0x808080u, 0x336699u, 0x000000u));
     EXPECT_EQ(sourceMask.ForeColor, 0x123456u);
-
     for (auto [from, to] : {std::pair{0xFFFFFFu, 0x7F7F7Fu}, std::pair{0x64C880u, 0x004800u}})
         EXPECT_EQ(RgbAt(ks::AsPressedIcon(SolidPicture(2, 2, from)), 1, 1), to) << std::hex << from;
 
     // One opaque black pixel at (3, 4): engraved, it gains a band pixel below it.
     auto dot = SolidPicture(16, 16, 0x000000);
-    auto dotMask = dot->Mask(true);
-    dotMask->Image().fill(Qt::white);
-    dotMask->Image().setPixel(3, 4, qRgb(0, 0, 0));
+    dot->Mask(true)->Image().fill(Qt::white);
+    dot->Mask(true)->Image().setPixel(3, 4, qRgb(0, 0, 0));
     const auto engraved = ks::AsEngraved(dot), inversed = ks::AsEngravedInversed(dot);
     ASSERT_EQ(QSize(engraved->Width(), engraved->Height()), QSize(16, 17));
-    const struct { int x, y; QRgb mask, engravedColour, inversedColour; } rows[] = {
-        {3, 4, 0x000000, 0x000000, 0xFFFFFF}, {3, 5, 0x000000, 0xFFFFFF, 0x000000},
-        {3, 6, 0xFFFFFF, 0xFFFFFF, 0x000000}, {4, 4, 0xFFFFFF, 0xFFFFFF, 0x000000}};
-    for (const auto& row : rows) {
-        EXPECT_EQ(RgbAt(engraved->Mask(false), row.x, row.y), row.mask) << row.x << "," << row.y;
-        EXPECT_EQ(RgbAt(inversed->Mask(false), row.x, row.y), row.mask);
-        EXPECT_EQ(RgbAt(engraved, row.x, row.y), row.engravedColour);
-        EXPECT_EQ(RgbAt(inversed, row.x, row.y), row.inversedColour);
+    // x, y, then the mask both share, the engraved colour and the inversed one.
+    const std::tuple<int, int, QRgb, QRgb, QRgb> rows[] = {
+        {3, 4, 0, 0, 0xFFFFFF}, {3, 5, 0, 0xFFFFFF, 0}, {3, 6, 0xFFFFFF, 0xFFFFFF, 0}, {4, 4, 0xFFFFFF, 0xFFFFFF, 0}};
+    for (const auto& [x, y, mask, engravedColour, inversedColour] : rows) {
+        EXPECT_EQ(std::tuple(RgbAt(engraved->Mask(false), x, y), RgbAt(inversed->Mask(false), x, y), RgbAt(engraved, x, y),
+                             RgbAt(inversed, x, y)), std::tuple(mask, mask, engravedColour, inversedColour)) << x << "," << y;
     }
 }
 
 TEST_F(SupportTest, ThemeColoursComeFromThePaletteWithTheirFallbacks) {
     QPalette palette = QApplication::palette();
+    const auto shown = [] { return std::pair(ifkColors::TextActive(), ifkColors::IconLabelBackgroundSelected()); };
     const struct { QColor text, highlight; fw::Color active, selected; } rows[] = {
         {Qt::white, Qt::black, 0xFFFFFF, 0x000000}, {QColor(0x12, 0x80, 0xFE), Qt::white, 0x1280FE, 0xFFFFFF}};
     for (const auto& row : rows) {   // each call asks anew: a palette change shows at once
         palette.setColor(QPalette::Active, QPalette::ButtonText, row.text);
         palette.setColor(QPalette::Active, QPalette::Highlight, row.highlight);
         QApplication::setPalette(palette);
-        EXPECT_EQ(std::pair(ifkColors::TextActive(), ifkColors::IconLabelBackgroundSelected()), std::pair(row.active, row.selected));
+        EXPECT_EQ(shown(), std::pair(row.active, row.selected));
     }
     carbon::SetThemeColorsUnavailableForTests(true);
-    EXPECT_EQ(std::pair(ifkColors::TextActive(), ifkColors::IconLabelBackgroundSelected()), std::pair(fw::Color(0), fw::Color(0)));
-    EXPECT_EQ(ifkColors::TextDisabled(), fw::DisabledTextColor());
     fw::Color kept = 0xABCDEF;
-    EXPECT_FALSE(ifkColors::GetTextColor(34, kept));
-    EXPECT_EQ(kept, 0xABCDEFu);
+    EXPECT_EQ(shown(), std::pair(fw::Color(0), fw::Color(0)));
+    EXPECT_TRUE(!ifkColors::GetTextColor(34, kept) && kept == 0xABCDEFu && ifkColors::TextDisabled() == fw::DisabledTextColor());
 }
