@@ -88,6 +88,7 @@ TEST(FolderItemCreateBinaryFile, ReplacesWhateverWasThereWithExactlyTheBytes) {
     }
     EXPECT_TRUE(ReadFile(target) == "precious" && !fs::exists(elsewhere.File("not-there")));
     fs::create_directory(dir.File("folder"));
-    for (const char* name : {"folder", "no/such/file"}) EXPECT_EQ(Item(dir.File(name))->CreateBinaryFile("????"), nullptr);
+    for (const char* name : {"folder", "no/such/file"})
+        EXPECT_EQ(Item(dir.File(name))->CreateBinaryFile("????"), nullptr) << name;
     EXPECT_TRUE(fs::is_directory(dir.File("folder")));
 }
