@@ -130,8 +130,7 @@ TEST_F(SupportTest, WindowGraphicsDrawsIntoThePaintingControlAtItsPlace) {
     // Outside a paint the window's drawing lands in no control.
     wg.FillRect(0, 0, 200, 200);
     EXPECT_EQ(RgbAt(pixels, 3, 3), 0xFFFFFFu);
-    EXPECT_EQ(Graphics::FromPort(port), &wg);
-    EXPECT_EQ(wg.Handle(Graphics::kPortHandle), port);
+    EXPECT_TRUE(Graphics::FromPort(port) == &wg && wg.Handle(Graphics::kPortHandle) == port);
 }
 
 TEST_F(SupportTest, ContextsAreFlippedTrackedAndReleasedOnce) {
@@ -198,25 +197,24 @@ TEST_F(SupportTest, CaptionBlockFollowsTheAlignmentAndIconPlacement) {
     const int tw = fw::ToInt32(probe.g.StringWidth("Hi")), th = probe.g.TextHeight(), asc = probe.g.TextAscent();
     const auto icon = SolidPicture(10, 6, 0xFF0000);
     constexpr auto kLeft = ifkIconPlacement::Left;
-    constexpr int none = -1;
+    // iconX, iconY: the icon's top left corner, where there is one.
     const struct { int alignment; ifkIconPlacement placement; fw::PictureRef icon; int iconStyle, textX, baseline, iconX, iconY; } rows[] = {
-        {4, kLeft, nullptr, 0, 13, 9 + asc, none, none},      {8, kLeft, nullptr, 0, 97 - tw, 35 - th + asc, none, none},
-        {9, kLeft, nullptr, 0, 5, 7 + asc, none, none},       {-1, kLeft, nullptr, 0, 5, 7 + asc, none, none},
-        {4, kLeft, icon, 0, 27, 9 + asc, 13, 19},             // the icon centred on its own, the text aligned
+        {4, kLeft, nullptr, 0, 13, 9 + asc, 0, 0},      {8, kLeft, nullptr, 0, 97 - tw, 35 - th + asc, 0, 0},
+        {9, kLeft, nullptr, 0, 5, 7 + asc, 0, 0},       {-1, kLeft, nullptr, 0, 5, 7 + asc, 0, 0},
+        {4, kLeft, icon, 0, 27, 9 + asc, 13, 19},       // the icon centred on its own, the text aligned
         {4, ifkIconPlacement::Top, icon, 0, 13, 19 + asc, 50, 9},   // above, centred between x and x + width
-        {4, kLeft, icon, 5, 27, 9 + asc, none, none},         // an unknown look keeps the room, draws nothing
+        {4, kLeft, icon, 5, 27, 9 + asc, 13, 19},       // an unknown look keeps the room, draws nothing
     };
     for (const auto& row : rows) {
         Recorder r;
         r.Draw("Hi", 100, row.alignment, row.icon, row.placement, static_cast<ifkIconStyle>(row.iconStyle));
         ASSERT_EQ(r.calls.size(), 1u);
         EXPECT_EQ(QPoint(r.calls[0].x, r.calls[0].y), QPoint(row.textX, row.baseline)) << row.alignment;
-        if (row.iconX != none) {
-            EXPECT_EQ(RgbAt(r.picture, row.iconX, row.iconY), 0xFF0000u);
-            EXPECT_EQ(RgbAt(r.picture, row.iconX + 9, row.iconY + 5), 0xFF0000u);
-            EXPECT_EQ(RgbAt(r.picture, row.iconX, row.iconY - 1), 0xFFFFFFu);
-        } else if (row.icon) {
-            EXPECT_EQ(RgbAt(r.picture, 13, 19), 0xFFFFFFu);
+        const QRgb ink = row.iconStyle == 0 ? 0xFF0000 : 0xFFFFFF;
+        const QPoint at(row.iconX, row.iconY);
+        if (row.icon) {
+            EXPECT_EQ(std::tuple(RgbAt(r.picture, at.x(), at.y()), RgbAt(r.picture, at.x() + 9, at.y() + 5),
+                                 RgbAt(r.picture, at.x(), at.y() - 1)), std::tuple(ink, ink, 0xFFFFFFu)) << at.x();
         }
     }
 }
