@@ -1,12 +1,6 @@
 #include "tests/app/StamporaFixture.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
 #include <QTextBrowser>
-#include <QUrl>
-
-#include <functional>
 
 namespace {
 

@@ -2,8 +2,6 @@
 
 #include <QtEndian>
 
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <fcntl.h>
 #include <spawn.h>
@@ -99,9 +97,7 @@ void OpenHereAndReport(const std::string& photo) {
     std::ofstream("/proc/self/clear_refs") << "5";
     const int64_t before = StatusBytes("VmRSS:");
     const double start = CpuSeconds();
-    fw::SetExecutableFileForTests(STAMPORA_BUNDLE "/bin/stampora");
-    carbon::InstallCarbonLibrary();
-    if (!IMageFiles::pJpeg) IMageFiles::_Initialize();
+    cardtest::UseBuiltBundle();
     fw::UserInteraction::Install(std::make_shared<fw::ScriptedUserInteraction>());
     auto window = Stampora::Instance();
     window->AddImage(fw::FolderItem::FromPath(photo));

@@ -1,22 +1,8 @@
 #include "tests/app/StamporaFixture.h"
 
-#include "framework/SpecialFolder.h"
 #include "interfacekit/ifkAboutBox.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QImageReader>
-#include <QMimeData>
-#include <QTest>
-
-#include <cstring>
-#include <filesystem>
-#include <functional>
-#include <optional>
-
-namespace fs = std::filesystem;
-using cardtest::Item;
-using cardtest::Pixels;
 
 namespace {
 
@@ -109,36 +95,28 @@ TEST_F(MenuCommandTest, EachToggleChangesTheCardKeepsThePanOffsetAndTwiceGivesTh
 // --- the dialogs
 
 TEST_F(MenuCommandTest, CancelledDialogsChangeNothing) {
-    const std::string desktop = fw::SpecialFolder::Desktop()->AbsolutePath();
+    const std::string desktop = fw::SpecialFolder::Desktop()->AbsolutePath(), all = IMageFiles::All();
     using Kind = fw::ScriptedUserInteraction::DialogKind;
-    struct Row {
-        const char* name;
-        std::function<bool()> command;
-        bool withPhoto, result;
-        Kind kind;
-        std::string filter, folder, suggested;
-    };
+    // The click on the empty card has no photo and returns false; the menu commands have one and return true.
+    struct Row { const char* name; std::function<bool()> command; bool menu; Kind kind; std::string filter, folder, suggested; };
     const Row rows[] = {
-        {"click on the empty card", [&] { return window->DisplayArea()->DeliverMouseDown(100, 100); }, false, false,
-         Kind::Open, IMageFiles::All(), "", ""},
-        {"import", [&] { return Run(window->FileImport()); }, true, true, Kind::Open, IMageFiles::All(), "", ""},
-        {"stamp", [&] { return Run(window->EditChooseStampImage()); }, true, true, Kind::Open, IMageFiles::All(), "", ""},
-        {"save", [&] { return Run(window->FileSave()); }, true, true, Kind::Save, "image/jpeg", desktop, "untitled.jpg"}};
+        {"click on the empty card", [&] { return window->DisplayArea()->DeliverMouseDown(100, 100); }, false, Kind::Open, all, "", ""},
+        {"import", [&] { return Run(window->FileImport()); }, true, Kind::Open, all, "", ""},
+        {"stamp", [&] { return Run(window->EditChooseStampImage()); }, true, Kind::Open, all, "", ""},
+        {"save", [&] { return Run(window->FileSave()); }, true, Kind::Save, "image/jpeg", desktop, "untitled.jpg"}};
     for (const Row& row : rows) {
         ui->dialogs.clear();
-        if (row.withPhoto) UsePhoto();
+        if (row.menu) UsePhoto();
         const auto photo = window->thePicture, stamp = window->Stamp;
         const QImage card = Card();
         const long onDesktop = FilesOn(desktop);
-        EXPECT_EQ(row.command(), row.result) << row.name;
+        EXPECT_EQ(row.command(), row.menu) << row.name;
         ASSERT_EQ(ui->dialogs.size(), 1u) << row.name;
-        EXPECT_EQ(ui->dialogs[0].kind, row.kind) << row.name;
-        EXPECT_TRUE(ui->dialogs[0].sheet) << row.name;
-        EXPECT_EQ(ui->dialogs[0].filter, row.filter) << row.name;
-        EXPECT_EQ(ui->dialogs[0].initialDirectory, row.folder) << row.name;
-        EXPECT_EQ(ui->dialogs[0].suggestedName, row.suggested) << row.name;
-        EXPECT_EQ(window->thePicture, photo) << row.name;
-        EXPECT_EQ(window->Stamp, stamp) << row.name;
+        const auto& d = ui->dialogs[0];
+        EXPECT_TRUE(d.sheet) << row.name;
+        EXPECT_EQ(std::tie(d.kind, d.filter, d.initialDirectory, d.suggestedName),
+                  std::tie(row.kind, row.filter, row.folder, row.suggested)) << row.name;
+        EXPECT_TRUE(window->thePicture == photo && window->Stamp == stamp) << row.name;
         EXPECT_EQ(Card(), card) << row.name;
         EXPECT_EQ(FilesOn(desktop), onDesktop) << row.name;
         EXPECT_TRUE(ui->messages.empty()) << row.name;

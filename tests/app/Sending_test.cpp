@@ -1,18 +1,8 @@
 #include "tests/app/StamporaFixture.h"
 
-#include "app/App.h"
-#include "mail/CleanOnQuit.h"
 #include "tests/common/FakeOsascript.h"
 
-#include <QComboBox>
-#include <QTest>
-
-#include <cstring>
-#include <filesystem>
 #include <sys/stat.h>
-
-namespace fs = std::filesystem;
-using testsupport::ReadFile;
 
 namespace {
 

@@ -1,10 +1,17 @@
 #pragma once
 
+#include "app/App.h"
 #include "app/IMageFiles.h"
+#include "app/MenuBar1.h"
+#include "app/ProjectPictures.h"
 #include "app/Stampora.h"
 #include "framework/ExecutableFile.h"
 #include "framework/Runtime.h"
+#include "framework/SpecialFolder.h"
+#include "framework/System.h"
 #include "framework/UserInteraction.h"
+#include "interfacekit/ifkColorWell.h"
+#include "mail/CleanOnQuit.h"
 #include "platform/carbon/CarbonLibrary.h"
 
 #include "tests/common/TestSupport.h"
@@ -12,8 +19,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QImage>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
 
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 
 // Photos and pixel helpers of the composer's tests. Photos are made here rather than
@@ -39,16 +55,29 @@ inline fw::FolderItemRef Item(const std::string& path) { return fw::FolderItem::
 
 inline QImage Pixels(const fw::PictureRef& picture) { return picture->Image().convertToFormat(QImage::Format_RGB32); }
 
+// The built bundle's resources, the system library and the image file types, as the program starts with them.
+inline void UseBuiltBundle() {
+    fw::SetExecutableFileForTests(STAMPORA_BUNDLE "/bin/stampora");
+    carbon::InstallCarbonLibrary();
+    if (!IMageFiles::pJpeg) IMageFiles::_Initialize();
+}
+
 } // namespace cardtest
+
+namespace fs = std::filesystem;
+using cardtest::Item;
+using cardtest::Pixels;
+using testsupport::Near;
+using testsupport::ReadFile;
+using testsupport::RgbAt;
+using testsupport::SolidPicture;
 
 // A composer window of its own for each test, reading the built bundle's
 // resources, with every dialog answered by a script.
 class StamporaTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fw::SetExecutableFileForTests(STAMPORA_BUNDLE "/bin/stampora");
-        carbon::InstallCarbonLibrary();
-        if (!IMageFiles::pJpeg) IMageFiles::_Initialize();
+        cardtest::UseBuiltBundle();
         ui = std::make_shared<fw::ScriptedUserInteraction>();
         fw::UserInteraction::Install(ui);
         window = Stampora::Instance();

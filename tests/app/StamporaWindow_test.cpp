@@ -1,12 +1,8 @@
 #include "tests/app/StamporaFixture.h"
 
-#include "app/MenuBar1.h"
-#include "framework/System.h"
-#include "interfacekit/ifkColorWell.h"
 #include "interfacekit/ifkFontComboBox.h"
 
-
-#include <cstring>
+#include <QKeySequence>
 
 TEST_F(StamporaTest, WindowHasTheDesignSizeTitleAndFrame) {
     EXPECT_EQ(window->Title, "Quorvine's Stampora");
@@ -19,7 +15,6 @@ TEST_F(StamporaTest, WindowHasTheDesignSizeTitleAndFrame) {
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(window->MenuBar, MenuBar1::Instance());
 }
 
 TEST_F(StamporaTest, ControlsSitWhereTheDesignPutsThem) {
@@ -81,10 +76,9 @@ int32_t RecordBorders(void* windowRef, const void* borders) {
 } // namespace
 
 TEST(ContentBorder, AvailableFunctionGetsTheBandsAboveAndBelowTheCard) {
+    cardtest::UseBuiltBundle();
     fw::System::RegisterLibraryFunction("Carbon", "HIWindowSetContentBorderThickness",
                                         reinterpret_cast<void*>(&RecordBorders));
-    fw::SetExecutableFileForTests(STAMPORA_BUNDLE "/bin/stampora");
-    if (!IMageFiles::pJpeg) IMageFiles::_Initialize();
     recordedWindow = nullptr;
     auto window = Stampora::Instance();
     fw::System::UnregisterLibraryFunction("Carbon", "HIWindowSetContentBorderThickness");
@@ -92,4 +86,74 @@ TEST(ContentBorder, AvailableFunctionGetsTheBandsAboveAndBelowTheCard) {
     EXPECT_EQ(std::vector<float>(recordedBorders, recordedBorders + 4), (std::vector<float>{56, 0, 56, 0}));
     window.reset();
     fw::Runtime::ReleaseFrameworkLists();
+}
+
+// --- the menu bar
+
+namespace {
+
+struct MenuRow {
+    const char* name;
+    const char* text;
+    const char* shortcut;   // Qt's portable text of the shortcut, "" for none
+};
+struct Menu { const char* name; const char* text; std::vector<MenuRow> items; };
+
+// Each menu and its items, in order.
+const Menu kMenus[] = {
+    {"FileMenu", "&File",
+     {{"FileImport", "Import...", "Ctrl+O"}, {"FileClose", "Close", "Ctrl+W"}, {"UntitledSeparator3", "-", ""},
+      {"FileSave", "Save...", "Ctrl+S"}, {"FileQuit", "&Quit", "Ctrl+Q"}}},
+    {"EditMenu", "&Edit",
+     {{"EditUndo", "&Undo", "Ctrl+Z"}, {"UntitledMenu1", "-", ""}, {"EditCut", "Cu&t", "Ctrl+X"},
+      {"EditCopy", "&Copy", "Ctrl+C"}, {"EditPaste", "&Paste", "Ctrl+V"}, {"EditClear", "&Delete", ""},
+      {"UntitledMenu0", "-", ""}, {"EditSelectAll", "Select &All", "Ctrl+A"}, {"UntitledSeparator2", "-", ""},
+      {"EditScaleToFit", "Scale To Fit", ""}, {"EditPostMark", "Post Mark", ""},
+      {"EditChooseStampImage", "Choose Stamp Image...", ""}}},
+    {"WindowMenu", "Window",
+     {{"WindowMinimize", "Minimize", "Ctrl+M"}, {"WindowZoom", "Zoom", "Ctrl+Meta+Z"}, {"UntitledSeparator", "-", ""},
+      {"WindowBringAllToFront", "Bring All To Front", ""}, {"UntitledSeparator0", "-", ""},
+      {"WindowMenuItem", "WindowItem", ""}}},
+    {"HelpMenu", "Help",
+     {{"HelpPixalunePhotosWebPage", "Stampora Web Page", ""}, {"UntitledSeparator1", "-", ""},
+      {"HelpServiceSupport", "Service && Support", ""}, {"HelpAboutStampora", "About Stampora", ""}}}};
+
+} // namespace
+
+// A bar of its own, so that no test depends on the shared instance's history.
+TEST(MenuBar1, MenusAndItemsMatchTheTableInOrder) {
+    auto bar = std::make_shared<MenuBar1>();
+    bar->Constructor();
+    ASSERT_EQ(bar->Count(), 4);
+    for (int m = 0; m < 4; ++m) {
+        const Menu& table = kMenus[m];
+        auto menu = bar->Item(m);
+        EXPECT_EQ(menu->Name, table.name);
+        EXPECT_EQ(menu->Text(), table.text);
+        EXPECT_TRUE(menu->AutoEnable);
+        ASSERT_EQ(menu->Count(), int(table.items.size())) << table.name;
+        for (size_t i = 0; i < table.items.size(); ++i) {
+            const MenuRow& row = table.items[i];
+            auto item = menu->Item(int(i));
+            EXPECT_EQ(item->Name, row.name);
+            EXPECT_EQ(item->Text(), row.text) << row.name;
+            EXPECT_TRUE(item->AutoEnable) << row.name;
+            EXPECT_EQ(item->Shortcut(), QKeySequence::fromString(row.shortcut, QKeySequence::PortableText)) << row.name;
+            using K = fw::MenuItem::Kind;
+            const std::string name = row.name;
+            EXPECT_EQ(item->ItemKind(), name == "FileQuit" ? K::Quit : name == "HelpAboutStampora" ? K::About : K::Normal);
+        }
+    }
+    // Shown texts resolve mnemonics and doubled ampersands.
+    auto item = [&](const char* name) { return bar->_Lookup(name); };
+    EXPECT_EQ(item("HelpServiceSupport")->ShownText(), "Service & Support");
+    EXPECT_EQ(item("HelpServiceSupport")->Mnemonic(), 0);
+    EXPECT_EQ(item("EditClear")->ShownText(), "Delete");
+    EXPECT_EQ(item("EditClear")->Mnemonic(), 'D');
+    EXPECT_EQ(item("EditCut")->Mnemonic(), 't');
+    EXPECT_EQ(item("EditSelectAll")->ShownText(), "Select All");
+    // The window item is element zero of its array; other items are no array's.
+    EXPECT_EQ(bar->_Lookup("WindowMenuItem", 0), item("WindowMenuItem"));
+    EXPECT_FALSE(bar->_Lookup("WindowMenuItem", 1));
+    EXPECT_EQ(item("FileImport")->Index, -1);
 }

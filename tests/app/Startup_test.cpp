@@ -1,12 +1,7 @@
 #include "tests/app/StamporaFixture.h"
 
-#include "app/App.h"
-#include "app/MenuBar1.h"
 #include "app/Startup.h"
 #include "framework/Exceptions.h"
-#include "framework/SpecialFolder.h"
-#include "framework/System.h"
-#include "mail/CleanOnQuit.h"
 #include "mail/FolderitemExtensions.h"
 
 #include <QDeadlineTimer>
@@ -21,8 +16,7 @@ namespace {
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fw::SetExecutableFileForTests(STAMPORA_BUNDLE "/bin/stampora");
-        carbon::InstallCarbonLibrary();
+        cardtest::UseBuiltBundle();
         fw::UserInteraction::Install(std::make_shared<fw::ScriptedUserInteraction>());
         IMageFiles::Release();
     }
