@@ -171,9 +171,8 @@ TEST(BuildDate, EveryCallGivesANewDateOfTheBuildMoment) {
     auto first = BuildDate(app), second = BuildDate(app);
     ASSERT_TRUE(first && second);
     EXPECT_DOUBLE_EQ(first->TotalSeconds(), 3315485418.0);
-    EXPECT_EQ((std::vector<int>{first->Year(), first->Month(), first->Day(), first->Hour(), first->Minute(),
-                                first->Second()}),
-              (std::vector<int>{2009, 1, 22, 16, 10, 18}));
+    EXPECT_EQ(std::tuple(first->Year(), first->Month(), first->Day()), std::tuple(2009, 1, 22));
+    EXPECT_EQ(std::tuple(first->Hour(), first->Minute(), first->Second()), std::tuple(16, 10, 18));
     first->SetTotalSeconds(0);
     EXPECT_DOUBLE_EQ(second->TotalSeconds(), 3315485418.0);
 }
