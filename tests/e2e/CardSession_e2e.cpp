@@ -10,6 +10,7 @@
 #include "framework/Runtime.h"
 #include "framework/UserInteraction.h"
 #include "mail/CleanOnQuit.h"
+#include "tests/common/TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,7 +24,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -35,11 +35,6 @@ int failures = 0;
 void Check(bool ok, const std::string& what) {
     std::fprintf(stderr, "%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
     if (!ok) ++failures;
-}
-
-bool Near(QRgb a, QRgb b, int tolerance) {
-    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
-           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
 std::shared_ptr<Stampora> MainWindow() {
@@ -76,15 +71,7 @@ int main(int argc, char** argv) {
     (void)argc;
     QTemporaryDir home(QDir::tempPath() + "/stampora-e2e-XXXXXX");
     if (!home.isValid()) return 2;
-    const QByteArray homePath = home.path().toUtf8();
-    setenv("HOME", homePath.constData(), 1);
-    setenv("XDG_CONFIG_HOME", (homePath + "/.config").constData(), 1);
-    setenv("XDG_DATA_HOME", (homePath + "/.local/share").constData(), 1);
-    setenv("XDG_CACHE_HOME", (homePath + "/.cache").constData(), 1);
-    setenv("XDG_DOCUMENTS_DIR", (homePath + "/Documents").constData(), 1);
-    setenv("XDG_DESKTOP_DIR", (homePath + "/Desktop").constData(), 1);
-    QDir(home.path()).mkpath("Documents");
-    QDir(home.path()).mkpath("Desktop");
+    testsupport::UsePrivateHome(home.path().toStdString());
 
     const QString photoPath = home.path() + "/holiday photo.jpg";
     if (!Photo().save(photoPath, "JPEG", 95)) return 2;
@@ -145,7 +132,8 @@ int main(int argc, char** argv) {
                         if (item->text() == "Save...") save = item;
             Check(save != nullptr, "File > Save... is in the menu bar");
             if (save) save->trigger();
-            Check(ui->dialogs.size() == 1 && ui->dialogs[0].kind == fw::ScriptedUserInteraction::DialogKind::Save, "the save dialog was asked for");
+            Check(ui->dialogs.size() == 1 && ui->dialogs[0].kind == fw::ScriptedUserInteraction::DialogKind::Save,
+                  "the save dialog was asked for");
         },
         [&] {
             QImageReader reader(QString::fromStdString(savedPath));
@@ -155,8 +143,8 @@ int main(int argc, char** argv) {
             if (card.size() != QSize(640, 316)) return;
             // The boundary now sits at card column 400 - 300 = 100.
             const int boundary = kBoundary - (290 + kLeftPresses);
-            Check(Near(card.pixel(boundary - 5, 200), kLeftColour, 40), "the photo left of the moved boundary");
-            Check(Near(card.pixel(boundary + 5, 200), kRightColour, 40), "the photo right of the moved boundary");
+            Check(testsupport::Near(card.pixel(boundary - 5, 200), kLeftColour, 40), "the photo left of the moved boundary");
+            Check(testsupport::Near(card.pixel(boundary + 5, 200), kRightColour, 40), "the photo right of the moved boundary");
             int ink = 0;
             for (int y = 90; y < 130; ++y)
                 for (int x = 440; x < 620; ++x) ink += qGray(card.pixel(x, y)) < 100;
