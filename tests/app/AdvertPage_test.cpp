@@ -109,27 +109,22 @@ TEST_F(AdvertTest, TheBundlesIndexPageShowsAWebLinkKeepsItAndALocalOneLoadsInThe
     EXPECT_TRUE(Shows(1));
 }
 
-// --- edit commands on the page
+// --- commands on the page
 
-TEST_F(AdvertTest, EditCommandsActOnThePageWhileTheViewerHasTheFocusAndNothingTurnsItBack) {
+TEST_F(AdvertTest, EditCommandsActOnTheFocusedPageTheCardsOwnOnTheCardAndNoneTurnsThePageBack) {
     ToAdvertPage();
-    auto viewer = window->HTMLViewer1();
-    viewer->SetFocus();
-    ASSERT_TRUE(viewer->HasFocus());
+    window->HTMLViewer1()->SetFocus();
     QGuiApplication::clipboard()->setImage(cardtest::Solid(30, 30, qRgb(255, 0, 0)));
-
-    // Paste is the viewer's, and the read-only page takes nothing: the card keeps no photo.
-    EXPECT_TRUE(window->HandleMenuCommand("EditPaste"));
+    // The read-only page takes no paste, so the card keeps no photo; Select All and
+    // Copy copy the page's text, not the card.
+    for (const char* command : {"EditPaste", "EditSelectAll", "EditCopy"})
+        EXPECT_TRUE(window->HandleMenuCommand(command)) << command;
     EXPECT_FALSE(window->thePicture);
-
-    // Select All then Copy copies the page's text, not the card.
-    EXPECT_TRUE(window->HandleMenuCommand("EditSelectAll"));
-    EXPECT_TRUE(window->HandleMenuCommand("EditCopy"));
     EXPECT_NE(QGuiApplication::clipboard()->text().indexOf("Pixalune Photos"), -1);
     EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasImage());
-
+    EXPECT_TRUE(window->RunMenuItem(window->EditPostMark()));
+    EXPECT_FALSE(window->PostMarkApply);
     window->_EditScaleToFit_Action();
-    window->_EditPostMark_Action();
     window->_FileImport_Action();
     EXPECT_TRUE(Shows(1));
 }

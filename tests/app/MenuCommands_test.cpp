@@ -191,14 +191,6 @@ TEST_F(MenuCommandTest, HelpOpensTheMakersPagesAboutShowsTheBoxUnhandledAndMinim
     EXPECT_TRUE(window->Widget()->windowState() & Qt::WindowMinimized);
 }
 
-TEST_F(MenuCommandTest, CommandsStillActOnTheCardOnTheAdvertPage) {
-    window->Close();
-    ASSERT_EQ(window->PagePanel1()->Value(), 1);
-    EXPECT_TRUE(Run(window->EditPostMark()));
-    EXPECT_FALSE(window->PostMarkApply);
-    EXPECT_EQ(window->PagePanel1()->Value(), 1);
-}
-
 // --- Edit commands in the opening state, with the caption focused
 
 namespace {

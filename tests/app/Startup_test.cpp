@@ -27,7 +27,10 @@ protected:
         fw::Runtime::RuntimeRegisterAppObject(nullptr);
         fw::UserInteraction::Install(nullptr);
         IMageFiles::_Initialize();
+        carbon::SetUserRecordForTests(std::nullopt);
+        carbon::InstallCarbonLibrary();
     }
+    App app;
 };
 
 } // namespace
@@ -35,11 +38,11 @@ protected:
 TEST_F(StartupTest, StartupMakesTypesAppMenuBarAndWindowSharingOneBar) {
     _Startup();
     EXPECT_EQ(fw::FileTypeRegistry::Count(), 7u);
-    auto app = App::Instance();
+    auto shared = App::Instance();
     auto window = Stampora::Instance();
-    ASSERT_TRUE(app && window);
-    EXPECT_EQ(app->MenuBar, window->MenuBar);
-    EXPECT_EQ(app->MenuBar, MenuBar1::Instance());
+    ASSERT_TRUE(shared && window);
+    EXPECT_EQ(shared->MenuBar, window->MenuBar);
+    EXPECT_EQ(shared->MenuBar, MenuBar1::Instance());
     EXPECT_TRUE(window->IsOpen());
 }
 
@@ -113,8 +116,8 @@ INSTANTIATE_TEST_SUITE_P(Signals, EndBySignal, ::testing::Values(SIGTERM, SIGINT
 
 // --- the image file types
 
-TEST(ImageFileTypes, EachExtensionIsAdmittedWhateverItsCaseAndOnlyByItsOwnType) {
-    if (!IMageFiles::pJpeg) IMageFiles::_Initialize();
+TEST_F(StartupTest, EachImageFileExtensionIsAdmittedWhateverItsCaseAndOnlyByItsOwnType) {
+    IMageFiles::_Initialize();
     const std::string all = IMageFiles::All(), jpeg = IMageFiles::Jpeg()->ToString();
     struct Row { std::string filter; const char* file; bool admitted; };
     const Row rows[] = {
@@ -130,17 +133,7 @@ TEST(ImageFileTypes, EachExtensionIsAdmittedWhateverItsCaseAndOnlyByItsOwnType) 
 
 // --- the application object
 
-class UserNameTest : public ::testing::Test {
-protected:
-    void SetUp() override { carbon::InstallCarbonLibrary(); }
-    void TearDown() override {
-        carbon::SetUserRecordForTests(std::nullopt);
-        carbon::InstallCarbonLibrary();
-    }
-    App app;
-};
-
-TEST_F(UserNameTest, NamesComeWholeFromTheUserRecordAndEveryCopyIsGivenBack) {
+TEST_F(StartupTest, NamesComeWholeFromTheUserRecordAndEveryCopyIsGivenBack) {
     // U+1F600 and U+1D11E take two UTF-16 units each; the buffer must hold all units.
     const std::string wide = "Zo\xC3\xAB \xF0\x9F\x98\x80 \xF0\x9D\x84\x9E";
     struct Row { std::optional<std::string> shortName, fullName; std::string wantShort, wantFull; };
@@ -166,8 +159,7 @@ TEST_F(UserNameTest, NamesComeWholeFromTheUserRecordAndEveryCopyIsGivenBack) {
     EXPECT_FALSE(app.UserName(true).empty()) << "the real user database gives the login name";
 }
 
-TEST(BuildDate, EveryCallGivesANewDateOfTheBuildMoment) {
-    App app;
+TEST_F(StartupTest, BuildDateIsANewDateOfTheBuildMomentOnEveryCall) {
     auto first = BuildDate(app), second = BuildDate(app);
     ASSERT_TRUE(first && second);
     EXPECT_DOUBLE_EQ(first->TotalSeconds(), 3315485418.0);
