@@ -20,9 +20,7 @@ namespace testsupport {
 // every run also shows that such paths arrive whole.
 class FakeOsascript {
 public:
-    static constexpr const char* kOddName = "it's a $5 \"card\" \\ folder";
-
-    explicit FakeOsascript(const std::string& name = kOddName)
+    explicit FakeOsascript(const std::string& name = "it's a $5 \"card\" \\ folder")
         : boot_(scratch_.File(name) + "/volume"), temporary_(scratch_.File(name) + "/temporary") {
         std::filesystem::create_directories(boot_);
         std::filesystem::create_directories(temporary_);

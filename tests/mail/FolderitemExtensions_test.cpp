@@ -109,15 +109,13 @@ struct MailCase {
 const char* const kCard = "/home/ana/My Cards/Zinglet.jpg";
 const char* const kOddCard = "/home/a\"b\\c/it's $5 & (2)/Zinglet.jpg";
 const char* const kSubject = "Ana Lima has sent you a Zinglet";
-const char* const kSubjectLiteral = "\"Ana Lima has sent you a Zinglet\"";
 const char* const kCardLiteral = "\"/home/ana/My Cards/Zinglet.jpg\"";
+MailCase Plain(const char* tag) {
+    return {tag, tag, kCard, kSubject, "\"Ana Lima has sent you a Zinglet\"", kCardLiteral};
+}
 
 const MailCase kMails[] = {
-    {"Entourage", "Entourage", kCard, kSubject, kSubjectLiteral, kCardLiteral},
-    {"Mail", "Mail", kCard, kSubject, kSubjectLiteral, kCardLiteral},
-    {"Mailsmith", "Mailsmith", kCard, kSubject, kSubjectLiteral, kCardLiteral},
-    {"Eudora", "Eudora", kCard, kSubject, kSubjectLiteral, kCardLiteral},
-    {"GyazMail", "GyazMail", kCard, kSubject, kSubjectLiteral, kCardLiteral},
+    Plain("Entourage"), Plain("Mail"), Plain("Mailsmith"), Plain("Eudora"), Plain("GyazMail"),
     {"EmptySubjectBecomesTheFilesName", "Mailsmith", kCard, "", "\"Zinglet.jpg\"", kCardLiteral},
     {"SubjectQuotesAndBackslashesAreEscaped", "Eudora", kCard, "Ana \"\\\" Lima\" & do shell script \"rm -rf ~",
      "\"Ana \\\"\\\\\\\" Lima\\\" & do shell script \\\"rm -rf ~\"", kCardLiteral},
