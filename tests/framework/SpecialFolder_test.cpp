@@ -16,20 +16,11 @@
 namespace fs = std::filesystem;
 using testsupport::ScratchDir;
 
-namespace {
-
-mode_t Mode(const std::string& path) {
-    struct stat st {};
-    ::lstat(path.c_str(), &st);
-    return st.st_mode & 07777;
-}
-
-} // namespace
-
 // The private temporary folder goes in the runtime folder, or in TMPDIR when the
 // runtime folder is unsafe; it is the user's alone whatever was there before.
 TEST(SpecialFolderTemporary, IsAPrivateFolderInTheFirstSafePlace) {
     const std::string name = "stampora-" + std::to_string(::getuid());
+    const auto mode = [](const auto& p) { return unsigned(fs::symlink_status(p).permissions()); };
     const struct {
         const char* why;
         std::function<void(const ScratchDir& runtime, const ScratchDir& elsewhere)> prepare;
@@ -59,7 +50,7 @@ TEST(SpecialFolderTemporary, IsAPrivateFolderInTheFirstSafePlace) {
         const std::string path = (row.inRuntime ? runtime : tmp).File(name);
         EXPECT_EQ(temporary->AbsolutePath(), path) << row.why;
         EXPECT_TRUE(fs::is_directory(fs::symlink_status(path))) << row.why;
-        EXPECT_EQ(std::pair(Mode(path), Mode(elsewhere.Path())), std::pair(0700u, 0755u)) << row.why;
+        EXPECT_EQ(std::pair(mode(path), mode(elsewhere.Path())), std::pair(0700u, 0755u)) << row.why;
         EXPECT_EQ(fs::is_directory(fs::symlink_status(runtime.File(name))), row.inRuntime) << row.why;
     }
     for (const auto& [variable, value] : saved) value ? setenv(variable.c_str(), value->c_str(), 1) : unsetenv(variable.c_str());
