@@ -54,12 +54,15 @@ std::vector<float> Floats(const fw::MemoryBlock& block) {
     return values;
 }
 
-// A 200 x 60 picture whose DrawString calls are recorded.
+// A 200 x 60 picture whose DrawString calls are recorded, in a 20-pixel fixed-width font.
 struct Recorder {
     fw::PictureRef picture = fw::Picture::New(200, 60, 32);
     Graphics& g = picture->GetGraphics();
     std::vector<Graphics::TextCall> calls;
-    Recorder() { g.SetTextObserver([this](const Graphics::TextCall& c) { calls.push_back(c); }); }
+    Recorder() {
+        g.TextFont = "DejaVu Sans Mono", g.TextSize = 20;
+        g.SetTextObserver([this](const Graphics::TextCall& c) { calls.push_back(c); });
+    }
     void Draw(const std::string& caption, int width, int alignment, const fw::PictureRef& icon = nullptr,
               ifkIconPlacement placement = ifkIconPlacement::Left, ifkIconStyle iconStyle = ifkIconStyle::Normal,
               ifkTextStyle textStyle = ifkTextStyle::Normal, ifkThemeState state = ifkThemeState::Active) {
@@ -175,46 +178,39 @@ TEST_F(SupportTest, ThemeIdentifierAndMetricsAreAskedByName) {
     EXPECT_THROW(ks::FixedSize(19, nullptr, "", 0), fw::FunctionNotFoundException);
 }
 
-TEST_F(SupportTest, CaptionsLoseTheirMnemonicsAndAreCutToFit) {
-    const struct { std::string caption; int width; std::string shown; } rows[] = {
-        {"A&&B", 200, "A&B"}, {"&&&", 200, "&"}, {"@\u20AC", 200, "&"}, {"&File", 200, "File"}, {"", 200, ""},
-        {"0123456789", 64, "0123\u2026"},   // 60 of the 120 available
-        {"0123456789", 124, "0123456789"},  // just enough room
-        {"0123456789", 4, "\u2026"},
-    };
-    for (const auto& row : rows) {
-        Recorder r;
-        r.g.TextFont = "DejaVu Sans Mono", r.g.TextSize = 20;
-        ASSERT_EQ(fw::ToInt32(r.g.StringWidth("0123456789")), 120);
-        r.Draw(row.caption, row.width, 0);
-        ASSERT_EQ(r.calls.size(), 1u) << row.caption;
-        EXPECT_EQ(r.calls[0].text, row.shown) << row.caption;
-    }
-}
-
-TEST_F(SupportTest, CaptionBlockFollowsTheAlignmentAndIconPlacement) {
+// In the recorder's font "0123456789" is 120 wide; iconX, iconY: the icon's top left corner.
+TEST_F(SupportTest, CaptionsLoseTheirMnemonicsAreCutToFitAndFollowTheAlignmentAndIconPlacement) {
     Recorder probe;
+    ASSERT_EQ(fw::ToInt32(probe.g.StringWidth("0123456789")), 120);
     const int tw = fw::ToInt32(probe.g.StringWidth("Hi")), th = probe.g.TextHeight(), asc = probe.g.TextAscent();
+    const int top = 7 + asc, middle = 7 + (30 - th) / 2 + asc;   // the baselines at the top and centred
     const auto icon = SolidPicture(10, 6, 0xFF0000);
-    constexpr auto kLeft = ifkIconPlacement::Left;
-    // iconX, iconY: the icon's top left corner, where there is one.
-    const struct { int alignment; ifkIconPlacement placement; fw::PictureRef icon; int iconStyle, textX, baseline, iconX, iconY; } rows[] = {
-        {4, kLeft, nullptr, 0, 13, 9 + asc, 0, 0},      {8, kLeft, nullptr, 0, 97 - tw, 35 - th + asc, 0, 0},
-        {9, kLeft, nullptr, 0, 5, 7 + asc, 0, 0},       {-1, kLeft, nullptr, 0, 5, 7 + asc, 0, 0},
-        {4, kLeft, icon, 0, 27, 9 + asc, 13, 19},       // the icon centred on its own, the text aligned
-        {4, ifkIconPlacement::Top, icon, 0, 13, 19 + asc, 50, 9},   // above, centred between x and x + width
-        {4, kLeft, icon, 5, 27, 9 + asc, 13, 19},       // an unknown look keeps the room, draws nothing
+    constexpr auto kLeft = ifkIconPlacement::Left, kTop = ifkIconPlacement::Top;
+    const struct { std::string caption, shown; int width, alignment, textX, baseline; fw::PictureRef icon = nullptr;
+                   ifkIconPlacement placement = kLeft; int iconStyle = 0, iconX = 0, iconY = 0; } rows[] = {
+        {"A&&B", "A&B", 200, 9, 5, top}, {"&&&", "&", 200, 9, 5, top}, {"@\u20AC", "&", 200, 9, 5, top},
+        {"&File", "File", 200, 9, 5, top}, {"", "", 200, 9, 5, top},
+        // Centred in 64 (60 of the 120 fit), in just enough room, and in less than the ellipsis.
+        {"0123456789", "0123\u2026", 64, 0, 7, middle}, {"0123456789", "0123456789", 124, 0, 7, middle},
+        {"0123456789", "\u2026", 4, 0, 1, middle},
+        {"Hi", "Hi", 100, 4, 13, 9 + asc}, {"Hi", "Hi", 100, 8, 97 - tw, 35 - th + asc}, {"Hi", "Hi", 100, -1, 5, top},
+        {"Hi", "Hi", 100, 4, 27, 9 + asc, icon, kLeft, 0, 13, 19},   // the icon centred, the text aligned
+        {"Hi", "Hi", 100, 4, 13, 19 + asc, icon, kTop, 0, 50, 9},    // above, centred in the width
+        {"Hi", "Hi", 100, 4, 27, 9 + asc, icon, kLeft, 5, 13, 19},   // an unknown look: room, no ink
     };
     for (const auto& row : rows) {
         Recorder r;
-        r.Draw("Hi", 100, row.alignment, row.icon, row.placement, static_cast<ifkIconStyle>(row.iconStyle));
-        ASSERT_EQ(r.calls.size(), 1u);
-        EXPECT_EQ(QPoint(r.calls[0].x, r.calls[0].y), QPoint(row.textX, row.baseline)) << row.alignment;
-        const QRgb ink = row.iconStyle == 0 ? 0xFF0000 : 0xFFFFFF;
-        const QPoint at(row.iconX, row.iconY);
+        const auto look = static_cast<ifkIconStyle>(row.iconStyle);
+        r.Draw(row.caption, row.width, row.alignment, row.icon, row.placement, look);
+        ASSERT_EQ(r.calls.size(), 1u) << row.caption;
+        const Graphics::TextCall& c = r.calls[0];
+        EXPECT_EQ(std::tuple(c.text, c.x, c.y), std::tuple(row.shown, row.textX, row.baseline))
+            << row.caption << row.alignment;
         if (row.icon) {
-            EXPECT_EQ(std::tuple(RgbAt(r.picture, at.x(), at.y()), RgbAt(r.picture, at.x() + 9, at.y() + 5),
-                                 RgbAt(r.picture, at.x(), at.y() - 1)), std::tuple(ink, ink, 0xFFFFFFu)) << at.x();
+            const QRgb ink = row.iconStyle == 0 ? 0xFF0000 : 0xFFFFFF;
+            const int x = row.iconX, y = row.iconY;
+            EXPECT_EQ(std::tuple(RgbAt(r.picture, x, y), RgbAt(r.picture, x + 9, y + 5), RgbAt(r.picture, x, y - 1)),
+                      std::tuple(ink, ink, 0xFFFFFFu)) << x;
         }
     }
 }
