@@ -112,17 +112,21 @@ TEST_F(SupportTest, BoundsAndScreenPointLookThroughOneContainer) {
     EXPECT_THROW(ks::getBounds(&loose), fw::NilObjectException);
 }
 
-TEST_F(SupportTest, WindowGraphicsDrawsIntoThePaintingControlAtItsPlace) {
+// Contexts are tracked until released once; a flipped one is moved down by the height and mirrored.
+TEST_F(SupportTest, ContextsDrawIntoThePaintingControlOrAPictureAndAreReleasedOnce) {
     auto canvas = Placed<fw::Canvas>();
     auto window = OpenWindow({{"canvas", canvas}});
     Graphics& wg = window->GetGraphics();
     const int32_t port = wg.Handle(Graphics::kPortHandle);
+    testsupport::DebugLogCapture log;
+    ks::ReleaseQDCGRef(0);   // before any context: nothing, no table
+    EXPECT_TRUE(ks::QDRefs() == nullptr && ks::CreateCGContext(nullptr, true) == 0);
     canvas->Paint = [&](Graphics& own) {
         wg.ForeColor = 0xFF0000;
         wg.FillRect(10, 20, 3, 3);   // the canvas's corner, in window coordinates
         const int32_t ctx = ks::CreateCGContext(ks::getGraphics(canvas.get()), true);
         carbon::DrawInContext(ctx, [](QPainter& p) { p.fillRect(QRect(12, 22, 1, 1), Qt::green); });
-        ks::ReleaseQDCGRef(ctx);
+        for (int32_t context : {ctx, ctx, 12345}) ks::ReleaseQDCGRef(context);   // twice, and never made: ignored
         own.ForeColor = 0x0000FF;
         own.FillRect(1, 1, 1, 1);
     };
@@ -134,24 +138,15 @@ TEST_F(SupportTest, WindowGraphicsDrawsIntoThePaintingControlAtItsPlace) {
     wg.FillRect(0, 0, 200, 200);
     EXPECT_EQ(RgbAt(pixels, 3, 3), 0xFFFFFFu);
     EXPECT_TRUE(Graphics::FromPort(port) == &wg && wg.Handle(Graphics::kPortHandle) == port);
-}
 
-TEST_F(SupportTest, ContextsAreFlippedTrackedAndReleasedOnce) {
     auto picture = fw::Picture::New(30, 22, 32);
     Graphics& g = picture->GetGraphics();
-    testsupport::DebugLogCapture log;
-    ks::ReleaseQDCGRef(0);   // before any context: nothing, no table
-    EXPECT_TRUE(ks::QDRefs() == nullptr && ks::CreateCGContext(nullptr, true) == 0);
     const int32_t plain = ks::CreateCGContext(&g, false), flipped = ks::CreateCGContext(&g, true);
-    ASSERT_TRUE(plain != 0 && flipped != 0);
     EXPECT_TRUE(carbon::ContextTransform(plain)->isIdentity());
-    // Moved down by 22, then mirrored: y = 5 of the context lies 17 up.
     EXPECT_EQ(carbon::ContextTransform(flipped)->map(QPointF(3, 5)), QPointF(3, 17));
     carbon::DrawInContext(flipped, [](QPainter& p) { p.fillRect(QRect(0, 0, 1, 1), Qt::red); });
-    EXPECT_EQ(RgbAt(picture, 0, 0), 0xFF0000u);
-    EXPECT_EQ(ks::QDRefs()->at(flipped), g.Handle(Graphics::kPortHandle));
-
-    for (int32_t context : {flipped, flipped, 12345}) ks::ReleaseQDCGRef(context);   // twice, and never made: ignored
+    EXPECT_EQ(std::pair(RgbAt(picture, 0, 0), ks::QDRefs()->at(flipped)), std::pair(0xFF0000u, g.Handle(Graphics::kPortHandle)));
+    ks::ReleaseQDCGRef(flipped);
     EXPECT_TRUE(ks::QDRefs()->size() == 1u && log.Lines().empty());
     // A context the platform no longer knows is logged and still leaves the table.
     int32_t copy = plain;
