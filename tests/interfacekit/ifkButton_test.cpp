@@ -107,22 +107,6 @@ TEST_F(ButtonTest, DraggingRedrawsOnlyWhenThePressedLookChanges) {
     EXPECT_EQ(actions, 0);
 }
 
-TEST_F(ButtonTest, SettersRedrawAsTheirPropertiesSay) {
-    int resized = 0;
-    b.Resized = [&] { ++resized; };
-    const struct { std::function<void()> set; int redraws; } rows[] = {
-        {[&] { b.SetIntegerValue(2); }, 1}, {[&] { b.SetIntegerValue(-1); }, 1}, {[&] { b.SetValue(true); }, 0},
-        {[&] { b.SetCaption("Go"); }, 1},   {[&] { b.Default = true; }, 0},      {[&] { b.SetSize(2); }, 1},
-    };
-    for (const auto& row : rows) {
-        b.redraws = 0;
-        row.set();
-        EXPECT_EQ(b.redraws, row.redraws);
-    }
-    EXPECT_EQ(resized, 1);
-    EXPECT_EQ(b.IntegerValue(), 1);   // -1 was ignored, then Value true stored 1
-}
-
 TEST_F(ButtonTest, MenuPopsUpAtTheCornerOnlyForAMenuActionHandler) {
     b.Menu = std::make_shared<fw::MenuItem>();
     b.Menu->Append(std::make_shared<fw::MenuItem>("One"));
@@ -158,27 +142,36 @@ TEST_F(ButtonTest, KindHeightAndPlaceFollowStyleAndSize) {
     }
 }
 
-TEST_F(ButtonTest, StateAndAdornmentRules) {
-    const struct { int32_t style; std::function<void()> act; uint32_t state; uint16_t adornment; } rows[] = {
-        {17, [&] { b.DeliverMouseOver(true); }, carbon::kThemeStateRollover, 0},
-        {0, [&] { b.DeliverMouseOver(true); }, kThemeStateActive, 0},
-        {17, [&] { b.DeliverMouseDown(5, 5); }, kThemeStatePressed, 0},
-        {0, [&] { b.Default = true; }, kThemeStateActive, 1},
-        {0, [&] { b.DeliverFocus(true); }, kThemeStateActive, 4},
-        {0, [&] { b.SetIntegerValue(1); }, kThemeStateActive, 512},
-        {0, [&] { b.SetIntegerValue(2), b.Default = true; }, kThemeStateActive, 257},
-        {0, [&] { b.SetEnabled(false); }, carbon::kThemeStateInactive, 0},
+// redraws: what the change asks for (Default and Value as their properties say); then what a paint hands on.
+TEST_F(ButtonTest, ChangesRedrawAndSetStateAndAdornment) {
+    int resized = 0;
+    b.Resized = [&] { ++resized; };
+    const struct { int32_t style; std::function<void()> act; int redraws; uint32_t state; uint16_t adornment; } rows[] = {
+        {17, [&] { b.DeliverMouseOver(true); }, 1, carbon::kThemeStateRollover, 0},
+        {0, [&] { b.DeliverMouseOver(true); }, 1, kThemeStateActive, 0},
+        {17, [&] { b.DeliverMouseDown(5, 5); }, 1, kThemeStatePressed, 0},
+        {0, [&] { b.Default = true; }, 0, kThemeStateActive, 1},
+        {0, [&] { b.DeliverFocus(true); }, 1, kThemeStateActive, 4},
+        {0, [&] { b.SetIntegerValue(1), b.SetIntegerValue(-1); }, 2, kThemeStateActive, 512},   // -1 is ignored
+        {0, [&] { b.SetValue(true); }, 0, kThemeStateActive, 512},
+        {0, [&] { b.SetIntegerValue(2), b.Default = true; }, 1, kThemeStateActive, 257},
+        {0, [&] { b.SetEnabled(false); }, 1, carbon::kThemeStateInactive, 0},
+        {0, [&] { b.SetCaption("Go"); }, 1, kThemeStateActive, 0},
         // A contextual click keeps the pressed look until the pointer moves.
-        {0, [&] { b.DeliverContextualClick(5, 5, QPoint()); }, kThemeStatePressed, 0},
-        {0, [&] { b.DeliverContextualClick(5, 5, QPoint()), b.DeliverMouseOver(true); }, kThemeStateActive, 0},
+        {0, [&] { b.DeliverContextualClick(5, 5, QPoint()); }, 1, kThemeStatePressed, 0},
+        {0, [&] { b.DeliverContextualClick(5, 5, QPoint()), b.DeliverMouseOver(true); }, 2, kThemeStateActive, 0},
+        {0, [&] { b.SetSize(2); }, 1, kThemeStateActive, 0},
     };
     for (const auto& row : rows) {
         b.SetStyle(row.style);
+        b.redraws = 0;
         row.act();
+        EXPECT_EQ(b.redraws, row.redraws) << row.style;
         const carbon::ThemeButtonDraw d = Paint(b);
         EXPECT_EQ(std::pair(d.state, d.adornment), std::pair(row.state, row.adornment)) << row.style;
         b.DeliverMouseOver(false), b.DeliverFocus(false), b.SetIntegerValue(0), b.Default = false, b.SetEnabled(true);
     }
+    EXPECT_EQ(resized, 1);
 }
 
 TEST_F(ButtonTest, SelectionStyleFillsAndBoldensWhileSelected) {
