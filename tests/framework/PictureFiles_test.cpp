@@ -5,11 +5,13 @@
 #include "framework/PictureDecoder.h"
 
 #include "tests/common/TestSupport.h"
+#include "tests/fuzz/DecodeOne.h"
 
 #include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QColorSpace>
+#include <QDir>
 
 #include <array>
 #include <functional>
@@ -312,4 +314,19 @@ TEST(SaveAsJPEG, WritesAQualityNinetyJpegThatOpensAgain) {
 
     EXPECT_FALSE(FolderItem::FromPath(dir.File("x.jpg"))->SaveAsJPEG(nullptr));
     EXPECT_FALSE(FolderItem::FromPath(dir.File("missing/x.jpg"))->SaveAsJPEG(Picture::New(2, 2, 24)));
+}
+
+// Every input the fuzzer keeps, through the decoder with the fuzzer's own checks, so
+// that each ordinary build (GCC included) covers the corpus.
+TEST(FuzzCorpus, EveryInputDecodesOrIsRefusedCleanly) {
+    const QDir corpus(STAMPORA_TESTDATA "/../../fuzz/corpus");
+    const QStringList names = corpus.entryList(QDir::Files);
+    ASSERT_GT(names.size(), 100);
+    const int64_t saved = fw::Picture::PixelLimit();
+    fw::Picture::SetPixelLimit(kFuzzPixelLimit);
+    for (const QString& name : names) {
+        const std::string bytes = testsupport::ReadFile(corpus.filePath(name).toStdString());
+        EXPECT_TRUE(DecodeOne(QByteArray::fromStdString(bytes))) << name.toStdString();
+    }
+    fw::Picture::SetPixelLimit(saved);
 }
