@@ -74,24 +74,6 @@ TEST(GraphicsDrawPicture, PlacesScalesAndClipsTheSource) {
     EXPECT_THROW(Picture::New(4, 4, 32)->GetGraphics().DrawPicture(nullptr, 0, 0), fw::NilObjectException);
 }
 
-TEST(GraphicsDrawPicture, AMaskShowsTheSourceWhereItIsDarkAndItsChangesShowNextTime) {
-    PictureRef source = SolidPicture(4, 1, kR);
-    PictureRef mask = source->Mask(true);
-    mask->Image().setPixel(1, 0, qRgb(255, 255, 255));
-    mask->Image().setPixel(2, 0, qRgb(128, 128, 128));
-    PictureRef target = SolidPicture(4, 1, kG);
-    target->GetGraphics().DrawPicture(source, 0, 0);
-    EXPECT_EQ(std::pair(RgbAt(target, 0, 0), RgbAt(target, 1, 0)), std::pair(kR, kG));
-    const QRgb mixed = target->Image().pixel(2, 0);   // half way: about half of each
-    EXPECT_NEAR(qRed(mixed), 127, 2);
-    EXPECT_NEAR(qGreen(mixed), 128, 2);
-
-    mask->GetGraphics().ClearRect(0, 0, 1, 1);
-    PictureRef second = SolidPicture(4, 1, kG);
-    second->GetGraphics().DrawPicture(source, 0, 0);
-    EXPECT_EQ(std::pair(RgbAt(second, 0, 0), RgbAt(second, 3, 0)), std::pair(kG, kR));
-}
-
 TEST(GraphicsRectangles, FillUsesTheForeColourClearMakesWhiteAndEveryCallReportsAChange) {
     PictureRef p = Picture::New(6, 6, 32);
     Graphics& g = p->GetGraphics();

@@ -98,8 +98,9 @@ TEST(Picture, NewIsWhiteAtTheAskedSizeRefusesAbsurdSizesAndTransparencyLiesOverW
               std::tuple(QImage::Format_RGB32, 0xFFFFFFu, 0x0000FFu));
 }
 
-// The mask is made, black so the picture stays opaque, only when asked, and then kept.
-TEST(Picture, CompositedTakesAlphaFromTheMaskAndFollowsEveryChange) {
+// The mask is made, black so the picture stays opaque, only when asked, and then kept; it gives the
+// composite and every drawing of the picture their alpha, and its changes show the next time.
+TEST(Picture, MaskGivesTheCompositeAndEachDrawingTheirAlphaAndFollowsEveryChange) {
     PictureRef p = Picture::New(3, 1, 32);
     p->Image().fill(QColor(200, 100, 50));
     EXPECT_TRUE(!p->Mask(false) && !p->HasMask());
@@ -108,17 +109,22 @@ TEST(Picture, CompositedTakesAlphaFromTheMaskAndFollowsEveryChange) {
     EXPECT_EQ(QSize(mask->Width(), mask->Height()), QSize(3, 1));
     mask->Image().setPixel(1, 0, qRgb(255, 255, 255));
     mask->Image().setPixel(2, 0, qRgb(128, 128, 128));
-    QImage c = p->Composited();
-    EXPECT_EQ(std::vector<int>({qAlpha(c.pixel(0, 0)), qAlpha(c.pixel(1, 0)), qAlpha(c.pixel(2, 0))}),
-              std::vector<int>({255, 0, 127}));
-    EXPECT_EQ(qRed(c.pixel(0, 0)), 200);
-    // Changes through either picture's graphics show in the next composite.
+    const QImage c = p->Composited();
+    EXPECT_EQ(std::vector<int>({qAlpha(c.pixel(0, 0)), qAlpha(c.pixel(1, 0)), qAlpha(c.pixel(2, 0)), qRed(c.pixel(0, 0))}),
+              std::vector<int>({255, 0, 127, 200}));
+    PictureRef target = SolidPicture(3, 1, kLime);
+    target->GetGraphics().DrawPicture(p, 0, 0);
+    EXPECT_EQ(std::pair(RgbAt(target, 0, 0), RgbAt(target, 1, 0)), std::pair(0xC86432u, kLime));
+    EXPECT_TRUE(Near(target->Image().pixel(2, 0), qRgb(100, 178, 25), 2));   // half way: about half of each
+    // Changes through either picture's graphics show in the next composite and the next drawing.
     mask->GetGraphics().ClearRect(2, 0, 1, 1);
     EXPECT_EQ(qAlpha(p->Composited().pixel(2, 0)), 0);
-    p->GetGraphics().ForeColor = 0x00FF00;
+    p->GetGraphics().ForeColor = kBlue;
     p->GetGraphics().FillRect(0, 0, 3, 1);
-    c = p->Composited();
-    EXPECT_EQ(c.pixel(0, 0), 0xFF00FF00u);
+    target = SolidPicture(3, 1, kLime);
+    target->GetGraphics().DrawPicture(p, 0, 0);
+    EXPECT_EQ(std::tuple(p->Composited().pixel(0, 0), RgbAt(target, 0, 0), RgbAt(target, 2, 0)),
+              std::tuple(0xFF0000FFu, kBlue, kLime));
 }
 
 TEST(PictureLazy, KeepsItsSizeAndDecodesOnlyWhatEachScaleNeeds) {
