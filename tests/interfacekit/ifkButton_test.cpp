@@ -130,6 +130,9 @@ TEST_F(ButtonTest, ChangesRedrawAndSetStateAndAdornment) {
     int resized = 0, actions = 0;
     b.Resized = [&] { ++resized; };
     b.Action = [&] { ++actions; };
+    const auto pressAndDrag = [&](std::vector<QPoint> drags) {
+        return [&, drags] { b.DeliverMouseDown(5, 5); for (QPoint at : drags) b.DeliverMouseDrag(at.x(), at.y()); };
+    };
     const struct { int32_t style; std::function<void()> act; int redraws; uint32_t state; uint16_t adornment; } rows[] = {
         {17, [&] { b.DeliverMouseOver(true); }, 1, carbon::kThemeStateRollover, 0},
         {0, [&] { b.DeliverMouseOver(true); }, 1, kThemeStateActive, 0},
@@ -145,10 +148,9 @@ TEST_F(ButtonTest, ChangesRedrawAndSetStateAndAdornment) {
         {0, [&] { b.DeliverContextualClick(5, 5, QPoint()); }, 1, kThemeStatePressed, 0},
         {0, [&] { b.DeliverContextualClick(5, 5, QPoint()), b.DeliverMouseOver(true); }, 2, kThemeStateActive, 0},
         // A drag redraws only when the pressed look changes, and a release outside is no push.
-        {0, [&] { b.DeliverMouseDown(5, 5), b.DeliverMouseDrag(6, 6); }, 1, kThemeStatePressed, 0},
-        {0, [&] { b.DeliverMouseDown(5, 5), b.DeliverMouseDrag(90, 6), b.DeliverMouseDrag(95, 6); }, 2, kThemeStateActive, 0},
-        {0, [&] { b.DeliverMouseDown(5, 5), b.DeliverMouseDrag(90, 6), b.DeliverMouseDrag(6, 6); }, 3, kThemeStatePressed, 0},
-        {0, [&] { b.DeliverMouseDown(5, 5), b.DeliverMouseDrag(6, 0); }, 2, kThemeStateActive, 0},
+        {0, pressAndDrag({{6, 6}}), 1, kThemeStatePressed, 0}, {0, pressAndDrag({{6, 0}}), 2, kThemeStateActive, 0},
+        {0, pressAndDrag({{90, 6}, {95, 6}}), 2, kThemeStateActive, 0},
+        {0, pressAndDrag({{90, 6}, {6, 6}}), 3, kThemeStatePressed, 0},
         {0, [&] { b.SetSize(2); }, 1, kThemeStateActive, 0},
     };
     for (const auto& row : rows) {
