@@ -122,35 +122,32 @@ TEST(GraphicsText, FontNamesResolveToAnInstalledFamily) {
     }
 }
 
-TEST(GraphicsText, StringIsDrawnOnItsBaselineInTheForeColour) {
-    PictureRef p = Picture::New(60, 30, 32);
-    Graphics& g = p->GetGraphics();
-    g.ForeColor = kB;
-    g.TextSize = 20;
-    g.DrawString("HH", 5, 22);
-    const int ascent = g.TextAscent();
-    EXPECT_TRUE(HasInk(p, QRect(5, 22 - ascent, 40, ascent)));
-    // Nothing above the capitals, below the baseline they stop at, or left of x.
-    for (QRect blank : {QRect(0, 0, 60, 22 - ascent - 1), QRect(0, 23, 60, 7), QRect(0, 0, 4, 30)})
-        EXPECT_FALSE(HasInk(p, blank)) << blank.y();
-    bool blue = false;
-    for (int y = 0; y < 30; ++y) for (int x = 0; x < 60; ++x) blue = blue || RgbAt(p, x, y) == kB;
-    EXPECT_TRUE(blue);
-}
-
-// Ink must show inside `inked` (the second line, where there is one) and never inside `blank`.
-TEST(GraphicsText, WrapBreaksLinesWithinTheWidthAndLongWordsInside) {
+// Ink must show inside `inked` (the second line, where there is one) and never inside a `blank`: for "HH" none
+// above the capitals, below the baseline they stop at, or left of x.
+TEST(GraphicsText, StringsSitOnTheirBaselineInTheForeColourAndWrapWithinTheWidth) {
     const std::string words = "one two three four five six seven";
-    const PictureRef probe = Picture::New(1, 1, 32);
-    const int height = probe->GetGraphics().TextHeight(), below = height - probe->GetGraphics().TextAscent();
-    const struct { std::string text; int x, y, wrap; QRect inked, blank; } rows[] = {
-        {words, 10, 20, 80, QRect(10, 20 + below, 80, height), QRect(92, 0, 208, 120)},
-        {words, 10, 20, 0, QRect(100, 0, 200, 30), QRect(0, 26, 300, 94)},   // no width: one line
-        {"Abcdefghijklmnopqrstuvwxyz", 0, 15, 60, QRect(0, 20, 60, 30), QRect(62, 0, 238, 100)},
+    const PictureRef probePicture = Picture::New(1, 1, 32);
+    Graphics& probe = probePicture->GetGraphics();
+    const int height = probe.TextHeight(), below = height - probe.TextAscent();
+    probe.TextSize = 20;
+    const int top = 22 - probe.TextAscent();   // of the 20-pixel capitals on baseline 22
+    const struct { std::string text; int size, x, y, wrap; QRect inked; std::vector<QRect> blank; } rows[] = {
+        {"HH", 20, 5, 22, 0, QRect(5, top, 40, 22 - top),
+         {QRect(0, 0, 300, top - 1), QRect(0, 23, 300, 97), QRect(0, 0, 4, 120)}},
+        {words, 12, 10, 20, 80, QRect(10, 20 + below, 80, height), {QRect(92, 0, 208, 120)}},
+        {words, 12, 10, 20, 0, QRect(100, 0, 200, 30), {QRect(0, 26, 300, 94)}},   // no width: one line
+        {"Abcdefghijklmnopqrstuvwxyz", 12, 0, 15, 60, QRect(0, 20, 60, 30), {QRect(62, 0, 238, 100)}},
     };
     for (const auto& row : rows) {
         PictureRef p = Picture::New(300, 120, 32);
-        p->GetGraphics().DrawString(row.text, row.x, row.y, row.wrap);
-        EXPECT_TRUE(HasInk(p, row.inked) && !HasInk(p, row.blank)) << row.text << " in " << row.wrap;
+        Graphics& g = p->GetGraphics();
+        g.ForeColor = kB, g.TextSize = row.size;
+        g.DrawString(row.text, row.x, row.y, row.wrap);
+        EXPECT_TRUE(HasInk(p, row.inked)) << row.text << " in " << row.wrap;
+        for (QRect blank : row.blank)
+            EXPECT_FALSE(HasInk(p, blank)) << row.text << " in " << row.wrap << " at " << blank.y();
+        bool blue = false;
+        for (int y = 0; y < 120; ++y) for (int x = 0; x < 300; ++x) blue = blue || RgbAt(p, x, y) == kB;
+        EXPECT_TRUE(blue) << row.text;
     }
 }
