@@ -89,31 +89,9 @@ TEST_F(SupportTest, DisplayableLooksOnlyAtTheImmediateParent) {
     EXPECT_THROW(ks::Displayable(nullptr), fw::NilObjectException);
 }
 
-TEST_F(SupportTest, BoundsAndScreenPointLookThroughOneContainer) {
-    auto canvas = Placed<fw::Canvas>();
-    auto window = OpenWindow({{"canvas", canvas}});
-    // The content area, below any frame the platform draws, goes to 200, 150.
-    window->Widget()->move(QPoint(200, 150) - (QPoint(window->Left(), window->Top()) - window->Widget()->pos()));
-    ASSERT_EQ(QPoint(window->Left(), window->Top()), QPoint(200, 150));
-    auto box = std::make_shared<fw::ContainerControl>();
-    box->HostWindow = window.get(), box->PlaceLeft = 100, box->PlaceTop = 50;
-    fw::Canvas inBox;
-    inBox.Left = 10, inBox.Top = 20, inBox.Width = 80, inBox.Height = 22;
-    inBox.Attach(box.get(), nullptr);
-    const struct { const fw::Control* control; std::vector<float> bounds, screen; } rows[] = {
-        {canvas.get(), {10, 20, 80, 22}, {210, 170}}, {&inBox, {110, 70, 80, 22}, {310, 220}}};
-    for (const auto& row : rows) {
-        EXPECT_EQ(Floats(ks::getBounds(row.control)), row.bounds);
-        EXPECT_EQ(Floats(ks::getScreenXY(row.control)), row.screen);
-        EXPECT_EQ(ks::getGraphics(row.control), &window->GetGraphics());
-    }
-    delete inBox.Widget();   // attached to no content, it has no parent to take it
-    fw::Canvas loose;
-    EXPECT_THROW(ks::getBounds(&loose), fw::NilObjectException);
-}
-
-// Contexts are tracked until released once; a flipped one is moved down by the height and mirrored.
-TEST_F(SupportTest, ContextsDrawIntoThePaintingControlOrAPictureAndAreReleasedOnce) {
+// A control's bounds, screen point and graphics look through one container; contexts are tracked until
+// released once, and a flipped one is moved down by the height and mirrored.
+TEST_F(SupportTest, PlacesAndContextsLookThroughToThePaintingControlOrAPictureWhichReleaseOnce) {
     auto canvas = Placed<fw::Canvas>();
     auto window = OpenWindow({{"canvas", canvas}});
     Graphics& wg = window->GetGraphics();
@@ -139,13 +117,33 @@ TEST_F(SupportTest, ContextsDrawIntoThePaintingControlOrAPictureAndAreReleasedOn
     EXPECT_EQ(RgbAt(pixels, 3, 3), 0xFFFFFFu);
     EXPECT_TRUE(Graphics::FromPort(port) == &wg && wg.Handle(Graphics::kPortHandle) == port);
 
+    // The content area, below any frame the platform draws, goes to 200, 150.
+    window->Widget()->move(QPoint(200, 150) - (QPoint(window->Left(), window->Top()) - window->Widget()->pos()));
+    ASSERT_EQ(QPoint(window->Left(), window->Top()), QPoint(200, 150));
+    auto box = std::make_shared<fw::ContainerControl>();
+    box->HostWindow = window.get(), box->PlaceLeft = 100, box->PlaceTop = 50;
+    fw::Canvas inBox;
+    inBox.Left = 10, inBox.Top = 20, inBox.Width = 80, inBox.Height = 22;
+    inBox.Attach(box.get(), nullptr);
+    const struct { const fw::Control* control; std::vector<float> bounds, screen; } rows[] = {
+        {canvas.get(), {10, 20, 80, 22}, {210, 170}}, {&inBox, {110, 70, 80, 22}, {310, 220}}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(Floats(ks::getBounds(row.control)), row.bounds);
+        EXPECT_EQ(Floats(ks::getScreenXY(row.control)), row.screen);
+        EXPECT_EQ(ks::getGraphics(row.control), &wg);
+    }
+    delete inBox.Widget();   // attached to no content, it has no parent to take it
+    fw::Canvas loose;
+    EXPECT_THROW(ks::getBounds(&loose), fw::NilObjectException);
+
     auto picture = fw::Picture::New(30, 22, 32);
     Graphics& g = picture->GetGraphics();
     const int32_t plain = ks::CreateCGContext(&g, false), flipped = ks::CreateCGContext(&g, true);
     EXPECT_TRUE(carbon::ContextTransform(plain)->isIdentity());
     EXPECT_EQ(carbon::ContextTransform(flipped)->map(QPointF(3, 5)), QPointF(3, 17));
     carbon::DrawInContext(flipped, [](QPainter& p) { p.fillRect(QRect(0, 0, 1, 1), Qt::red); });
-    EXPECT_EQ(std::pair(RgbAt(picture, 0, 0), ks::QDRefs()->at(flipped)), std::pair(0xFF0000u, g.Handle(Graphics::kPortHandle)));
+    EXPECT_EQ(std::pair(RgbAt(picture, 0, 0), ks::QDRefs()->at(flipped)),
+              std::pair(0xFF0000u, g.Handle(Graphics::kPortHandle)));
     ks::ReleaseQDCGRef(flipped);
     EXPECT_TRUE(ks::QDRefs()->size() == 1u && log.Lines().empty());
     // A context the platform no longer knows is logged and still leaves the table.
