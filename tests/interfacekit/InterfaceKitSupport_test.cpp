@@ -104,7 +104,7 @@ TEST_F(SupportTest, PlacesAndContextsLookThroughToThePaintingControlOrAPictureWh
         wg.FillRect(10, 20, 3, 3);   // the canvas's corner, in window coordinates
         const int32_t ctx = ks::CreateCGContext(ks::getGraphics(canvas.get()), true);
         carbon::DrawInContext(ctx, [](QPainter& p) { p.fillRect(QRect(12, 22, 1, 1), Qt::green); });
-        for (int32_t context : {ctx, ctx, 12345}) ks::ReleaseQDCGRef(context);   // twice, and never made: ignored
+        ks::ReleaseQDCGRef(ctx);
         own.ForeColor = 0x0000FF;
         own.FillRect(1, 1, 1, 1);
     };
@@ -144,7 +144,7 @@ TEST_F(SupportTest, PlacesAndContextsLookThroughToThePaintingControlOrAPictureWh
     carbon::DrawInContext(flipped, [](QPainter& p) { p.fillRect(QRect(0, 0, 1, 1), Qt::red); });
     EXPECT_EQ(std::pair(RgbAt(picture, 0, 0), ks::QDRefs()->at(flipped)),
               std::pair(0xFF0000u, g.Handle(Graphics::kPortHandle)));
-    ks::ReleaseQDCGRef(flipped);
+    for (int32_t context : {flipped, flipped, 12345}) ks::ReleaseQDCGRef(context);   // twice, and never made: ignored
     EXPECT_TRUE(ks::QDRefs()->size() == 1u && log.Lines().empty());
     // A context the platform no longer knows is logged and still leaves the table.
     int32_t copy = plain;
