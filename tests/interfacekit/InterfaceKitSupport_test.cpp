@@ -154,18 +154,10 @@ TEST_F(SupportTest, PlacesAndContextsLookThroughToThePaintingControlOrAPictureWh
     EXPECT_EQ(log.Lines(), std::vector<std::string>{"Error releasing QDContext: -50"});
 }
 
-TEST_F(SupportTest, ThemeIdentifierAndMetricsAreAskedByName) {
+TEST_F(SupportTest, ThemeNameAndMetricsAreAskedByName) {
     const int before = carbon::LiveStringCount();
     EXPECT_EQ(ks::CurrentVisualTheme(false).rfind("org.qt-project.style.", 0), 0u);
     EXPECT_EQ(carbon::LiveStringCount(), before);
-    const struct { carbon::OSStatus status; std::string name; bool themed; } rows[] = {
-        {0, carbon::kThemeNoAppearanceIdentifier, false}, {0, "Unable to retreive Visual Style Name", false},
-        {0, "org.qt-project.style.fusion", true},         {-1, "", true},   // unreadable counts as a theme
-    };
-    for (const auto& row : rows) {
-        ReportTheme(row.status, row.name);
-        EXPECT_EQ(ks::isUsingVisualTheme(), row.themed) << row.name;
-    }
     EXPECT_EQ(ks::FixedSize(9999, nullptr, "", 0), 0);
     fw::System::UnregisterLibraryFunction("Carbon", "GetThemeMetric");
     EXPECT_THROW(ks::FixedSize(19, nullptr, "", 0), fw::FunctionNotFoundException);
@@ -208,23 +200,32 @@ TEST_F(SupportTest, CaptionsLoseTheirMnemonicsAreCutToFitAndFollowTheAlignmentAn
     }
 }
 
+// Without a visual theme an inactive caption gets a bevel pass; an unreadable theme name counts as a theme.
 TEST_F(SupportTest, TextStylesDrawTheirPassesInOrder) {
     const fw::Color active = ifkColors::TextActive(), disabled = ifkColors::TextDisabled(), bevel = fw::LightBevelColor();
     using Pass = std::tuple<int, int, fw::Color>;   // offset x, offset y, colour
-    const struct { ifkTextStyle style; ifkThemeState state; bool themed; std::vector<Pass> passes; } rows[] = {
-        {ifkTextStyle::Normal, ifkThemeState::Active, true, {{0, 0, active}}},
-        {ifkTextStyle::Normal, ifkThemeState::Inactive, true, {{0, 0, disabled}}},
-        {ifkTextStyle::Engraved, ifkThemeState::Active, true, {{0, 1, bevel}, {0, 0, active}}},
-        {ifkTextStyle::EngravedInversed, ifkThemeState::Inactive, false, {{0, 1, active}, {0, 0, 0xFFFFFF}}},
-        {ifkTextStyle::Shadow, ifkThemeState::Inactive, false, {{0, 1, 0x404040}, {1, 1, bevel}, {0, 0, disabled}}},
+    using Style = ifkTextStyle;
+    const std::string themed = "org.qt-project.style.fusion", plain = carbon::kThemeNoAppearanceIdentifier;
+    constexpr auto kActive = ifkThemeState::Active, kInactive = ifkThemeState::Inactive;
+    const struct {
+        Style style; ifkThemeState state; carbon::OSStatus status; std::string theme; std::vector<Pass> passes;
+    } rows[] = {
+        {Style::Normal, kActive, 0, plain, {{0, 0, active}}},
+        {Style::Normal, kInactive, 0, themed, {{0, 0, disabled}}},
+        {Style::Normal, kInactive, 0, plain, {{1, 1, bevel}, {0, 0, disabled}}},
+        {Style::Normal, kInactive, 0, "Unable to retreive Visual Style Name", {{1, 1, bevel}, {0, 0, disabled}}},
+        {Style::Normal, kInactive, -1, "", {{0, 0, disabled}}},
+        {Style::Engraved, kActive, 0, themed, {{0, 1, bevel}, {0, 0, active}}},
+        {Style::EngravedInversed, kInactive, 0, plain, {{0, 1, active}, {0, 0, 0xFFFFFF}}},
+        {Style::Shadow, kInactive, 0, plain, {{0, 1, 0x404040}, {1, 1, bevel}, {0, 0, disabled}}},
     };
     for (const auto& row : rows) {
-        ReportTheme(0, row.themed ? "org.qt-project.style.fusion" : carbon::kThemeNoAppearanceIdentifier);
+        ReportTheme(row.status, row.theme);
         Recorder r;
         r.Draw("Hi", 100, 9, nullptr, ifkIconPlacement::Left, ifkIconStyle::Normal, row.style, row.state);
         std::vector<Pass> passes;
         for (const auto& c : r.calls) passes.emplace_back(c.x - 5, c.y - 7 - r.g.TextAscent(), c.color);
-        EXPECT_EQ(passes, row.passes) << static_cast<int>(row.style);
+        EXPECT_EQ(passes, row.passes) << static_cast<int>(row.style) << row.theme;
         EXPECT_EQ(r.g.ForeColor, std::get<2>(row.passes.back()));
     }
     EXPECT_THROW(ks::DrawCaptionAndIcon(nullptr, "x", 0, 0, 10, 10, 0, {}, nullptr, {}, {}, {}),
