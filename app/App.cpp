@@ -1,10 +1,10 @@
 #include "app/App.h"
 
 #include "app/Stampora.h"
-#include "framework/Exceptions.h"
-#include "framework/MemoryBlock.h"
-#include "framework/Runtime.h"
-#include "framework/System.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/MemoryBlock.h"
+#include "framework/core/Runtime.h"
+#include "framework/core/System.h"
 #include "mail/CleanOnQuit.h"
 #include "platform/carbon/CarbonLibrary.h"
 

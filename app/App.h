@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framework/Application.h"
-#include "framework/Date.h"
+#include "framework/core/Application.h"
+#include "framework/core/Date.h"
 
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/FileType.h"
+#include "framework/core/FileType.h"
 
 #include <functional>
 #include <string>

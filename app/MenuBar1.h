@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/MenuBar.h"
+#include "framework/ui/MenuBar.h"
 
 #include <memory>
 

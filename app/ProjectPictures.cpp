@@ -1,7 +1,7 @@
 #include "app/ProjectPictures.h"
 
-#include "framework/ExecutableFile.h"
-#include "framework/Graphics.h"
+#include "framework/core/ExecutableFile.h"
+#include "framework/graphics/Graphics.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Picture.h"
+#include "framework/graphics/Picture.h"
 
 // The four pictures the card is built with, read from the bundle's Resources
 // folder on first use and kept for the run; a picture that cannot be read is nil

@@ -1,6 +1,6 @@
 #include "app/SharedPictureEffects.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 
 std::shared_ptr<effects::RotateEffect> SharedPictureEffects::rotKing;
 

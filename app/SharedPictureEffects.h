@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framework/Graphics.h"
-#include "framework/Picture.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Picture.h"
 #include "platform/effects/RotateEffect.h"
 
 #include <memory>

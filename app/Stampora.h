@@ -1,17 +1,17 @@
 #pragma once
 
-#include "framework/Canvas.h"
-#include "framework/ComboBox.h"
-#include "framework/Date.h"
-#include "framework/DragItem.h"
-#include "framework/EditField.h"
-#include "framework/HTMLViewer.h"
-#include "framework/PagePanel.h"
-#include "framework/Pair.h"
-#include "framework/Picture.h"
-#include "framework/PopupMenu.h"
-#include "framework/PushButton.h"
-#include "framework/Window.h"
+#include "framework/core/Date.h"
+#include "framework/core/Pair.h"
+#include "framework/graphics/Picture.h"
+#include "framework/ui/Canvas.h"
+#include "framework/ui/ComboBox.h"
+#include "framework/ui/DragItem.h"
+#include "framework/ui/EditField.h"
+#include "framework/ui/HTMLViewer.h"
+#include "framework/ui/PagePanel.h"
+#include "framework/ui/PopupMenu.h"
+#include "framework/ui/PushButton.h"
+#include "framework/ui/Window.h"
 
 #include <memory>
 #include <optional>

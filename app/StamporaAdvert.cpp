@@ -1,8 +1,8 @@
 #include "app/Stampora.h"
 
-#include "framework/Exceptions.h"
-#include "framework/Runtime.h"
-#include "framework/UserInteraction.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/Runtime.h"
+#include "framework/ui/UserInteraction.h"
 #include "mail/FolderitemExtensions.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "app/Stampora.h"
 
 #include "app/IMageFiles.h"
-#include "framework/UserInteraction.h"
+#include "framework/ui/UserInteraction.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "app/Stampora.h"
 
 #include "app/MenuBar1.h"
-#include "framework/Runtime.h"
+#include "framework/core/Runtime.h"
 #include "interfacekit/InterfaceKitSupport.h"
 #include "interfacekit/ifkColorWell.h"
 #include "interfacekit/ifkFontComboBox.h"

@@ -1,10 +1,10 @@
 #include "app/Stampora.h"
 
 #include "app/IMageFiles.h"
-#include "framework/Clipboard.h"
-#include "framework/Exceptions.h"
-#include "framework/SpecialFolder.h"
-#include "framework/UserInteraction.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/SpecialFolder.h"
+#include "framework/graphics/Clipboard.h"
+#include "framework/ui/UserInteraction.h"
 #include "interfacekit/ifkAboutBox.h"
 
 fw::MenuItemRef Stampora::Lookup(const std::string& name, int index) const {

@@ -1,9 +1,9 @@
 #include "app/Stampora.h"
 
 #include "app/ProjectPictures.h"
-#include "framework/Exceptions.h"
-#include "framework/MemoryBlock.h"
-#include "framework/System.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/MemoryBlock.h"
+#include "framework/core/System.h"
 #include "platform/effects/TextureRenderer.h"
 
 #include <QWidget>

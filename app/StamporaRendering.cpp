@@ -2,8 +2,8 @@
 
 #include "app/ProjectPictures.h"
 #include "app/SharedPictureEffects.h"
-#include "framework/Exceptions.h"
-#include "framework/NumberRules.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/NumberRules.h"
 #include "interfacekit/ifkColorWell.h"
 #include "interfacekit/ifkFontComboBox.h"
 #include "platform/effects/EnsurePictureCompatible.h"

@@ -1,14 +1,14 @@
 #include "app/Stampora.h"
 
 #include "app/App.h"
-#include "framework/Exceptions.h"
-#include "framework/System.h"
-#include "framework/TextFunctions.h"
-#include "framework/UserInteraction.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/System.h"
+#include "framework/core/TextFunctions.h"
+#include "framework/ui/UserInteraction.h"
 #include "mail/CleanOnQuit.h"
 #include "mail/FolderitemExtensions.h"
 
-#include "framework/NumberRules.h"
+#include "framework/core/NumberRules.h"
 
 std::string Stampora::kSentYouAZinglet() {
     return fw::System::_GetLocalizedString("Stampora.kSentYouAZinglet", "<name> has sent you a Zinglet");

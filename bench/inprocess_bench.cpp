@@ -19,10 +19,10 @@
 
 #include "app/IMageFiles.h"
 #include "app/Stampora.h"
-#include "framework/ExecutableFile.h"
-#include "framework/FolderItem.h"
-#include "framework/Graphics.h"
-#include "framework/Runtime.h"
+#include "framework/core/ExecutableFile.h"
+#include "framework/core/FolderItem.h"
+#include "framework/core/Runtime.h"
+#include "framework/graphics/Graphics.h"
 #include "platform/carbon/CarbonLibrary.h"
 
 #include <QApplication>

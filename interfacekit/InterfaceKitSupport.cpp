@@ -1,9 +1,9 @@
 #include "interfacekit/InterfaceKitSupport.h"
 
-#include "framework/ContainerControl.h"
-#include "framework/Exceptions.h"
-#include "framework/PagePanel.h"
-#include "framework/System.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/System.h"
+#include "framework/ui/ContainerControl.h"
+#include "framework/ui/PagePanel.h"
 #include "platform/carbon/CarbonDrawing.h"
 #include "platform/carbon/CarbonTheme.h"
 

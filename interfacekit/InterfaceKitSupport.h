@@ -6,11 +6,11 @@
 // the icon variants. Sections: enumerations; controls; contexts; theme; caption;
 // icons.
 
-#include "framework/Control.h"
-#include "framework/Graphics.h"
-#include "framework/MemoryBlock.h"
-#include "framework/Picture.h"
-#include "framework/Window.h"
+#include "framework/core/MemoryBlock.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Picture.h"
+#include "framework/ui/Control.h"
+#include "framework/ui/Window.h"
 
 #include <cstdint>
 #include <map>

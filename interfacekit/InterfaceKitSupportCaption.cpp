@@ -1,9 +1,9 @@
 #include "interfacekit/InterfaceKitSupport.h"
 
-#include "framework/Exceptions.h"
-#include "framework/NumberRules.h"
-#include "framework/SystemColors.h"
-#include "framework/TextFunctions.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/NumberRules.h"
+#include "framework/core/TextFunctions.h"
+#include "framework/graphics/SystemColors.h"
 #include "interfacekit/ifkColors.h"
 
 #include <QString>

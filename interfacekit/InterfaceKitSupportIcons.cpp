@@ -1,8 +1,8 @@
 #include "interfacekit/InterfaceKitSupport.h"
 
-#include "framework/Exceptions.h"
-#include "framework/NumberRules.h"
-#include "framework/RGBSurface.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/NumberRules.h"
+#include "framework/graphics/RGBSurface.h"
 
 #include <algorithm>
 

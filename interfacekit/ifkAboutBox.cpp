@@ -1,11 +1,11 @@
 #include "interfacekit/ifkAboutBox.h"
 
-#include "framework/Application.h"
-#include "framework/Exceptions.h"
-#include "framework/MemoryBlock.h"
-#include "framework/Runtime.h"
-#include "framework/System.h"
-#include "framework/TextFunctions.h"
+#include "framework/core/Application.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/MemoryBlock.h"
+#include "framework/core/Runtime.h"
+#include "framework/core/System.h"
+#include "framework/core/TextFunctions.h"
 #include "platform/carbon/CarbonDrawing.h"
 #include "platform/carbon/CarbonIcons.h"
 

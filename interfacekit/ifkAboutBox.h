@@ -1,8 +1,8 @@
 #pragma once
 
-#include "framework/Canvas.h"
-#include "framework/StaticText.h"
-#include "framework/Window.h"
+#include "framework/ui/Canvas.h"
+#include "framework/ui/StaticText.h"
+#include "framework/ui/Window.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "interfacekit/ifkButton.h"
 
-#include "framework/NumberRules.h"
-#include "framework/Window.h"
+#include "framework/core/NumberRules.h"
+#include "framework/ui/Window.h"
 #include "interfacekit/InterfaceKitSupport.h"
 
 void ifkButton::SetIntegerValue(int32_t value) {

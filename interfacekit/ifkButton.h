@@ -1,8 +1,8 @@
 #pragma once
 
-#include "framework/Canvas.h"
-#include "framework/MenuItem.h"
-#include "framework/Picture.h"
+#include "framework/graphics/Picture.h"
+#include "framework/ui/Canvas.h"
+#include "framework/ui/MenuItem.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "interfacekit/ifkButton.h"
 
-#include "framework/MemoryBlock.h"
-#include "framework/NumberRules.h"
+#include "framework/core/MemoryBlock.h"
+#include "framework/core/NumberRules.h"
 #include "interfacekit/InterfaceKitSupport.h"
 #include "interfacekit/ifkColors.h"
 #include "platform/carbon/CarbonButton.h"

@@ -1,9 +1,9 @@
 #include "interfacekit/ifkColorWell.h"
 
-#include "framework/Picture.h"
-#include "framework/System.h"
-#include "framework/SystemColors.h"
-#include "framework/UserInteraction.h"
+#include "framework/core/System.h"
+#include "framework/graphics/Picture.h"
+#include "framework/graphics/SystemColors.h"
+#include "framework/ui/UserInteraction.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "interfacekit/ifkColors.h"
 
-#include "framework/MemoryBlock.h"
-#include "framework/SystemColors.h"
+#include "framework/core/MemoryBlock.h"
+#include "framework/graphics/SystemColors.h"
 #include "platform/carbon/CarbonTheme.h"
 
 #include <optional>

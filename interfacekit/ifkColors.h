@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Graphics.h"
+#include "framework/graphics/Graphics.h"
 
 #include <cstdint>
 

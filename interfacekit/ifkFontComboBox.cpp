@@ -1,7 +1,7 @@
 #include "interfacekit/ifkFontComboBox.h"
 
-#include "framework/Screen.h"
-#include "framework/System.h"
+#include "framework/core/System.h"
+#include "framework/graphics/Screen.h"
 #include "interfacekit/ifkFontComboBoxMenu.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/ComboBox.h"
+#include "framework/ui/ComboBox.h"
 
 // The font field: an editable combo box listing every installed font after the
 // rows of its design, completing typed names, whose arrow opens the font pop-up

@@ -1,10 +1,10 @@
 #include "interfacekit/ifkFontComboBoxMenu.h"
 
-#include "framework/Exceptions.h"
-#include "framework/MemoryBlock.h"
-#include "framework/Runtime.h"
-#include "framework/Screen.h"
-#include "framework/System.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/MemoryBlock.h"
+#include "framework/core/Runtime.h"
+#include "framework/core/System.h"
+#include "framework/graphics/Screen.h"
 #include "interfacekit/InterfaceKitSupport.h"
 #include "platform/carbon/CarbonLibrary.h"
 

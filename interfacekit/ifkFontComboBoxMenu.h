@@ -1,9 +1,9 @@
 #pragma once
 
-#include "framework/Graphics.h"
-#include "framework/Listbox.h"
-#include "framework/Timer.h"
-#include "framework/Window.h"
+#include "framework/core/Timer.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/ui/Listbox.h"
+#include "framework/ui/Window.h"
 
 #include <memory>
 #include <string>

@@ -1,10 +1,10 @@
 #include "mail/CleanOnQuit.h"
 
-#include "framework/Exceptions.h"
-#include "framework/NumberRules.h"
-#include "framework/SpecialFolder.h"
-#include "framework/System.h"
-#include "framework/TextFunctions.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/NumberRules.h"
+#include "framework/core/SpecialFolder.h"
+#include "framework/core/System.h"
+#include "framework/core/TextFunctions.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/FolderItem.h"
+#include "framework/core/FolderItem.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "mail/FolderitemExtensions.h"
 
-#include "framework/Exceptions.h"
-#include "framework/System.h"
-#include "framework/TextFunctions.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/System.h"
+#include "framework/core/TextFunctions.h"
 
 namespace FolderitemExtensions {
 

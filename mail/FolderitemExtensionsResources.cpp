@@ -1,6 +1,6 @@
 #include "mail/FolderitemExtensions.h"
 
-#include "framework/ExecutableFile.h"
+#include "framework/core/ExecutableFile.h"
 
 namespace FolderitemExtensions {
 

@@ -1,11 +1,11 @@
 #include "mail/FolderitemExtensions.h"
 
-#include "framework/BinaryStream.h"
-#include "framework/Exceptions.h"
-#include "framework/Shell.h"
-#include "framework/SpecialFolder.h"
-#include "framework/TextFunctions.h"
-#include "framework/Volume.h"
+#include "framework/core/BinaryStream.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/Shell.h"
+#include "framework/core/SpecialFolder.h"
+#include "framework/core/TextFunctions.h"
+#include "framework/core/Volume.h"
 
 namespace FolderitemExtensions {
 

@@ -1,6 +1,6 @@
 #include "platform/carbon/CarbonDrawing.h"
 
-#include "framework/Graphics.h"
+#include "framework/graphics/Graphics.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 #include "platform/carbon/CarbonIcons.h"
 
-#include "framework/ExecutableFile.h"
-#include "framework/TextFunctions.h"
+#include "framework/core/ExecutableFile.h"
+#include "framework/core/TextFunctions.h"
 #include "platform/carbon/CarbonDrawing.h"
 
 #include <QImageReader>

@@ -1,6 +1,6 @@
 #include "platform/carbon/CarbonTheme.h"
 
-#include "framework/System.h"
+#include "framework/core/System.h"
 
 #include <QApplication>
 #include <QPalette>

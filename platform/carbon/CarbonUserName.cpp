@@ -1,7 +1,7 @@
 #include "platform/carbon/CarbonLibrary.h"
 #include "platform/carbon/CarbonTheme.h"
 
-#include "framework/System.h"
+#include "framework/core/System.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "platform/carbon/CarbonLibrary.h"
 
-#include "framework/Screen.h"
-#include "framework/Window.h"
+#include "framework/graphics/Screen.h"
+#include "framework/ui/Window.h"
 
 #include <QRect>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "platform/effects/EnsurePictureCompatible.h"
 
-#include "framework/Graphics.h"
+#include "framework/graphics/Graphics.h"
 
 namespace effects {
 

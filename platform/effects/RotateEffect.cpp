@@ -1,6 +1,6 @@
 #include "platform/effects/RotateEffect.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 
 #include <QPainter>
 #include <QTransform>

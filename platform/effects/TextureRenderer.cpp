@@ -1,6 +1,6 @@
 #include "platform/effects/TextureRenderer.h"
 
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "tests/app/StamporaFixture.h"
 
-#include "framework/DragItem.h"
+#include "framework/ui/DragItem.h"
 
 #include <QLineEdit>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
 #include "tests/app/StamporaFixture.h"
 
 #include "app/SharedPictureEffects.h"
-#include "framework/Exceptions.h"
-#include "framework/Graphics.h"
+#include "framework/core/Exceptions.h"
+#include "framework/graphics/Graphics.h"
 
 #include <fstream>
 

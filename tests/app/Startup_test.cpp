@@ -1,7 +1,7 @@
 #include "tests/app/StamporaFixture.h"
 
 #include "app/Startup.h"
-#include "framework/Exceptions.h"
+#include "framework/core/Exceptions.h"
 #include "mail/FolderitemExtensions.h"
 
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framework/SpecialFolder.h"
-#include "framework/Volume.h"
+#include "framework/core/SpecialFolder.h"
+#include "framework/core/Volume.h"
 
 #include "tests/common/TestSupport.h"
 

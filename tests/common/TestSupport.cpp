@@ -1,7 +1,7 @@
 #include "tests/common/TestSupport.h"
 
-#include "framework/SpecialFolder.h"
-#include "framework/System.h"
+#include "framework/core/SpecialFolder.h"
+#include "framework/core/System.h"
 
 #include <QBuffer>
 #include <QColor>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Picture.h"
+#include "framework/graphics/Picture.h"
 
 #include <gtest/gtest.h>
 

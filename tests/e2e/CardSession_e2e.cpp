@@ -6,9 +6,9 @@
 
 #include "app/Stampora.h"
 #include "app/Startup.h"
-#include "framework/ExecutableFile.h"
-#include "framework/Runtime.h"
-#include "framework/UserInteraction.h"
+#include "framework/core/ExecutableFile.h"
+#include "framework/core/Runtime.h"
+#include "framework/ui/UserInteraction.h"
 #include "mail/CleanOnQuit.h"
 #include "tests/common/TestSupport.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framework/Graphics.h"
-#include "framework/PictureDecoder.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/PictureDecoder.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 # new code (kept with -merge=1); every one of them decodes, or is refused, cleanly.
 set -eu
 cd "$(dirname "$0")"
-DATA=../framework/testdata
+DATA=../framework/graphics/testdata
 OUT=corpus
 mkdir -p "$OUT"
 for f in quadrants.png quadrants.jpg quadrants.gif quadrants.bmp quadrants.tif quadrants.pict \

@@ -1,6 +1,6 @@
-#include "framework/Application.h"
-#include "framework/ExecutableFile.h"
-#include "framework/System.h"
+#include "framework/core/Application.h"
+#include "framework/core/ExecutableFile.h"
+#include "framework/core/System.h"
 #include "interfacekit/ifkAboutBox.h"
 #include "tests/interfacekit/KitFixture.h"
 

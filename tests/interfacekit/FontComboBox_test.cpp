@@ -1,4 +1,4 @@
-#include "framework/Screen.h"
+#include "framework/graphics/Screen.h"
 #include "interfacekit/ifkFontComboBox.h"
 #include "interfacekit/ifkFontComboBoxMenu.h"
 #include "tests/interfacekit/KitFixture.h"

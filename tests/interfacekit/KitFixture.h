@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framework/Runtime.h"
-#include "framework/Window.h"
+#include "framework/core/Runtime.h"
+#include "framework/ui/Window.h"
 #include "platform/carbon/CarbonLibrary.h"
 #include "tests/common/TestSupport.h"
 

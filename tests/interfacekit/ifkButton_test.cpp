@@ -1,4 +1,4 @@
-#include "framework/UserInteraction.h"
+#include "framework/ui/UserInteraction.h"
 #include "interfacekit/InterfaceKitSupport.h"
 #include "interfacekit/ifkColorWell.h"
 #include "interfacekit/ifkColors.h"

@@ -1,7 +1,7 @@
 #include "mail/FolderitemExtensions.h"
 
-#include "framework/Exceptions.h"
-#include "framework/ExecutableFile.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/ExecutableFile.h"
 
 #include "tests/common/FakeOsascript.h"
 

@@ -2,8 +2,8 @@
 #include "platform/effects/RotateEffect.h"
 #include "platform/effects/TextureRenderer.h"
 
-#include "framework/Exceptions.h"
-#include "framework/Graphics.h"
+#include "framework/core/Exceptions.h"
+#include "framework/graphics/Graphics.h"
 
 #include "tests/common/TestSupport.h"
 

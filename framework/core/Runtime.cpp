@@ -1,0 +1,200 @@
+#include "framework/core/Runtime.h"
+
+#include "framework/core/Application.h"
+#include "framework/core/FolderItem.h"
+#include "framework/core/System.h"
+#include "framework/ui/Window.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <typeinfo>
+#include <unistd.h>
+
+namespace fw {
+
+namespace {
+
+struct RuntimeState {
+    std::unique_ptr<QApplication> ownedApp;
+    std::vector<std::string> classes;
+    std::shared_ptr<Application> app;
+    std::vector<std::shared_ptr<Window>> windows;
+    bool quitPending = false;
+    bool quitting = false;
+    bool hasQuit = false;
+};
+
+RuntimeState& State() {
+    // Never destroyed: its windows must not outlive the Qt application at exit.
+    static auto* state = new RuntimeState;
+    return *state;
+}
+
+void PerformQuit() {
+    auto& s = State();
+    s.quitPending = false;
+    s.quitting = true;
+    // Whatever happens in the windows' handlers, a later quit must still be possible.
+    struct Reset {
+        ~Reset() { State().quitting = false; }
+    } reset;
+    // Copy: closing a window takes it out of the list.
+    for (const auto& window : Runtime::Windows()) {
+        if (!window->IsOpen()) continue;
+        if (!window->CloseForQuit()) return;
+    }
+    s.hasQuit = true;
+    QCoreApplication::quit();
+}
+
+// A signal handler may do next to nothing, so it only writes a byte into this pipe;
+// the event loop reads it and ends the program from there.
+int signalPipe[2] = {-1, -1};
+
+extern "C" void OnTerminationSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+void EndNow() {
+    auto& s = State();
+    s.quitPending = false;
+    s.hasQuit = true;
+    // exit, not quit: quit would offer each window a close, which the program may
+    // cancel.
+    QCoreApplication::exit(0);
+}
+
+} // namespace
+
+void Runtime::EndOnTerminationSignals() {
+    static QPointer<QSocketNotifier> notifier;
+    if (notifier || !QCoreApplication::instance()) return;
+    if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+        char bytes[64];
+        while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        Dispatch(EndNow);
+    });
+    struct sigaction action {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        struct sigaction previous {};
+        if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+void Runtime::RuntimeInit(int& argc, char** argv) {
+    if (!QCoreApplication::instance()) State().ownedApp = std::make_unique<QApplication>(argc, argv);
+}
+
+void Runtime::RegisterClass(const std::string& name) { State().classes.push_back(name); }
+
+const std::vector<std::string>& Runtime::RegisteredClasses() { return State().classes; }
+
+void Runtime::RunFrameworkInitialization(const std::function<void()>& startup) {
+    // Qt is ready once the application object exists; start-up runs once, now.
+    if (startup) startup();
+}
+
+void Runtime::RuntimeInitExternalClasses() {
+    // The framework's external classes are plain C++ here: nothing to prepare.
+}
+
+void Runtime::RuntimeRegisterAppObject(std::shared_ptr<Application> app) {
+    State().app = std::move(app);
+}
+
+std::shared_ptr<Application> Runtime::getAppObject() { return State().app; }
+
+int Runtime::RuntimeRun() {
+    EndOnTerminationSignals();
+    auto app = State().app;
+    if (app) {
+        Dispatch([&] { app->Event_Open(); });
+        // The platform's start-up code keeps the arguments; files named there arrive
+        // as open-document events after the main window has opened.
+        const QStringList args = QCoreApplication::arguments();
+        for (int i = 1; i < args.size(); ++i) {
+            if (args[i].startsWith('-')) continue;
+            auto item = FolderItem::FromPath(QFileInfo(args[i]).absoluteFilePath().toStdString());
+            Dispatch([&] { app->Event_OpenDocument(item); });
+        }
+    }
+    if (State().hasQuit) return 0;
+    return QCoreApplication::exec();
+}
+
+void Runtime::RuntimeUnhandledException(const std::exception& e) {
+    System::DebugLog(std::string("Unhandled exception: ") + typeid(e).name() + ": " + e.what());
+}
+
+int Runtime::RuntimeExit() {
+    State().app.reset();
+    State().ownedApp.reset();
+    return 0;
+}
+
+void Runtime::Dispatch(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        RuntimeUnhandledException(e);
+    } catch (...) {
+        RuntimeUnhandledException(std::runtime_error("unknown exception"));
+    }
+}
+
+void Runtime::Quit() {
+    auto& s = State();
+    if (s.quitPending || s.quitting || s.hasQuit) return;
+    s.quitPending = true;
+    QTimer::singleShot(0, [] { Dispatch(PerformQuit); });
+}
+
+bool Runtime::Quitting() { return State().quitting || State().quitPending; }
+bool Runtime::HasQuit() { return State().hasQuit; }
+
+void Runtime::ResetQuitState() {
+    auto& s = State();
+    s.quitPending = s.quitting = s.hasQuit = false;
+}
+
+void Runtime::AddWindow(const std::shared_ptr<Window>& window) {
+    auto& w = State().windows;
+    // Closed windows leave the list here; whoever still holds one keeps it.
+    w.erase(std::remove_if(w.begin(), w.end(), [](const auto& p) { return !p->IsOpen(); }), w.end());
+    if (std::find(w.begin(), w.end(), window) == w.end()) w.push_back(window);
+}
+
+std::vector<std::shared_ptr<Window>> Runtime::Windows() { return State().windows; }
+
+std::shared_ptr<Window> Runtime::ImplicitInstance(const std::string& className) {
+    for (const auto& window : State().windows)
+        if (window->IsOpen() && window->ClassName() == className) return window;
+    return nullptr;
+}
+
+void Runtime::ReleaseFrameworkLists() {
+    auto windows = std::move(State().windows);
+    State().windows.clear();
+    for (auto& w : windows) w->DestroyWidget();
+    windows.clear();
+}
+
+} // namespace fw

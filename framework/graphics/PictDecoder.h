@@ -1,0 +1,23 @@
+#pragma once
+
+#include "framework/graphics/Picture.h"
+
+#include <QByteArray>
+#include <QSize>
+
+namespace fw {
+
+// QuickDraw PICT through ImageMagick's Magick++. The coder is always named ("PICT"),
+// so that ImageMagick never picks one of its many other coders from the content,
+// and its resource limits (memory, map, disk, pixel area) are set before first use.
+class PictDecoder {
+public:
+    // The picture frame from the header (after the optional 512-byte preamble):
+    // invalid when the bytes are too short or the frame is empty.
+    static QSize FrameSize(const QByteArray& bytes);
+    // True when a PICT version opcode follows the frame, with or without the preamble.
+    static bool HasVersionOpcode(const QByteArray& bytes);
+    static PictureRef Open(const QByteArray& bytes);
+};
+
+} // namespace fw

@@ -1,0 +1,180 @@
+#include "framework/graphics/PngDecoder.h"
+
+#include "framework/core/NumberRules.h"
+#include "framework/graphics/PictureDecoder.h"
+
+#include <QColorSpace>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstring>
+#include <vector>
+
+#include <png.h>
+
+namespace fw {
+
+namespace {
+
+struct Reader {
+    const unsigned char* data;
+    size_t size;
+    size_t pos;
+};
+
+void ReadBytes(png_structp png, png_bytep out, size_t count) {
+    auto* r = static_cast<Reader*>(png_get_io_ptr(png));
+    if (count > r->size - r->pos) png_error(png, "truncated");
+    std::memcpy(out, r->data + r->pos, count);
+    r->pos += count;
+}
+
+void Quiet(png_structp, png_const_charp) {}
+
+void Fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+// What one pass over the file leaves. It lives outside the function that calls
+// setjmp, so that a jump back from libpng never skips a destructor or leaves an
+// object of ours half assigned.
+struct Job {
+    QSize size;                  // natural size
+    int factor = 1;              // each output pixel averages factor x factor pixels
+    PictureDecoder::Pass pass = PictureDecoder::Pass::Pixels;
+    QImage out;
+    QByteArray icc;
+    std::vector<unsigned char> row;       // one decoded row, BGRA
+    std::vector<unsigned char> whole;     // interlaced pictures only: every row
+    std::vector<uint32_t> sums;           // per output column: B, G, R
+};
+
+// Lays a BGRA row over white, in place, the way a new picture shows transparency.
+void OverWhite(unsigned char* p, int width) {
+    for (int x = 0; x < width; ++x, p += 4) {
+        const int a = p[3];
+        if (a == 255) continue;
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<unsigned char>((p[c] * a + 255 * (255 - a) + 127) / 255);
+        p[3] = 255;
+    }
+}
+
+// Adds row `y` into the running sums and writes an output row when a band of
+// `factor` rows (or the last, shorter band) is complete.
+void Accumulate(Job& job, const unsigned char* row, int y) {
+    const int w = job.size.width();
+    const int k = job.factor;
+    if (k == 1) {
+        std::memcpy(job.out.scanLine(y), row, size_t(w) * 4);
+        return;
+    }
+    for (int x = 0; x < w; ++x) {
+        uint32_t* s = &job.sums[size_t(x / k) * 3];
+        s[0] += row[x * 4];
+        s[1] += row[x * 4 + 1];
+        s[2] += row[x * 4 + 2];
+    }
+    const int h = job.size.height();
+    if ((y + 1) % k != 0 && y + 1 != h) return;
+    const int bandRows = y % k + 1;
+    auto* line = reinterpret_cast<QRgb*>(job.out.scanLine(y / k));
+    for (int ox = 0; ox < job.out.width(); ++ox) {
+        const uint32_t n = uint32_t(std::min(k, w - ox * k)) * uint32_t(bandRows);
+        uint32_t* s = &job.sums[size_t(ox) * 3];
+        line[ox] = qRgb(int((s[2] + n / 2) / n), int((s[1] + n / 2) / n), int((s[0] + n / 2) / n));
+        s[0] = s[1] = s[2] = 0;
+    }
+}
+
+bool Run(const QByteArray& bytes, Job* job) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Quiet);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    Reader reader{reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size()), 0};
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, &reader, ReadBytes);
+    // Both are lifted to what Picture accepts; libpng's own default is a million.
+    png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
+    png_read_info(png, info);
+    const png_uint_32 w = png_get_image_width(png, info);
+    const png_uint_32 h = png_get_image_height(png, info);
+    if (w == 0 || h == 0 || int64_t{w} * h > Picture::PixelLimit() ||
+        int64_t{w} * h * 4 > PictureDecoder::kByteBudget)
+        png_longjmp(png, 1);
+    job->size = QSize(int(w), int(h));
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 profileLength = 0;
+    if (png_get_iCCP(png, info, &name, &compression, &profile, &profileLength) && profile)
+        job->icc = QByteArray(reinterpret_cast<const char*>(profile), int(profileLength));
+    if (job->pass == PictureDecoder::Pass::HeaderOnly) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return true;
+    }
+
+    png_set_expand(png);
+    png_set_scale_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    const int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != size_t(w) * 4) png_longjmp(png, 1);
+
+    const int k = job->factor;
+    job->out = QImage(int(CeilDiv(w, k)), int(CeilDiv(h, k)), QImage::Format_RGB32);
+    if (job->out.isNull()) png_longjmp(png, 1);
+    job->sums.assign(size_t(job->out.width()) * 3, 0);
+    job->row.resize(size_t(w) * 4);
+    if (passes > 1) {
+        // Interlaced rows complete only in the last pass, so they are all kept.
+        job->whole.assign(size_t(w) * h * 4, 0);
+        for (int pass = 0; pass < passes; ++pass)
+            for (png_uint_32 y = 0; y < h; ++y) png_read_row(png, &job->whole[size_t(y) * w * 4], nullptr);
+    }
+    for (png_uint_32 y = 0; y < h; ++y) {
+        unsigned char* row = passes > 1 ? &job->whole[size_t(y) * w * 4] : job->row.data();
+        if (passes == 1) png_read_row(png, row, nullptr);
+        OverWhite(row, int(w));
+        Accumulate(*job, row, int(y));
+    }
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+class PngSource final : public PictureSource {
+public:
+    PngSource(QByteArray bytes, QSize natural) : bytes_(std::move(bytes)), natural_(natural) {}
+
+    QImage Decode(QSize atLeast) override {
+        Job job;
+        job.factor = std::max(1, std::min(natural_.width() / std::max(1, atLeast.width()),
+                                          natural_.height() / std::max(1, atLeast.height())));
+        if (!Run(bytes_, &job)) return {};
+        if (!job.icc.isEmpty()) job.out.setColorSpace(QColorSpace::fromIccProfile(job.icc));
+        return std::move(job.out);
+    }
+
+private:
+    QByteArray bytes_;
+    QSize natural_;
+};
+
+} // namespace
+
+PictureRef PngDecoder::Open(const QByteArray& bytes, QSize coverArea) {
+    Job header;
+    header.pass = PictureDecoder::Pass::HeaderOnly;
+    if (!Run(bytes, &header)) return nullptr;
+    return PictureDecoder::FromSource(header.size, std::make_unique<PngSource>(bytes, header.size),
+                                      true, coverArea);
+}
+
+} // namespace fw

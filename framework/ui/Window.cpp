@@ -1,0 +1,363 @@
+#include "framework/ui/Window.h"
+
+#include "framework/core/Exceptions.h"
+#include "framework/core/Runtime.h"
+#include "framework/ui/PushButton.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <algorithm>
+
+namespace fw {
+
+namespace {
+
+class WindowWidget : public QMainWindow {
+public:
+    explicit WindowWidget(Window* owner) : owner_(owner) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        bool mayClose = true;
+        Runtime::Dispatch([&] { mayClose = owner_->ClosingRequested(); });
+        if (mayClose) event->accept();
+        else event->ignore();
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        bool used = false;
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
+            Runtime::Dispatch([&] { used = owner_->DefaultKey(key == Qt::Key_Escape); });
+        if (!used) QMainWindow::keyPressEvent(event);
+    }
+
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible() &&
+            !owner_->Reshowing())
+            Runtime::Dispatch([this] { owner_->Event_Deactivate(); });
+        QMainWindow::changeEvent(event);
+    }
+
+    void enterEvent(QEnterEvent* event) override {
+        Runtime::Dispatch([this] { owner_->Event_MouseEnter(); });
+        QMainWindow::enterEvent(event);
+    }
+
+    void leaveEvent(QEvent* event) override {
+        Runtime::Dispatch([this] { owner_->Event_MouseExit(); });
+        QMainWindow::leaveEvent(event);
+    }
+
+private:
+    Window* owner_;
+};
+
+QAction::MenuRole RoleOf(const MenuItem& item) {
+    switch (item.ItemKind()) {
+    case MenuItem::Kind::Quit: return QAction::QuitRole;
+    case MenuItem::Kind::About: return QAction::AboutRole;
+    case MenuItem::Kind::Normal: break;
+    }
+    // No guessing from the text: only the two items above move on macOS.
+    return QAction::NoRole;
+}
+
+} // namespace
+
+Window::Window() = default;
+
+Window::~Window() { DestroyWidget(); }
+
+void Window::Construct() {
+    Layout();
+    CreateControls();
+
+    auto* widget = new WindowWidget(this);
+    widget_ = widget;
+    widget->setWindowTitle(QString::fromStdString(Title));
+    content_ = new QWidget(widget);
+    content_->setObjectName("content");
+    widget->setCentralWidget(content_);
+    if (HasBackColor) {
+        QPalette palette = content_->palette();
+        palette.setColor(QPalette::Window, BackColor.ToQColor());
+        content_->setPalette(palette);
+        content_->setAutoFillBackground(true);
+    }
+    if (Resizeable) {
+        content_->setMinimumSize(MinWidth, MinHeight);
+        content_->setMaximumSize(MaxWidth, MaxHeight);
+        content_->resize(Width, Height);
+    } else {
+        content_->setFixedSize(Width, Height);
+    }
+    Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
+    if (Frame == kFrameGlobalFloating) flags |= Qt::WindowStaysOnTopHint;
+    if (MacProcID == kProcPlain) flags |= Qt::FramelessWindowHint;
+    if (CloseButton) flags |= Qt::WindowCloseButtonHint;
+    if (MinimizeButton) flags |= Qt::WindowMinimizeButtonHint;
+    if (MaximizeButton) flags |= Qt::WindowMaximizeButtonHint;
+    widget->setWindowFlags(flags);
+
+    for (const auto& control : controls_) control->Attach(this, content_);
+    ApplyTabOrder();
+    BuildMenuBar();
+    AddMenuHandlers(*this);
+
+    Runtime::AddWindow(shared_from_this());
+    open_ = true;
+    if (Visible) {
+        if (FullScreen) widget->showFullScreen();
+        else widget->show();
+    }
+    for (const auto& control : controls_) Runtime::Dispatch([&] { control->Event_Open(); });
+    Runtime::Dispatch([&] { Event_Open(); });
+}
+
+void Window::ApplyTabOrder() {
+    std::vector<ControlRef> order;
+    for (const auto& c : controls_)
+        if (c->Widget() && c->Widget()->focusPolicy() != Qt::NoFocus) order.push_back(c);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const ControlRef& a, const ControlRef& b) { return a->TabIndex < b->TabIndex; });
+    for (size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1]->Widget(), order[i]->Widget());
+}
+
+void Window::BuildMenuBar() {
+    if (!MenuBar || !MenuBarVisible) return;
+    QMenuBar* bar = widget_->menuBar();
+    for (const auto& menu : MenuBar->Children()) {
+        QMenu* qmenu = bar->addMenu(QString::fromStdString(menu->Text()));
+        QObject::connect(qmenu, &QMenu::aboutToShow, qmenu,
+                         [this] { Runtime::Dispatch([this] { EnableMenuItems(); }); });
+        for (const auto& item : menu->Children()) {
+            QAction* action = qmenu->addAction(QString());
+            action->setMenuRole(RoleOf(*item));
+            action->setShortcutContext(Qt::WindowShortcut);
+            item->BindAction(action);
+            std::weak_ptr<MenuItem> weak = item;
+            QObject::connect(action, &QAction::triggered, action, [this, weak] {
+                if (auto it = weak.lock()) Runtime::Dispatch([&] { RunMenuItem(it); });
+            });
+        }
+    }
+}
+
+bool Window::Close() {
+    if (!widget_ || !open_) return false;
+    return widget_->close();
+}
+
+bool Window::CloseForQuit() {
+    if (!widget_ || !open_) return true;
+    if (Event_CancelClose(true)) return false;
+    closingForQuit_ = true;
+    const bool closed = widget_->close();
+    closingForQuit_ = false;
+    return closed;
+}
+
+bool Window::ClosingRequested() {
+    if (!closingForQuit_ && Event_CancelClose(false)) return false;
+    open_ = false;
+    for (const auto& timer : timers_) timer->SetMode(Timer::ModeOff);
+    Event_Close();
+    if (modalLoop_) modalLoop_->quit();
+    return true;
+}
+
+void Window::Show() {
+    if (!widget_ || !open_) return;
+    widget_->show();
+    widget_->raise();
+    widget_->activateWindow();
+}
+
+void Window::ShowModal() {
+    if (!widget_ || !open_) return;
+    // Qt takes a new modality only when the window is shown anew.
+    if (widget_->isVisible()) {
+        reshowing_ = true;
+        widget_->hide();
+        widget_->setWindowModality(Qt::ApplicationModal);
+        Show();
+        reshowing_ = false;
+    } else {
+        widget_->setWindowModality(Qt::ApplicationModal);
+        Show();
+    }
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    if (open_) loop.exec();
+    modalLoop_ = nullptr;
+}
+
+void Window::SetLeft(int left) {
+    if (widget_) widget_->move(widget_->pos() + QPoint(left - Left(), 0));
+}
+
+void Window::SetTop(int top) {
+    if (widget_) widget_->move(widget_->pos() + QPoint(0, top - Top()));
+}
+
+void Window::SetWidth(int width) { ResizeContent(width, Height); }
+
+void Window::SetHeight(int height) { ResizeContent(Width, height); }
+
+void Window::ResizeContent(int width, int height) {
+    width = std::clamp(width, MinWidth, MaxWidth);
+    height = std::clamp(height, MinHeight, MaxHeight);
+    const int dw = width - Width;
+    const int dh = height - Height;
+    Width = width;
+    Height = height;
+    for (const auto& c : controls_) {
+        if (c->LockRight) (c->LockLeft ? c->Width : c->Left) += dw;
+        if (c->LockBottom) (c->LockTop ? c->Height : c->Top) += dh;
+        if (c->Widget()) c->Widget()->setGeometry(c->Left, c->Top, c->Width, c->Height);
+    }
+    if (!content_) return;
+    if (Resizeable) content_->resize(Width, Height);
+    else content_->setFixedSize(Width, Height);
+    widget_->adjustSize();
+}
+
+void Window::Minimize() {
+    if (widget_) widget_->showMinimized();
+}
+
+
+int Window::Left() const { return content_ ? content_->mapToGlobal(QPoint(0, 0)).x() : 0; }
+int Window::Top() const { return content_ ? content_->mapToGlobal(QPoint(0, 0)).y() : 0; }
+
+QWidget* Window::Widget() const { return widget_; }
+
+void Window::UpdateNow() {
+    if (widget_) QCoreApplication::sendPostedEvents(widget_, QEvent::UpdateRequest);
+}
+
+Graphics& Window::GetGraphics() {
+    if (!graphics_) {
+        unshown_ = std::make_shared<Picture>(1, 1, 32);
+        graphics_ = std::make_unique<Graphics>(unshown_.get());
+    }
+    if (controlPaints_ == 0) {
+        const QSize size = content_ ? content_->size() : QSize(Width, Height);
+        graphics_->SetFrame({unshown_.get(), QPoint(), size});
+    }
+    return *graphics_;
+}
+
+Graphics::Frame Window::BeginControlPaint(Picture& pixels, QPoint place) {
+    Graphics& g = GetGraphics();
+    const Graphics::Frame previous = g.CurrentFrame();
+    g.SetFrame({&pixels, -place, QSize(g.Width(), g.Height())});
+    ++controlPaints_;
+    return previous;
+}
+
+void Window::EndControlPaint(const Graphics::Frame& previous) {
+    --controlPaints_;
+    graphics_->SetFrame(previous);
+}
+
+void Window::DestroyWidget() {
+    open_ = false;
+    if (widget_) delete widget_.data();
+}
+
+void Window::AddControl(const std::string& name, const ControlRef& control) {
+    Deref(control);
+    control->Name = name;
+    controls_.push_back(control);
+}
+
+void Window::AddTimer(const TimerRef& timer) {
+    Deref(timer);
+    timers_.push_back(timer);
+}
+
+ControlRef Window::ControlByName(const std::string& name) const {
+    for (const auto& control : controls_)
+        if (control->Name == name) return control;
+    return nullptr;
+}
+
+ControlRef Window::FocusedControl() const {
+    for (const auto& control : controls_)
+        if (control->HasFocus()) return control;
+    return nullptr;
+}
+
+void Window::_AddMenuHandler(const std::string& name, std::function<bool()> handler) {
+    menuHandlers_[name] = std::move(handler);
+}
+
+bool Window::HasMenuHandler(const std::string& name) const { return menuHandlers_.count(name) > 0; }
+
+bool Window::HandleMenuCommand(const std::string& name) {
+    const auto focused = FocusedControl();
+    if (focused && focused->OwnMenuCommand(name)) return true;
+    if (auto it = menuHandlers_.find(name); it != menuHandlers_.end() && it->second) {
+        if (it->second()) return true;
+    }
+    if (focused && focused->DefaultMenuCommand(name)) return true;
+    if (MenuBar) {
+        auto item = MenuBar->_Lookup(name);
+        if (item && item->ItemKind() == MenuItem::Kind::Quit) {
+            Runtime::Quit();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Window::ClaimsShortcut(const QKeySequence& key) const {
+    if (!MenuBar || !MenuBarVisible || key.isEmpty()) return false;
+    std::function<bool(const MenuItemRef&)> claims = [&](const MenuItemRef& item) {
+        if (item->Shortcut() == key && HasMenuHandler(item->Name)) return true;
+        return std::any_of(item->Children().begin(), item->Children().end(), claims);
+    };
+    return std::any_of(MenuBar->Children().begin(), MenuBar->Children().end(), claims);
+}
+
+bool Window::RunMenuItem(const MenuItemRef& item) {
+    Deref(item);
+    EnableMenuItems();
+    if (!item->Enabled()) return false;
+    return HandleMenuCommand(item->Name);
+}
+
+void Window::EnableMenuItems() {
+    if (MenuBar) {
+        std::function<void(const MenuItemRef&)> enable = [&](const MenuItemRef& item) {
+            if (item->AutoEnable) item->SetEnabled(true);
+            for (const auto& child : item->Children()) enable(child);
+        };
+        for (const auto& menu : MenuBar->Children()) enable(menu);
+    }
+    Event_EnableMenuItems();
+}
+
+bool Window::DefaultKey(bool cancelKey) {
+    for (const auto& control : controls_) {
+        auto button = std::dynamic_pointer_cast<PushButton>(control);
+        if (!button || !button->Showing() || !button->Enabled()) continue;
+        if (cancelKey ? button->Cancel : button->Default) {
+            button->Push();
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace fw

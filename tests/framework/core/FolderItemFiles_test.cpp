@@ -1,0 +1,188 @@
+#include "framework/core/BinaryStream.h"
+#include "framework/core/FolderItem.h"
+#include "framework/core/Shell.h"
+#include "framework/core/SpecialFolder.h"
+#include "framework/core/Volume.h"
+
+#include "tests/common/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using testsupport::ReadFile;
+using testsupport::ScratchDir;
+
+namespace {
+
+fw::FolderItemRef Item(const std::string& path) { return fw::FolderItem::FromPath(path); }
+
+} // namespace
+
+// Hiding lists the name in the parent's .hidden file, without renaming; showing and
+// deleting take it off again, and the list goes when it empties.
+TEST(FolderItemVisible, FollowsTheParentsHiddenList) {
+    ScratchDir dir;
+    dir.Write(".hidden", "other\n");
+    fs::create_directory(dir.File("Root"));
+    dir.Write("b", "");
+    dir.Write("other", "");
+    ASSERT_TRUE(Item(dir.File("Root"))->Visible());
+    Item(dir.File("Root"))->SetVisible(false);
+    Item(dir.File("Root"))->SetVisible(false);
+    Item(dir.File("b"))->SetVisible(false);
+    EXPECT_TRUE(!Item(dir.File("Root"))->Visible() && !Item(dir.File("other"))->Visible());
+    EXPECT_TRUE(fs::is_directory(dir.File("Root")));
+    EXPECT_EQ(ReadFile(dir.File(".hidden")), "other\nRoot\nb\n");
+
+    fs::create_directory(dir.File("Full"));
+    dir.Write("Full/file", "x");
+    Item(dir.File("Full"))->SetVisible(false);
+    EXPECT_FALSE(Item(dir.File("Full"))->Delete());   // a failed delete keeps the entry
+    EXPECT_TRUE(Item(dir.File("Root"))->Delete());
+    Item(dir.File("b"))->SetVisible(true);
+    EXPECT_TRUE(Item(dir.File("b"))->Visible());
+    EXPECT_EQ(ReadFile(dir.File(".hidden")), "other\nFull\n");
+    for (const char* name : {"other", "Full"}) Item(dir.File(name))->SetVisible(true);
+    EXPECT_FALSE(fs::exists(dir.File(".hidden")));
+}
+
+TEST(FolderItemVisible, DotNamesMissingItemsAndALinkedListAreLeftAlone) {
+    ScratchDir dir, elsewhere;
+    dir.Write(".config", "");
+    Item(dir.File(".config"))->SetVisible(true);
+    EXPECT_TRUE(!Item(dir.File(".config"))->Visible() && fs::exists(dir.File(".config")));
+    Item(dir.File("missing"))->SetVisible(false);
+    EXPECT_FALSE(fs::exists(dir.File(".hidden")));
+
+    const std::string outside = elsewhere.Write("victim", "keep\n");
+    fs::create_symlink(outside, dir.File(".hidden"));
+    dir.Write("item", "");
+    Item(dir.File("item"))->SetVisible(false);
+    EXPECT_TRUE(ReadFile(outside) == "keep\n" && !fs::is_symlink(dir.File(".hidden")));
+    EXPECT_EQ(ReadFile(dir.File(".hidden")), "item\n");
+}
+
+// A new binary file holds exactly the bytes written, whatever stood in its place; a
+// link there is replaced, never written through.
+TEST(FolderItemCreateBinaryFile, ReplacesWhateverWasThereWithExactlyTheBytes) {
+    ScratchDir dir, elsewhere;
+    const std::string target = elsewhere.Write("target", "precious");
+    const std::pair<const char*, std::function<void(const std::string&)>> rows[] = {
+        {"nothing", [](auto&) {}},
+        {"longer old content", [&](auto& path) { dir.Write(fs::path(path).filename(), "a much longer old content"); }},
+        {"link to a file", [&](auto& path) { fs::create_symlink(target, path); }},
+        {"dangling link", [&](auto& path) { fs::create_symlink(elsewhere.File("not-there"), path); }},
+    };
+    for (const auto& [why, prepare] : rows) {
+        const std::string path = dir.File(std::string("f-") + why);
+        prepare(path);
+        auto stream = Item(path)->CreateBinaryFile("????");
+        ASSERT_NE(stream, nullptr) << why;
+        stream->Write(std::string("a\rb\0c", 5));
+        stream->Write("");
+        stream->Close();
+        EXPECT_FALSE(stream->WriteError() || fs::is_symlink(path)) << why;
+        EXPECT_EQ(ReadFile(path), std::string("a\rb\0c", 5)) << why;
+        stream->Write("lost");   // after Close: reported, not written
+        EXPECT_TRUE(stream->WriteError() && ReadFile(path).size() == 5u) << why;
+    }
+    EXPECT_TRUE(ReadFile(target) == "precious" && !fs::exists(elsewhere.File("not-there")));
+    fs::create_directory(dir.File("folder"));
+    for (const char* name : {"folder", "no/such/file"})
+        EXPECT_EQ(Item(dir.File(name))->CreateBinaryFile("????"), nullptr) << name;
+    EXPECT_TRUE(fs::is_directory(dir.File("folder")));
+}
+
+// --- the special folders
+
+// The private temporary folder goes in the runtime folder, or in TMPDIR when the
+// runtime folder is unsafe; it is the user's alone whatever was there before.
+TEST(SpecialFolderTemporary, IsAPrivateFolderInTheFirstSafePlace) {
+    const std::string name = "stampora-" + std::to_string(::getuid());
+    const auto mode = [](const auto& p) { return unsigned(fs::symlink_status(p).permissions()); };
+    const struct {
+        const char* why;
+        std::function<void(const ScratchDir& runtime, const ScratchDir& elsewhere)> prepare;
+        bool inRuntime;
+    } rows[] = {
+        {"fresh", [](auto&, auto&) {}, true},
+        {"existing folder open to others", [&](auto& runtime, auto&) {
+             fs::create_directory(runtime.File(name));
+             ::chmod(runtime.File(name).c_str(), 0777);
+         }, true},
+        {"link under the name", [&](auto& runtime, auto& elsewhere) {
+             fs::create_directory_symlink(elsewhere.Path(), runtime.File(name));
+         }, false},
+        {"parent others can write, no sticky bit", [](auto& runtime, auto&) { ::chmod(runtime.Path().c_str(), 0777); }, false},
+    };
+    std::map<std::string, std::optional<std::string>> saved;
+    for (const char* variable : {"XDG_RUNTIME_DIR", "TMPDIR"})
+        saved[variable] = std::getenv(variable) ? std::optional<std::string>(std::getenv(variable)) : std::nullopt;
+    for (const auto& row : rows) {
+        ScratchDir runtime, tmp, elsewhere;
+        ::chmod(elsewhere.Path().c_str(), 0755);
+        row.prepare(runtime, elsewhere);
+        setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+        setenv("TMPDIR", tmp.Path().c_str(), 1);
+        const auto temporary = fw::SpecialFolder::Temporary();
+        ASSERT_NE(temporary, nullptr) << row.why;
+        const std::string path = (row.inRuntime ? runtime : tmp).File(name);
+        EXPECT_EQ(temporary->AbsolutePath(), path) << row.why;
+        EXPECT_TRUE(fs::is_directory(fs::symlink_status(path))) << row.why;
+        EXPECT_EQ(std::pair(mode(path), mode(elsewhere.Path())), std::pair(0700u, 0755u)) << row.why;
+        EXPECT_EQ(fs::is_directory(fs::symlink_status(runtime.File(name))), row.inRuntime) << row.why;
+    }
+    for (const auto& [variable, value] : saved) value ? setenv(variable.c_str(), value->c_str(), 1) : unsetenv(variable.c_str());
+}
+
+TEST(SpecialFolder, DocumentsIsMadeInTheHomeBesideTheDesktopAndOnlyTheBootVolumeExists) {
+    ScratchDir home;
+    fw::SpecialFolder::SetHomeForTests(home.Path());
+    const auto documents = fw::SpecialFolder::Documents();
+    EXPECT_EQ(fw::SpecialFolder::Desktop()->AbsolutePath(), home.File("Desktop"));
+    fw::SpecialFolder::SetHomeForTests("");
+    ASSERT_TRUE(documents);
+    EXPECT_TRUE(documents->AbsolutePath() == home.File("Documents") && fs::is_directory(home.File("Documents")));
+    EXPECT_EQ(fw::Volume(0)->AbsolutePath(), "/");
+    EXPECT_TRUE(fw::Volume(1) == nullptr && fw::Volume(-1) == nullptr);
+}
+
+// --- programs
+
+// Programs run without a shell between: arguments arrive whole, both output streams
+// are kept, input is at its end at once, and a failed start names the command.
+TEST(Shell, RunsAProgramAndKeepsItsOutputAndExitCode) {
+    ScratchDir dir;
+    const struct { const char* body; std::vector<std::string> args; std::string result; int exitCode; } rows[] = {
+        {"echo out\necho err >&2\nexit 3\n", {}, "out\nerr\n", 3},
+        {"for a in \"$@\"; do printf '[%s]' \"$a\"; done\n", {"a b", "$HOME", "`id`", "\"q\";rm x", ""},
+         "[a b][$HOME][`id`][\"q\";rm x][]", 0},
+        {"cat; echo done\n", {}, "done\n", 0},
+    };
+    for (const auto& row : rows) {
+        const std::string program = dir.Write("program", std::string("#!/bin/sh\n") + row.body);
+        ::chmod(program.c_str(), 0755);
+        fw::Shell shell;
+        shell.Execute(program, row.args);
+        EXPECT_EQ(shell.Result(), row.result) << row.body;
+        EXPECT_EQ(shell.ExitCode(), row.exitCode) << row.body;
+        if (!row.args.empty()) {
+            EXPECT_EQ(shell.CommandLine(), program + " \"a b\" \"$HOME\" \"`id`\" \"\"q\";rm x\" \"\"");
+        }
+    }
+    const std::string notExecutable = dir.Write("plain", "#!/bin/sh\necho never\n");
+    fw::Shell shell;
+    shell.Execute(notExecutable, {"x"});
+    EXPECT_EQ(shell.Result().rfind(notExecutable + " \"x\": ", 0), 0u) << shell.Result();
+    EXPECT_EQ(shell.ExitCode(), -1);
+    shell.Execute(dir.File("missing"), {});
+    EXPECT_EQ(shell.Result().rfind(dir.File("missing") + ": ", 0), 0u) << shell.Result();
+}

@@ -1,0 +1,51 @@
+#include "framework/core/Date.h"
+#include "framework/core/NumberRules.h"
+#include "framework/core/TextFunctions.h"
+
+#include <gtest/gtest.h>
+
+#include <QLocale>
+
+#include <cmath>
+#include <limits>
+
+// Doubles become integers by truncation toward zero, saturating, with NaN as 0;
+// text becomes a number by its leading number, or 0.
+TEST(Numbers, ConvertAtTheEdges) {
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max(), kMin = std::numeric_limits<int32_t>::min();
+    const std::pair<double, int32_t> ints[] = {{24.7, 24}, {-0.5, 0}, {-52.5, -52}, {419.999, 419},
+                                               {1e12, kMax}, {-1e12, kMin}, {INFINITY, kMax}, {NAN, 0}};
+    for (const auto& [in, out] : ints) EXPECT_EQ(fw::ToInt32(in), out) << in;
+    const std::pair<const char*, double> texts[] = {{"24.7", 24.7}, {"  18", 18}, {"abc", 0}, {"", 0}, {"12pt", 12}};
+    for (const auto& [in, out] : texts) EXPECT_DOUBLE_EQ(fw::CDbl(in), out) << in;
+}
+
+TEST(Text, FunctionsAtTheEdges) {
+    const std::pair<std::string, std::string> rows[] = {
+        // Upper-case hexadecimal without leading zeros; negatives as 32 bits.
+        {fw::Hex(0), "0"}, {fw::Hex(10), "A"}, {fw::Hex(255), "FF"}, {fw::Hex(256), "100"}, {fw::Hex(-1), "FFFFFFFF"},
+        {fw::Right("00F", 2), "0F"}, {fw::Right("a", 5), "a"}, {fw::Right("abc", 0), ""}, {fw::Right("abc", -1), ""},
+        {fw::Lowercase("0A9F-Zz"), "0a9f-zz"}, {fw::Lowercase("\xC3\x84"), "\xC3\x84"},   // ASCII letters only
+        // Every occurrence, without rescanning what was put in.
+        {fw::ReplaceAll("a\\ b\\\\c", "\\", ""), "a bc"}, {fw::ReplaceAll("aaa", "a", "aa"), "aaaaaa"},
+        {fw::ReplaceAll("abc", "", "x"), "abc"},
+        {fw::Replace("a-b-c", "-", "+"), "a+b-c"}, {fw::Replace("abc", "x", "+"), "abc"}, {fw::Replace("abc", "", "+"), "abc"},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(rows[i].first, rows[i].second) << "row " << i;
+}
+
+TEST(Date, CountsSecondsFrom1904AsWallClockAndAbbreviatesTheMonth) {
+    const fw::Date epoch(0), lastSecond(3004300799.0);   // 1999-03-14 23:59:59
+    EXPECT_EQ(std::vector<int>({epoch.Year(), epoch.Month(), epoch.Day(), epoch.Hour()}), std::vector<int>({1904, 1, 1, 0}));
+    EXPECT_EQ(std::vector<int>({lastSecond.Year(), lastSecond.Month(), lastSecond.Day(), lastSecond.Hour(),
+                                lastSecond.Second()}),
+              std::vector<int>({1999, 3, 14, 23, 59}));
+    EXPECT_GT(fw::Date().TotalSeconds(), 3315485418.0);   // now, not the epoch
+
+    QLocale::setDefault(QLocale::c());
+    const std::string text = fw::Date(3315485418.0).AbbreviatedDate();
+    for (const char* part : {"2009", "22", "Jan"}) EXPECT_NE(text.find(part), std::string::npos) << text;
+    EXPECT_EQ(text.find("January"), std::string::npos) << text;
+    EXPECT_EQ(text.find('/'), std::string::npos) << text;
+    EXPECT_LE(text.size(), 20u) << "fits the post mark's 200-pixel line: " << text;
+}

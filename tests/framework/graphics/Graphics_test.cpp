@@ -1,0 +1,153 @@
+#include "framework/core/Exceptions.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Picture.h"
+
+#include "tests/common/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+#include <QGuiApplication>
+
+#include <functional>
+#include <vector>
+
+using fw::Graphics;
+using fw::Picture;
+using fw::PictureRef;
+using testsupport::RgbAt;
+using testsupport::SolidPicture;
+
+namespace {
+
+constexpr QRgb kW = 0xFFFFFF, kR = 0xFF0000, kG = 0x00FF00, kB = 0x0000FF, kY = 0xFFFF00;
+
+// True when the picture has a pixel darker than mid-grey inside the rectangle.
+bool HasInk(const PictureRef& p, QRect area) {
+    area = area.intersected(QRect(0, 0, p->Width(), p->Height()));
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(p->Image().pixel(x, y)) < 128) return true;
+    return false;
+}
+
+struct Probe {
+    int x, y;
+    QRgb rgb;
+};
+
+} // namespace
+
+TEST(GraphicsDrawPicture, PlacesScalesAndClipsTheSource) {
+    const struct {
+        const char* why;
+        PictureRef target;
+        std::function<void(const PictureRef&)> draw;
+        std::vector<Probe> probes;
+    } rows[] = {
+        {"whole, at its own size", Picture::New(10, 10, 32),
+         [](auto& t) { t->GetGraphics().DrawPicture(SolidPicture(3, 2, 0x123456), 4, 5); },
+         {{4, 5, 0x123456}, {6, 6, 0x123456}, {7, 6, kW}, {4, 7, kW}, {3, 5, kW}}},
+        {"the 4 x 4 around the centre, 1:1", Picture::New(20, 20, 32),
+         [](auto& t) { t->GetGraphics().DrawPicture(testsupport::QuadrantPicture(), 1, 1, 4, 4, 30, 22, 4, 4); },
+         {{1, 1, kR}, {2, 2, kR}, {3, 1, kG}, {1, 3, kB}, {4, 4, kY}, {5, 5, kW}}},
+        {"shrunk", Picture::New(32, 24, 32),
+         [](auto& t) { t->GetGraphics().DrawPicture(testsupport::QuadrantPicture(), 0, 0, 32, 24, 0, 0, 64, 48); },
+         {{4, 4, kR}, {27, 4, kG}, {4, 19, kB}, {27, 19, kY}}},
+        {"enlarged", Picture::New(40, 40, 32),
+         [](auto& t) { t->GetGraphics().DrawPicture(testsupport::QuadrantPicture(4, 4), 0, 0, 40, 40, 0, 0, 4, 4); },
+         {{2, 2, kR}, {37, 2, kG}, {2, 37, kB}, {37, 37, kY}}},
+        {"source wider than the picture", SolidPicture(10, 4, kG),
+         [](auto& t) { t->GetGraphics().DrawPicture(SolidPicture(6, 4, kR), 0, 0, 10, 4, 0, 0, 10, 4); },
+         {{5, 2, kR}, {6, 2, kG}, {9, 2, kG}}},
+        {"source starting left of the picture", SolidPicture(10, 4, kG),
+         [](auto& t) { t->GetGraphics().DrawPicture(SolidPicture(6, 4, kR), 0, 0, 10, 4, -2, 0, 10, 4); },
+         {{1, 1, kG}, {2, 1, kR}, {7, 1, kR}, {8, 1, kG}}},
+        {"into itself, reading its old pixels", testsupport::QuadrantPicture(4, 2),
+         [](auto& t) { t->GetGraphics().DrawPicture(t, 2, 0, 2, 2, 0, 0, 2, 2); },
+         {{2, 0, kR}, {3, 0, kR}, {3, 1, kB}, {0, 1, kB}}},
+    };
+    for (const auto& row : rows) {
+        row.draw(row.target);
+        for (const Probe& p : row.probes) EXPECT_EQ(RgbAt(row.target, p.x, p.y), p.rgb) << row.why << " at " << p.x << "," << p.y;
+    }
+    EXPECT_THROW(Picture::New(4, 4, 32)->GetGraphics().DrawPicture(nullptr, 0, 0), fw::NilObjectException);
+}
+
+TEST(GraphicsRectangles, FillUsesTheForeColourClearMakesWhiteAndEveryCallReportsAChange) {
+    PictureRef p = Picture::New(6, 6, 32);
+    Graphics& g = p->GetGraphics();
+    int changes = 0;
+    g.SetChangedCallback([&] { ++changes; });
+    EXPECT_EQ(g.ForeColor, 0x000000u);
+    g.ForeColor = 0xB60000;
+    g.FillRect(1, 1, 3, 3);
+    g.ClearRect(2, 2, 10, 10);
+    for (auto [x, y, rgb] : {std::tuple{1, 1, 0xB60000u}, {3, 1, 0xB60000u}, {2, 2, kW}, {4, 1, kW}}) EXPECT_EQ(RgbAt(p, x, y), rgb) << x << "," << y;
+    g.DrawPicture(SolidPicture(2, 2, 0), 0, 0);
+    g.DrawString("x", 2, 12);
+    EXPECT_EQ(changes, 4);
+}
+
+TEST(GraphicsText, SizesArePixelsZeroIsTwelveAndBoldIsWider) {
+    PictureRef p = Picture::New(10, 10, 32);
+    Graphics& g = p->GetGraphics();
+    EXPECT_EQ(g.TextFont, "System");
+    g.TextSize = 0;
+    const double zero = g.StringWidth("Stamped mail");
+    EXPECT_EQ(g.CurrentFont().pixelSize(), 12);
+    g.TextSize = 12;
+    EXPECT_DOUBLE_EQ(g.StringWidth("Stamped mail"), zero);
+    g.TextSize = 24.7;   // truncated like every double made integer
+    EXPECT_EQ(g.CurrentFont().pixelSize(), 24);
+    const double regular = g.StringWidth("Stamped mail");
+    EXPECT_GT(regular, 1.8 * zero);
+    EXPECT_GT(g.TextHeight(), g.TextAscent());
+    g.Bold = true;
+    EXPECT_GT(g.StringWidth("Stamped mail"), regular);
+    g.TextFont = "Monaco";   // stays fixed-width in bold
+    EXPECT_DOUBLE_EQ(g.StringWidth("iiii"), g.StringWidth("WWWW"));
+}
+
+TEST(GraphicsText, FontNamesResolveToAnInstalledFamily) {
+    const std::pair<const char*, QString> rows[] = {
+        {"Monaco", "DejaVu Sans Mono"}, {"Papyrus", "DejaVu Serif"}, {"DejaVu Serif", "DejaVu Serif"},
+        {"dejavu sans mono", "DejaVu Sans Mono"}, {"No Such Typeface 123", QGuiApplication::font().family()},
+        {"", QGuiApplication::font().family()}, {"System", QGuiApplication::font().family()}};
+    for (const auto& [name, family] : rows) {
+        PictureRef p = Picture::New(10, 10, 32);
+        p->GetGraphics().TextFont = name;
+        EXPECT_EQ(QFontInfo(p->GetGraphics().CurrentFont()).family(), family) << name;
+        EXPECT_TRUE(!*name || Graphics::ResolveFontFamily(name) == family) << name;
+    }
+}
+
+// Ink must show inside `inked` (the second line, where there is one) and never inside a `blank`: for "HH" none
+// above the capitals, below the baseline they stop at, or left of x.
+TEST(GraphicsText, StringsSitOnTheirBaselineInTheForeColourAndWrapWithinTheWidth) {
+    const std::string words = "one two three four five six seven";
+    const PictureRef probePicture = Picture::New(1, 1, 32);
+    Graphics& probe = probePicture->GetGraphics();
+    const int height = probe.TextHeight(), below = height - probe.TextAscent();
+    probe.TextSize = 20;
+    const int top = 22 - probe.TextAscent();   // of the 20-pixel capitals on baseline 22
+    const struct { std::string text; int size, x, y, wrap; QRect inked; std::vector<QRect> blank; } rows[] = {
+        {"HH", 20, 5, 22, 0, QRect(5, top, 40, 22 - top),
+         {QRect(0, 0, 300, top - 1), QRect(0, 23, 300, 97), QRect(0, 0, 4, 120)}},
+        {words, 12, 10, 20, 80, QRect(10, 20 + below, 80, height), {QRect(92, 0, 208, 120)}},
+        {words, 12, 10, 20, 0, QRect(100, 0, 200, 30), {QRect(0, 26, 300, 94)}},   // no width: one line
+        {"Abcdefghijklmnopqrstuvwxyz", 12, 0, 15, 60, QRect(0, 20, 60, 30), {QRect(62, 0, 238, 100)}},
+    };
+    for (const auto& row : rows) {
+        PictureRef p = Picture::New(300, 120, 32);
+        Graphics& g = p->GetGraphics();
+        g.ForeColor = kB, g.TextSize = row.size;
+        g.DrawString(row.text, row.x, row.y, row.wrap);
+        EXPECT_TRUE(HasInk(p, row.inked)) << row.text << " in " << row.wrap;
+        for (QRect blank : row.blank)
+            EXPECT_FALSE(HasInk(p, blank)) << row.text << " in " << row.wrap << " at " << blank.y();
+        bool blue = false;
+        for (int y = 0; y < 120; ++y) for (int x = 0; x < 300; ++x) blue = blue || RgbAt(p, x, y) == kB;
+        EXPECT_TRUE(blue) << row.text;
+    }
+}

@@ -1,0 +1,338 @@
+#include "framework/core/FolderItem.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/JpegDecoder.h"
+#include "framework/graphics/Picture.h"
+#include "framework/graphics/PictureDecoder.h"
+
+#include "tests/common/TestSupport.h"
+#include "tests/fuzz/DecodeOne.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QColorSpace>
+#include <QDir>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+using fw::FolderItem;
+using fw::JpegDecoder;
+using fw::Picture;
+using fw::PictureDecoder;
+using fw::PictureRef;
+using Format = fw::PictureDecoder::Format;
+
+namespace {
+
+std::string TestData(const std::string& name) { return std::string(STAMPORA_TESTDATA) + "/" + name; }
+QByteArray TestBytes(const std::string& name) { return QByteArray::fromStdString(testsupport::ReadFile(TestData(name))); }
+PictureRef Open(const std::string& path) { return FolderItem::FromPath(path)->OpenAsPicture(); }
+
+using namespace testsupport;   // Near, the quadrant colours and pictures, JpegBytes
+using Quad = std::array<QRgb, 4>;   // top left, top right, bottom left, bottom right
+constexpr Quad kUpright = {kRed, kLime, kBlue, kYellow};
+
+::testing::AssertionResult HasQuadrants(const QImage& image, Quad c) { return testsupport::HasQuadrants(image, c[0], c[1], c[2], c[3]); }
+
+QByteArray Encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, 100);
+    return bytes;
+}
+
+// An APP1 segment holding only the orientation tag, placed right after SOI.
+QByteArray WithOrientation(const QByteArray& jpeg, char orientation) {
+    const QByteArray body = QByteArray("Exif\0\0MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0", 25) + orientation +
+                            QByteArray(6, '\0');
+    return jpeg.left(2) + QByteArray("\xFF\xE1\0", 3) + char(body.size() + 2) + body + jpeg.mid(2);
+}
+
+// Paints a known colour at whatever size it is asked for, halving down like a real
+// reduced decode, and records the sizes asked.
+class RecordingSource : public fw::PictureSource {
+public:
+    RecordingSource(QSize natural, std::vector<QSize>* asked, bool fail) : natural_(natural), asked_(asked), fail_(fail) {}
+    QImage Decode(QSize atLeast) override {
+        asked_->push_back(atLeast);
+        if (fail_) return {};
+        QSize size = natural_;
+        while (size.width() / 2 >= atLeast.width() && size.height() / 2 >= atLeast.height()) size /= 2;
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(QColor(0x20, 0x80, 0xC0));
+        return image;
+    }
+
+private:
+    QSize natural_;
+    std::vector<QSize>* asked_;
+    bool fail_;
+};
+
+PictureRef LazyPicture(int w, int h, std::vector<QSize>* asked, QImage preview = {}, bool fail = false) {
+    return std::make_shared<Picture>(w, h, std::make_unique<RecordingSource>(QSize(w, h), asked, fail), std::move(preview));
+}
+
+} // namespace
+
+// --- pictures in memory
+
+TEST(Picture, NewIsWhiteAtTheAskedSizeRefusesAbsurdSizesAndTransparencyLiesOverWhite) {
+    PictureRef p = Picture::New(7, 5, 24);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(std::tuple(p->Image().size(), p->Image().format(), RgbAt(p, 6, 4)), std::tuple(QSize(7, 5), QImage::Format_RGB32, 0xFFFFFFu));
+    for (auto [w, h] : {std::pair{0, 10}, {10, -1}, {100000, 100000}}) EXPECT_EQ(Picture::New(w, h, 32), nullptr) << w;
+    const int64_t saved = Picture::PixelLimit();
+    Picture::SetPixelLimit(100);
+    EXPECT_TRUE(!Picture::New(11, 10, 32) && Picture::New(10, 10, 32));
+    Picture::SetPixelLimit(saved);
+    // An image with transparency, as the clipboard or a drop hands it over, lies over white.
+    QImage argb(2, 1, QImage::Format_ARGB32);
+    argb.setPixel(0, 0, qRgba(255, 0, 0, 0)), argb.setPixel(1, 0, qRgba(0, 0, 255, 255));
+    p = std::make_shared<Picture>(argb);
+    EXPECT_EQ(std::tuple(p->Image().format(), RgbAt(p, 0, 0), RgbAt(p, 1, 0)),
+              std::tuple(QImage::Format_RGB32, 0xFFFFFFu, 0x0000FFu));
+}
+
+// The mask is made, black so the picture stays opaque, only when asked, and then kept; it gives the
+// composite and every drawing of the picture their alpha, and its changes show the next time.
+TEST(Picture, MaskGivesTheCompositeAndEachDrawingTheirAlphaAndFollowsEveryChange) {
+    PictureRef p = Picture::New(3, 1, 32);
+    p->Image().fill(QColor(200, 100, 50));
+    EXPECT_TRUE(!p->Mask(false) && !p->HasMask());
+    PictureRef mask = p->Mask(true);
+    ASSERT_TRUE(mask && p->HasMask() && p->Mask(false) == mask);
+    EXPECT_EQ(QSize(mask->Width(), mask->Height()), QSize(3, 1));
+    mask->Image().setPixel(1, 0, qRgb(255, 255, 255));
+    mask->Image().setPixel(2, 0, qRgb(128, 128, 128));
+    const QImage c = p->Composited();
+    EXPECT_EQ(std::vector<int>({qAlpha(c.pixel(0, 0)), qAlpha(c.pixel(1, 0)), qAlpha(c.pixel(2, 0)), qRed(c.pixel(0, 0))}),
+              std::vector<int>({255, 0, 127, 200}));
+    PictureRef target = SolidPicture(3, 1, kLime);
+    target->GetGraphics().DrawPicture(p, 0, 0);
+    EXPECT_EQ(std::pair(RgbAt(target, 0, 0), RgbAt(target, 1, 0)), std::pair(0xC86432u, kLime));
+    EXPECT_TRUE(Near(target->Image().pixel(2, 0), qRgb(100, 178, 25), 2));   // half way: about half of each
+    // Changes through either picture's graphics show in the next composite and the next drawing.
+    mask->GetGraphics().ClearRect(2, 0, 1, 1);
+    EXPECT_EQ(qAlpha(p->Composited().pixel(2, 0)), 0);
+    p->GetGraphics().ForeColor = kBlue;
+    p->GetGraphics().FillRect(0, 0, 3, 1);
+    target = SolidPicture(3, 1, kLime);
+    target->GetGraphics().DrawPicture(p, 0, 0);
+    EXPECT_EQ(std::tuple(p->Composited().pixel(0, 0), RgbAt(target, 0, 0), RgbAt(target, 2, 0)),
+              std::tuple(0xFF0000FFu, kBlue, kLime));
+}
+
+TEST(PictureLazy, KeepsItsSizeAndDecodesOnlyWhatEachScaleNeeds) {
+    std::vector<QSize> asked;
+    PictureRef p = LazyPicture(800, 600, &asked);
+    EXPECT_EQ(QSize(p->Width(), p->Height()), QSize(800, 600));
+    EXPECT_TRUE(!p->IsFullyDecoded() && p->IsStandardForm() && asked.empty());
+
+    Picture::Pixels pixels = p->PixelsForScale(0.25, 0.25);
+    EXPECT_EQ(asked, std::vector<QSize>{QSize(200, 150)});
+    EXPECT_EQ(std::pair(pixels.image.size(), pixels.factorX), std::pair(QSize(200, 150), 0.25));
+    p->PixelsForScale(0.1, 0.1);   // covered by what is there
+    EXPECT_EQ(asked.size(), 1u);
+    pixels = p->PixelsForScale(0.4, 0.4);
+    EXPECT_EQ(std::pair(asked.size(), pixels.image.size()), std::pair(size_t(2), QSize(400, 300)));
+    EXPECT_FALSE(p->IsFullyDecoded());
+
+    // Pixel access decodes in full, once; a full-scale draw then reuses those pixels.
+    EXPECT_EQ(p->Image().size(), QSize(800, 600));
+    EXPECT_TRUE(asked.back() == QSize(800, 600) && p->IsFullyDecoded());
+    EXPECT_EQ(RgbAt(p, 5, 5), 0x2080C0u);
+    EXPECT_EQ(p->PixelsForScale(1.0, 1.0).image.size(), QSize(800, 600));
+    EXPECT_EQ(asked.size(), 3u);
+}
+
+TEST(PictureLazy, APreviewCoveringTheScaleIsUsedAndAFailedDecodeLeavesWhite) {
+    std::vector<QSize> asked;
+    QImage preview(100, 75, QImage::Format_RGB32);
+    preview.fill(Qt::red);
+    const Picture::Pixels pixels = LazyPicture(800, 600, &asked, preview)->PixelsForScale(0.1, 0.1);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(std::pair(pixels.image.size(), pixels.image.pixel(0, 0) & 0xFFFFFF), std::pair(QSize(100, 75), 0xFF0000u));
+
+    PictureRef failed = LazyPicture(40, 30, &asked, {}, /*fail=*/true);
+    EXPECT_EQ(std::pair(failed->Image().size(), RgbAt(failed, 20, 15)), std::pair(QSize(40, 30), 0xFFFFFFu));
+}
+
+// --- what the bytes are
+
+TEST(PictureDecoder, KnowsTheFormatByItsBytesAndRefusesJunkWithoutThrowing) {
+    // The decoders would also take a mislabelled type: only this table sees the sniffed one.
+    const struct { const char* file; const char* name; Format format; } rows[] = {
+        {"quadrants.jpg", "", Format::Jpeg},     {"quadrants.png", "x.jpg", Format::Png}, {"quadrants.gif", "", Format::Gif},
+        {"quadrants.bmp", "", Format::Bmp},      {"quadrants.tif", "", Format::Tiff},     {"quadrants.jp2", "", Format::Jpeg2000},
+        {"quadrants.j2k", "", Format::Jpeg2000}, {"quadrants.pict", "", Format::Pict},
+        {"text.png", "text.png", Format::Unknown}, {"empty.jpg", "empty.jpg", Format::Unknown},
+        {"text.png", "text.PCT", Format::Pict},   // without a version opcode only the name says PICT
+    };
+    for (const auto& row : rows) EXPECT_EQ(PictureDecoder::Sniff(TestBytes(row.file), row.name), row.format) << row.file;
+
+    QByteArray junk;
+    for (int i = 0; i < 4096; ++i) junk.append(char((i * 131 + 7) & 0xFF));
+    for (const QByteArray& head : {QByteArray("\xFF\xD8\xFF", 3), QByteArray("\x89PNG\r\n\x1A\n", 8), QByteArray("GIF89a"),
+                                   QByteArray("BM"), QByteArray("II*\0", 4), QByteArray("\xFF\x4F\xFF\x51", 4)})
+        EXPECT_NO_THROW(EXPECT_EQ(PictureDecoder::Decode(head + junk, "junk.pict"), nullptr));
+}
+
+TEST(JpegScan, OnlyAWholeStreamWithFrameAndScanIsComplete) {
+    const QByteArray jpeg = JpegBytes(QuadrantImage(24, 16));
+    // A thumbnail inside APP1 carries its own end-of-image, which must not end the scan.
+    const QByteArray thumb = jpeg.left(2) + QByteArray("\xFF\xE1\x00\x08\xFF\xD8\xFF\xD9", 8) + jpeg.mid(2);
+    const struct { const char* why; QByteArray bytes; bool complete; QSize size; } rows[] = {
+        {"whole", jpeg, true, {24, 16}},
+        {"thumbnail inside", thumb, true, {24, 16}},
+        {"thumbnail inside, cut", thumb.left(thumb.size() - 10), false, {24, 16}},
+        {"trailing garbage", jpeg + QByteArray(100, '\x17'), true, {24, 16}},
+        {"segment past the data", QByteArray("\xFF\xD8\xFF\xE0\x7F\xFF\x00\x00\xFF\xD9", 10), false, {}},
+        {"no frame", QByteArray("\xFF\xD8\xFF\xD9", 4), false, {}},
+        {"frame, no scan", QByteArray("\xFF\xD8\xFF\xC0\x00\x0B\x08\x00\x10\x00\x10\x01\x01\x11\x00\xFF\xD9", 17), false, {16, 16}},
+    };
+    for (const auto& row : rows) {
+        const JpegDecoder::Structure s = JpegDecoder::Scan(row.bytes);
+        EXPECT_EQ(s.complete, row.complete) << row.why;
+        if (row.size.isValid()) {
+            EXPECT_EQ(s.size, row.size) << row.why;
+        }
+    }
+    EXPECT_EQ(JpegDecoder::Scan(jpeg).components, 3);
+    for (int length = 0; length < jpeg.size() - 1; ++length)
+        ASSERT_FALSE(JpegDecoder::Scan(jpeg.left(length)).complete) << length;
+}
+
+// --- opening
+
+TEST(OpenAsPicture, EveryTypeOpensInStandardFormWithItsColoursInPlace) {
+    const std::vector<QPoint> quads = {{16, 12}, {48, 12}, {16, 36}, {48, 36}}, tall = {{12, 16}, {36, 16}, {12, 48}, {36, 48}};
+    const std::vector<QRgb> upright(kUpright.begin(), kUpright.end());
+    const struct { const char* file; int tolerance; QSize size; std::vector<QPoint> at; std::vector<QRgb> colours; } rows[] = {
+        {"quadrants.png", 0, {64, 48}, quads, upright},        {"quadrants.jpg", 12, {64, 48}, quads, upright},
+        {"quadrants.gif", 0, {64, 48}, quads, upright},        {"quadrants.bmp", 0, {64, 48}, quads, upright},
+        {"quadrants.tif", 0, {64, 48}, quads, upright},        {"quadrants.pict", 0, {64, 48}, quads, upright},
+        {"quadrants.jp2", 0, {64, 48}, quads, upright},        {"quadrants.j2k", 0, {64, 48}, quads, upright},
+        {"quadrants16.png", 0, {64, 48}, quads, upright},      {"quadrants_cmyk.jpg", 16, {64, 48}, quads, upright},
+        {"one_pixel.png", 6, {1, 1}, {{0, 0}}, {0x336699}},    {"one_pixel.jpg", 6, {1, 1}, {{0, 0}}, {0x336699}},
+        {"animated.gif", 0, {16, 16}, {{8, 8}}, {kRed}},       // the first frame
+        {"alpha.png", 0, {16, 8}, {{2, 4}, {12, 4}}, {0xFFFFFF, kBlue}},   // transparent parts show white
+        {"orient2.jpg", 12, {64, 48}, quads, {kLime, kRed, kYellow, kBlue}},   // the orientation tag: mirrored,
+        {"orient3.jpg", 12, {64, 48}, quads, {kYellow, kBlue, kLime, kRed}},   // half turn,
+        {"orient6.jpg", 12, {48, 64}, tall, {kBlue, kRed, kYellow, kLime}},    // quarter clockwise
+        {"orient8.jpg", 12, {48, 64}, tall, {kLime, kYellow, kRed, kBlue}},    // and anticlockwise
+    };
+    for (const auto& row : rows) {
+        PictureRef p = Open(TestData(row.file));
+        ASSERT_NE(p, nullptr) << row.file;
+        EXPECT_EQ(QSize(p->Width(), p->Height()), row.size) << row.file;
+        EXPECT_TRUE(p->IsStandardForm()) << row.file;
+        EXPECT_EQ(p->Image().format(), QImage::Format_RGB32) << row.file;
+        for (size_t i = 0; i < row.at.size(); ++i)
+            EXPECT_TRUE(Near(p->Image().pixel(row.at[i]), row.colours[i], row.tolerance)) << row.file << " " << i;
+    }
+}
+
+TEST(OpenAsPicture, BadOrAbsurdInputGivesNil) {
+    for (const char* file : {"empty.jpg", "truncated.jpg", "text.png", "huge_header.png", "corrupt.pict",
+                             "truncated.jp2", "no_such_file.jpg", "."})   // "." is a folder
+        EXPECT_EQ(Open(TestData(file)), nullptr) << file;
+    testsupport::ScratchDir dir;
+    const QByteArray large = JpegBytes(QuadrantImage(1800, 1200));
+    for (double fraction : {0.3, 0.6, 0.95})
+        EXPECT_EQ(Open(dir.Write("cut.jpg", large.left(int(large.size() * fraction)).toStdString())), nullptr) << fraction;
+
+    // Under a limit below 64 x 48 every type refuses the quadrants before decoding.
+    const int64_t saved = Picture::PixelLimit();
+    Picture::SetPixelLimit(64 * 48 - 1);
+    for (const char* file : {"quadrants.png", "quadrants.jpg", "quadrants.gif", "quadrants.bmp", "quadrants.tif",
+                             "quadrants.pict", "quadrants.jp2"})
+        EXPECT_EQ(Open(TestData(file)), nullptr) << file;
+    Picture::SetPixelLimit(64 * 48);
+    EXPECT_NE(Open(TestData("quadrants.png")), nullptr);
+    Picture::SetPixelLimit(saved);
+}
+
+// Large JPEG and JPEG 2000 photos keep their size, draw small from a reduced decode,
+// and decode in full only when their pixels are asked for.
+TEST(OpenAsPicture, LargePhotosDecodeLazily) {
+    testsupport::ScratchDir dir;
+    const QByteArray large = JpegBytes(QuadrantImage(2400, 1600));
+    const struct { std::string path; QSize size; Quad colours; } rows[] = {
+        {dir.Write("large.jpg", large.toStdString()), {2400, 1600}, kUpright},
+        {dir.Write("turned.jpg", WithOrientation(large, 6).toStdString()), {1600, 2400}, {kBlue, kRed, kYellow, kLime}},
+        {TestData("large_quadrants.jp2"), {2000, 1200}, kUpright},
+    };
+    for (const auto& row : rows) {
+        PictureRef p = Open(row.path);
+        ASSERT_NE(p, nullptr) << row.path;
+        EXPECT_EQ(QSize(p->Width(), p->Height()), row.size);
+        EXPECT_FALSE(p->IsFullyDecoded());
+        PictureRef cover = Picture::New(row.size.width() / 5, row.size.height() / 5, 24);
+        cover->GetGraphics().DrawPicture(p, 0, 0, cover->Width(), cover->Height(), 0, 0, p->Width(), p->Height());
+        EXPECT_FALSE(p->IsFullyDecoded()) << row.path;
+        EXPECT_TRUE(HasQuadrants(cover->Image(), row.colours));
+        EXPECT_EQ(p->Image().size(), row.size);
+        EXPECT_TRUE(p->IsFullyDecoded());
+        EXPECT_TRUE(HasQuadrants(p->Image(), row.colours));
+    }
+}
+
+// Adobe RGB (200, 100, 50) is sRGB (227, 100, 42), worked out by hand from the two
+// spaces' primaries and curves; an untagged photo keeps its values.
+TEST(OpenAsPicture, EmbeddedProfilesAreConvertedToSrgb) {
+    const struct { const char* format; bool tagged; QRgb expected; } rows[] = {
+        {"png", true, qRgb(227, 100, 42)}, {"jpeg", true, qRgb(227, 100, 42)},
+        {"tiff", true, qRgb(227, 100, 42)}, {"png", false, qRgb(200, 100, 50)}};
+    testsupport::ScratchDir dir;
+    for (const auto& row : rows) {
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(qRgb(200, 100, 50));
+        if (row.tagged) image.setColorSpace(QColorSpace::AdobeRgb);
+        PictureRef p = Open(dir.Write(std::string("photo.") + row.format, Encoded(image, row.format).toStdString()));
+        ASSERT_NE(p, nullptr) << row.format;
+        EXPECT_TRUE(Near(p->Image().pixel(4, 4), row.expected, 3)) << row.format << row.tagged;
+    }
+}
+
+// --- saving
+
+TEST(SaveAsJPEG, WritesAQualityNinetyJpegThatOpensAgain) {
+    testsupport::ScratchDir dir;
+    PictureRef card = Picture::New(640, 316, 24);
+    card->Image() = QuadrantImage(640, 316);
+    auto file = FolderItem::FromPath(dir.File("card.jpg"));
+    ASSERT_TRUE(file->SaveAsJPEG(card));
+    PictureRef back = file->OpenAsPicture();
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(QSize(back->Width(), back->Height()), QSize(640, 316));
+    EXPECT_TRUE(HasQuadrants(back->Image(), kUpright));
+    // The first luminance quantisation value: 16 in the standard table, scaled to
+    // (16 * 20 + 50) / 100 = 3 at quality 90 (8 at 75, 1 at 95).
+    const std::string bytes = testsupport::ReadFile(file->AbsolutePath());
+    const auto dqt = bytes.find("\xFF\xDB");
+    ASSERT_NE(dqt, std::string::npos);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[dqt + 5]), 3);
+
+    EXPECT_FALSE(FolderItem::FromPath(dir.File("x.jpg"))->SaveAsJPEG(nullptr));
+    EXPECT_FALSE(FolderItem::FromPath(dir.File("missing/x.jpg"))->SaveAsJPEG(Picture::New(2, 2, 24)));
+}
+
+// Every input the fuzzer keeps, through the decoder with the fuzzer's own checks, so
+// that each ordinary build (GCC included) covers the corpus.
+TEST(FuzzCorpus, EveryInputDecodesOrIsRefusedCleanly) {
+    const QDir corpus(STAMPORA_TESTDATA "/../../../fuzz/corpus");
+    const QStringList names = corpus.entryList(QDir::Files);
+    ASSERT_GT(names.size(), 100);
+    const int64_t saved = fw::Picture::PixelLimit();
+    fw::Picture::SetPixelLimit(kFuzzPixelLimit);
+    for (const QString& name : names) {
+        const std::string bytes = testsupport::ReadFile(corpus.filePath(name).toStdString());
+        EXPECT_TRUE(DecodeOne(QByteArray::fromStdString(bytes))) << name.toStdString();
+    }
+    fw::Picture::SetPixelLimit(saved);
+}

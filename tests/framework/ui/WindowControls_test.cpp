@@ -1,0 +1,147 @@
+#include "framework/core/Exceptions.h"
+#include "framework/core/Runtime.h"
+#include "framework/ui/Canvas.h"
+#include "framework/ui/PagePanel.h"
+#include "framework/ui/PushButton.h"
+#include "framework/ui/Window.h"
+#include "tests/common/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+namespace {
+
+// A small window with a canvas on page 1 and a button on page 2 of a panel.
+class TestWindow : public fw::Window {
+public:
+    std::string ClassName() const override { return "TestWindow"; }
+    void Layout() override { Width = 200, Height = 100, Title = "Test"; }
+    void CreateControls() override {
+        AddControl("panel", panel);
+        panel->PanelCount = 2, panel->Width = 200, panel->Height = 100;
+        AddControl("canvas", canvas);
+        canvas->Parent = panel, canvas->PanelIndex = 1, canvas->Width = 50, canvas->Height = 40;
+        canvas->AcceptFocus = true;
+        AddControl("button", button);
+        button->Parent = panel, button->PanelIndex = 2;
+        button->Left = 10, button->Top = 60, button->Width = 80, button->Height = 20;
+        button->Default = true;
+        button->Action = [this] { ++pushes; };
+    }
+    bool Event_CancelClose(bool appQuitting) override {
+        closeRequests.push_back(appQuitting);
+        if (std::exchange(throwOnce, false)) throw fw::NilObjectException("close handler");
+        return cancelCloses;
+    }
+
+    std::shared_ptr<fw::PagePanel> panel = std::make_shared<fw::PagePanel>();
+    std::shared_ptr<fw::Canvas> canvas = std::make_shared<fw::Canvas>();
+    std::shared_ptr<fw::PushButton> button = std::make_shared<fw::PushButton>();
+    int pushes = 0;
+    bool cancelCloses = false;
+    bool throwOnce = false;
+    std::vector<bool> closeRequests;
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { window->Construct(); }
+    void TearDown() override {
+        window.reset();
+        fw::Runtime::ReleaseFrameworkLists();
+        fw::Runtime::ResetQuitState();
+    }
+    std::shared_ptr<TestWindow> window = std::make_shared<TestWindow>();
+};
+
+} // namespace
+
+TEST_F(WindowTest, PanelShowsOnlyItsPageAndReturnPushesTheShownDefaultButton) {
+    EXPECT_TRUE(window->canvas->Widget()->isVisible() && !window->button->Widget()->isVisible());
+    QTest::keyClick(window->Widget(), Qt::Key_Return);
+    EXPECT_EQ(window->pushes, 0);
+    window->panel->SetValue(1);
+    EXPECT_TRUE(!window->canvas->Widget()->isVisible() && window->button->Widget()->isVisible());
+    QTest::keyClick(window->Widget(), Qt::Key_Return);
+    EXPECT_EQ(window->pushes, 1);
+    window->panel->SetValue(5);   // out of range: ignored
+    EXPECT_EQ(window->panel->Value(), 1);
+}
+
+TEST_F(WindowTest, DragsAndMouseUpFollowOnlyAConsumedMouseDown) {
+    auto canvas = window->canvas;
+    std::vector<std::string> events;
+    bool consume = false;
+    canvas->MouseDown = [&](int, int) { events.push_back("down"); return consume; };
+    canvas->MouseDrag = [&](int x, int y) { events.push_back("drag " + std::to_string(x) + "," + std::to_string(y)); };
+    canvas->MouseUp = [&](int, int) { events.push_back("up"); };
+
+    QTest::mousePress(canvas->Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(canvas->Widget(), QPoint(9, 9));
+    QTest::mouseRelease(canvas->Widget(), Qt::LeftButton, {}, QPoint(9, 9));
+    EXPECT_EQ(events, std::vector<std::string>{"down"});
+    events.clear(), consume = true;
+    canvas->DeliverMouseDown(5, 5), canvas->DeliverMouseDrag(-20, 300), canvas->DeliverMouseUp(-20, 300);
+    canvas->DeliverMouseDrag(1, 1);   // after the release: no longer captured
+    EXPECT_EQ(events, (std::vector<std::string>{"down", "drag -20,300", "up"}));
+}
+
+TEST_F(WindowTest, ArrowAndControlKeysArriveAsTheirCharacterCodes) {
+    const std::tuple<Qt::Key, const char*, char> rows[] = {{Qt::Key_Left, "", 28}, {Qt::Key_Right, "", 29},
+        {Qt::Key_Up, "", 30}, {Qt::Key_Down, "", 31}, {Qt::Key_Return, "\r", 13}, {Qt::Key_Escape, "", 27}, {Qt::Key_A, "a", 'a'}};
+    for (const auto& [key, text, code] : rows) EXPECT_EQ(fw::KeyTextFor(key, text), std::string(1, code)) << int(code);
+    std::vector<std::string> keys;
+    window->canvas->KeyDown = [&](const std::string& key) { keys.push_back(key); return false; };
+    window->canvas->SetFocus();
+    QTest::keyClick(window->canvas->Widget(), Qt::Key_Up);
+    QTest::keyClick(window->canvas->Widget(), Qt::Key_Q);
+    EXPECT_EQ(keys, (std::vector<std::string>{std::string(1, char(30)), "q"}));
+}
+
+// Drawing outside a paint lands in the backing picture; drawing during one does not
+// ask for another paint.
+TEST_F(WindowTest, CanvasDrawingKeepsItsPixelsWithoutRepaintingItself) {
+    auto& g = window->canvas->GetGraphics();
+    g.ForeColor = 0xFF0000;
+    g.FillRect(0, 0, 5, 5);
+    const fw::PictureRef pixels = window->canvas->BackingPicture();
+    EXPECT_EQ(std::pair(testsupport::RgbAt(pixels, 2, 2), testsupport::RgbAt(pixels, 20, 20)), std::pair(0xFF0000u, 0xFFFFFFu));
+
+    int paints = 0;
+    window->canvas->Paint = [&](fw::Graphics& own) { ++paints, own.FillRect(0, 0, 10, 10); };
+    window->canvas->Widget()->repaint();
+    QApplication::processEvents(), QApplication::processEvents();
+    const int afterFirst = paints;
+    QApplication::processEvents();
+    EXPECT_TRUE(afterFirst >= 1 && paints == afterFirst) << paints;
+}
+
+TEST_F(WindowTest, ExceptionsInHandlersGoToTheDebugLogAndTheLoopGoesOn) {
+    testsupport::DebugLogCapture log;
+    window->canvas->MouseDown = [](int, int) -> bool { throw fw::NilObjectException("missing photo"); };
+    EXPECT_FALSE(window->canvas->DeliverMouseDown(1, 1));
+    EXPECT_TRUE(log.Lines().size() == 1u && log.Lines()[0].find("missing photo") != std::string::npos);
+}
+
+// A close asks the window with appQuitting false, a quit with true; a refusal stops either.
+TEST_F(WindowTest, ARefusedCloseOrQuitKeepsTheWindowOpen) {
+    window->cancelCloses = true;
+    EXPECT_TRUE(!window->Close() && window->IsOpen());
+    fw::Runtime::Quit();
+    fw::Runtime::Quit();   // a second request while one is pending is ignored
+    QApplication::processEvents();
+    EXPECT_EQ(window->closeRequests, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(!fw::Runtime::HasQuit() && window->IsOpen());
+
+    // A handler that throws stops that quit too, and does not block the next.
+    testsupport::DebugLogCapture log;
+    window->cancelCloses = false, window->throwOnce = true;
+    fw::Runtime::Quit();
+    QApplication::processEvents();
+    EXPECT_TRUE(!fw::Runtime::HasQuit() && !fw::Runtime::Quitting());
+    fw::Runtime::Quit();
+    QApplication::processEvents();
+    EXPECT_TRUE(fw::Runtime::HasQuit() && !window->IsOpen());
+}
