@@ -112,7 +112,7 @@ TEST_P(EndBySignal, RunsTheShutDownAndRemovesTheCleanUpFolder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, EndBySignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
-                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+                         [](const auto& test) { return std::string(sigabbrev_np(test.param)); });
 
 // --- the image file types
 

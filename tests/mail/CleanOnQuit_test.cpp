@@ -170,7 +170,7 @@ TEST_P(CleanOnQuitVanishedRoot, IsMadeAgainAsARealHiddenFolderAndAnyTargetIsLeft
 
 INSTANTIATE_TEST_SUITE_P(CleanOnQuit, CleanOnQuitVanishedRoot,
                          ::testing::Values("Removed", "LinkAtStartUp", "LinkDuringTheRun"),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& test) { return test.param; });
 
 TEST(CleanOnQuitUid, IsAlwaysEighteenLowercaseHexDigitsOverTheWholeRange) {
     std::set<char> seen[2];

@@ -151,7 +151,7 @@ TEST_P(MailScripts, EachTagSendsItsScriptByteForByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPrograms, MailScripts, ::testing::ValuesIn(kMails),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(MailTest, AnUnknownTagRunsAnEmptyScriptAndLogsWhatItsFailurePrinted) {
     osascript_.Install("printf 'script error: nothing to run' >&2; exit 1\n");
