@@ -2,6 +2,7 @@
 
 #include "framework/core/Application.h"
 #include "framework/core/Date.h"
+#include "framework/ui/MenuBar.h"
 
 #include <memory>
 #include <string>
@@ -18,6 +19,10 @@ public:
     // empty when the system cannot give it.
     std::string UserName(bool useShortName);
     fw::DateRef BuildDate() const override;
+
+    // The application's menu bar. The framework's application object lives in core,
+    // below the menus, so the program's own holds it.
+    std::shared_ptr<fw::MenuBar> MenuBar;
 };
 
 // The moment the application was built; a new Date on every call.

@@ -8,8 +8,6 @@
 
 namespace fw {
 
-class MenuBar;
-
 // The application object. The program subclasses it and registers one instance
 // with the runtime, which raises its events.
 class Application {
@@ -17,8 +15,6 @@ public:
     // The version fields are those the bundle records.
     Application();
     virtual ~Application() = default;
-
-    std::shared_ptr<fw::MenuBar> MenuBar;
 
     // The running executable; tests may point it at a fake bundle.
     FolderItemRef ExecutableFile() const;

@@ -105,4 +105,25 @@ bool FolderItem::Delete() const {
     return deleted;
 }
 
+namespace {
+// Constant-initialised, so installing from another file's static initialiser is safe.
+FolderItem::PictureOpener pictureOpener = nullptr;
+FolderItem::JpegSaver jpegSaver = nullptr;
+} // namespace
+
+void FolderItem::InstallPictureFiles(PictureOpener open, JpegSaver save) {
+    pictureOpener = open;
+    jpegSaver = save;
+}
+
+std::shared_ptr<Picture> FolderItem::OpenAsPicture(QSize coverArea) const {
+    return pictureOpener ? pictureOpener(*this, coverArea) : nullptr;
+}
+
+bool FolderItem::SaveAsJPEG(const std::shared_ptr<Picture>& picture, std::string* failure) const {
+    if (jpegSaver) return jpegSaver(*this, picture, failure);
+    if (failure) *failure = "No picture writer is installed.";
+    return false;
+}
+
 } // namespace fw

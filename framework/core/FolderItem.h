@@ -7,7 +7,7 @@
 
 namespace fw {
 
-class Picture;
+class Picture;   // the graphics library's; core only hands it on
 class BinaryStream;
 
 // A file or folder, named by its absolute POSIX path; the item need not exist.
@@ -57,6 +57,11 @@ public:
     // whole under a temporary name and then renamed over the item, so a failed write
     // leaves an earlier file of that name as it was.
     bool SaveAsJPEG(const std::shared_ptr<Picture>& picture, std::string* failure = nullptr) const;
+    // Picture files are read and written by the graphics library, which installs its
+    // two functions here before main; without it no file opens as a picture.
+    using PictureOpener = std::shared_ptr<Picture> (*)(const FolderItem&, QSize);
+    using JpegSaver = bool (*)(const FolderItem&, const std::shared_ptr<Picture>&, std::string*);
+    static void InstallPictureFiles(PictureOpener open, JpegSaver save);
 
     // --- streams
     // Creates (or empties) the file anew, never writing through an existing alias;

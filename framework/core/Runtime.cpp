@@ -3,7 +3,6 @@
 #include "framework/core/Application.h"
 #include "framework/core/FolderItem.h"
 #include "framework/core/System.h"
-#include "framework/ui/Window.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -26,7 +25,7 @@ struct RuntimeState {
     std::unique_ptr<QApplication> ownedApp;
     std::vector<std::string> classes;
     std::shared_ptr<Application> app;
-    std::vector<std::shared_ptr<Window>> windows;
+    std::vector<std::shared_ptr<RuntimeWindow>> windows;
     bool quitPending = false;
     bool quitting = false;
     bool hasQuit = false;
@@ -175,16 +174,16 @@ void Runtime::ResetQuitState() {
     s.quitPending = s.quitting = s.hasQuit = false;
 }
 
-void Runtime::AddWindow(const std::shared_ptr<Window>& window) {
+void Runtime::AddWindow(const std::shared_ptr<RuntimeWindow>& window) {
     auto& w = State().windows;
     // Closed windows leave the list here; whoever still holds one keeps it.
     w.erase(std::remove_if(w.begin(), w.end(), [](const auto& p) { return !p->IsOpen(); }), w.end());
     if (std::find(w.begin(), w.end(), window) == w.end()) w.push_back(window);
 }
 
-std::vector<std::shared_ptr<Window>> Runtime::Windows() { return State().windows; }
+std::vector<std::shared_ptr<RuntimeWindow>> Runtime::Windows() { return State().windows; }
 
-std::shared_ptr<Window> Runtime::ImplicitInstance(const std::string& className) {
+std::shared_ptr<RuntimeWindow> Runtime::ImplicitInstance(const std::string& className) {
     for (const auto& window : State().windows)
         if (window->IsOpen() && window->ClassName() == className) return window;
     return nullptr;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/core/RuntimeWindow.h"
+
 #include <exception>
 #include <functional>
 #include <memory>
@@ -9,7 +11,6 @@
 namespace fw {
 
 class Application;
-class Window;
 
 // The runtime: initialisation, the class registry, the application object, the
 // event loop, unhandled exceptions, quitting and shut-down.
@@ -53,10 +54,10 @@ public:
     static void ResetQuitState();   // tests
 
     // Open windows, in the order they were opened.
-    static void AddWindow(const std::shared_ptr<Window>& window);
-    static std::vector<std::shared_ptr<Window>> Windows();
+    static void AddWindow(const std::shared_ptr<RuntimeWindow>& window);
+    static std::vector<std::shared_ptr<RuntimeWindow>> Windows();
     // The open implicit instance of a window class, found by its class name.
-    static std::shared_ptr<Window> ImplicitInstance(const std::string& className);
+    static std::shared_ptr<RuntimeWindow> ImplicitInstance(const std::string& className);
     // Releases the framework's own module-level lists, windows first.
     static void ReleaseFrameworkLists();
 };

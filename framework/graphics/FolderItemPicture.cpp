@@ -1,4 +1,4 @@
-#include "framework/core/FolderItem.h"
+#include "framework/graphics/FolderItemPicture.h"
 
 #include "framework/graphics/Picture.h"
 #include "framework/graphics/PictureDecoder.h"
@@ -54,10 +54,10 @@ bool ReadInto(int fd, QByteArray& bytes, qint64 count) {
 }
 } // namespace
 
-std::shared_ptr<Picture> FolderItem::OpenAsPicture(QSize coverArea) const {
+std::shared_ptr<Picture> OpenPictureFile(const FolderItem& item, QSize coverArea) {
     // Without blocking, so that a FIFO or a device named as a picture cannot hang the
     // program in open; only a regular file is read at all.
-    const Descriptor fd(::open(AbsolutePath().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const Descriptor fd(::open(item.AbsolutePath().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.Get() < 0) return nullptr;
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
@@ -66,12 +66,12 @@ std::shared_ptr<Picture> FolderItem::OpenAsPicture(QSize coverArea) const {
     // The type is known from the header before the rest is read.
     QByteArray bytes;
     if (!ReadInto(fd.Get(), bytes, std::min(size, kHeaderBytes))) return nullptr;
-    if (PictureDecoder::Sniff(bytes, Name()) == PictureDecoder::Format::Unknown) return nullptr;
+    if (PictureDecoder::Sniff(bytes, item.Name()) == PictureDecoder::Format::Unknown) return nullptr;
     if (!ReadInto(fd.Get(), bytes, size - bytes.size())) return nullptr;
-    return PictureDecoder::Decode(bytes, Name(), coverArea);
+    return PictureDecoder::Decode(bytes, item.Name(), coverArea);
 }
 
-bool FolderItem::SaveAsJPEG(const std::shared_ptr<Picture>& picture, std::string* failure) const {
+bool SavePictureAsJPEG(const FolderItem& item, const std::shared_ptr<Picture>& picture, std::string* failure) {
     const auto fail = [failure](const QString& reason) {
         if (failure) *failure = reason.toStdString();
         return false;
@@ -84,7 +84,7 @@ bool FolderItem::SaveAsJPEG(const std::shared_ptr<Picture>& picture, std::string
     QImageWriter writer(&encoded, "jpeg");
     writer.setQuality(kJpegQuality);
     if (!writer.write(picture->Image())) return fail(writer.errorString());
-    QSaveFile file(QString::fromStdString(AbsolutePath()));
+    QSaveFile file(QString::fromStdString(item.AbsolutePath()));
     // Unbuffered, so that a failed write reports at once; a short write is followed
     // by another, which fails with the reason.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());

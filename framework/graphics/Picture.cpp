@@ -1,5 +1,6 @@
 #include "framework/graphics/Picture.h"
 
+#include "framework/graphics/FolderItemPicture.h"
 #include "framework/graphics/Graphics.h"
 
 #include <QColorSpace>
@@ -247,5 +248,12 @@ QImage Picture::Composited() const {
     compositedMaskKey_ = mask.cacheKey();
     return composited_;
 }
+
+namespace {
+// Any program that holds a picture links this file, so FolderItem can read and write
+// picture files from before main on.
+[[maybe_unused]] const bool pictureFilesInstalled =
+    (FolderItem::InstallPictureFiles(&OpenPictureFile, &SavePictureAsJPEG), true);
+} // namespace
 
 } // namespace fw

@@ -110,7 +110,7 @@ std::shared_ptr<MenuItem> MenuItem::_Lookup(const std::string& name, int index) 
 
 std::shared_ptr<MenuItem> MenuItem::PopUp(int x, int y) {
     const auto windows = Runtime::Windows();
-    const auto window = windows.empty() ? nullptr : windows.front();
+    const auto window = windows.empty() ? nullptr : std::dynamic_pointer_cast<Window>(windows.front());
     // Items of the bar shown here must carry their check marks and enabling as the
     // bar would show them now, so the menus are readied as before the bar opens.
     const bool holdsBarItems = std::any_of(children_.begin(), children_.end(),

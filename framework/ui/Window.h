@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/core/RuntimeWindow.h"
 #include "framework/core/Timer.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Picture.h"
@@ -22,15 +23,15 @@ namespace fw {
 // A document window. The program subclasses it: Layout gives the design
 // properties, CreateControls adds the controls, AddMenuHandlers registers the menu
 // commands by item name. Sections: design; life; controls; menus; events.
-class Window : public std::enable_shared_from_this<Window> {
+class Window : public RuntimeWindow, public std::enable_shared_from_this<Window> {
 public:
     Window();
-    virtual ~Window();
+    ~Window() override;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
     // The class name under which the runtime keeps the implicit instance.
-    virtual std::string ClassName() const { return "Window"; }
+    std::string ClassName() const override { return "Window"; }
 
     // --- design
     std::string Title;
@@ -65,11 +66,11 @@ public:
     // Builds the window (Layout, CreateControls, widgets, menu handlers), opens it
     // and raises the controls' and then the window's Open events.
     void Construct();
-    bool IsOpen() const { return open_; }
+    bool IsOpen() const override { return open_; }
     // Closes the window unless its CancelClose cancels; true when it closed.
     bool Close();
     // The runtime's close during a quit: CancelClose(true) may cancel.
-    bool CloseForQuit();
+    bool CloseForQuit() override;
     void Minimize();
     // Paints what waits to be repainted, before returning.
     void UpdateNow();
@@ -88,7 +89,7 @@ public:
     void SetHeight(int height);
     QWidget* Widget() const;
     QWidget* Content() const { return content_; }
-    void DestroyWidget();
+    void DestroyWidget() override;
 
     // Window.Graphics: the window's content in window coordinates. While one of its
     // controls paints it draws into that control's pixels (ControlPaintScope);

@@ -35,7 +35,7 @@ std::vector<std::string> Names(int n) {
 // While the pop-up list runs modally, `act` gets it (nil when none is open).
 void WhilePoppedUp(std::function<void(ifkFontComboBoxMenu*)> act) {
     QTimer::singleShot(0, [act] {
-        auto open = fw::Runtime::ImplicitInstance("ifkFontComboBoxMenu");
+        auto open = std::dynamic_pointer_cast<fw::Window>(fw::Runtime::ImplicitInstance("ifkFontComboBoxMenu"));
         if (open) { EXPECT_TRUE(QTest::qWaitForWindowActive(open->Widget())); }
         act(dynamic_cast<ifkFontComboBoxMenu*>(open.get()));
     });

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "framework/core/FolderItem.h"
+
+#include <QSize>
+
+#include <memory>
+#include <string>
+
+namespace fw {
+
+// FolderItem's OpenAsPicture and SaveAsJPEG: Picture.cpp installs them into core's
+// FolderItem, so that any program holding a picture reads and writes picture files.
+std::shared_ptr<Picture> OpenPictureFile(const FolderItem& item, QSize coverArea);
+bool SavePictureAsJPEG(const FolderItem& item, const std::shared_ptr<Picture>& picture, std::string* failure);
+
+} // namespace fw
