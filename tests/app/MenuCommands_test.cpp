@@ -245,7 +245,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OpeningEditCase{"EditClear", kMenu, false, 't', "Ho", 0, "Jo"},
                       OpeningEditCase{"EditSelectAll", kMenu, false, 't', "Hello", 5, "Jo"},
                       OpeningEditCase{"EditUndo", kMenu, false, 't', "Type Your Message Here", 22, "Jo"}),
-    [](const auto& info) {
-        const OpeningEditCase& c = info.param;
+    [](const auto& test) {
+        const OpeningEditCase& c = test.param;
         return std::string(c.item) + (c.key == kMenu ? "ByMenu" : "ByShortcut") + (c.pictureOnClipboard ? "WithPicture" : "");
     });
