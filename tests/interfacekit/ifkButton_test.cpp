@@ -40,9 +40,9 @@ protected:
         KitTest::TearDown();
     }
     // What the last paint handed the platform.
-    carbon::ThemeButtonDraw Paint(ifkButton& button) {
+    carbon::ThemeButtonDraw Paint(ifkButton& control) {
         drawn.clear();
-        button.DeliverPaint();
+        control.DeliverPaint();
         return drawn.empty() ? carbon::ThemeButtonDraw{} : drawn.back();
     }
     std::shared_ptr<fw::ScriptedUserInteraction> ui = std::make_shared<fw::ScriptedUserInteraction>();
