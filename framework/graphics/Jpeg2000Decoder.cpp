@@ -242,7 +242,9 @@ bool Run(const QByteArray& bytes, int reduce, PictureDecoder::Pass pass, Geometr
     opj_set_default_decoder_parameters(&parameters);
     if (!opj_setup_decoder(codec.get(), &parameters)) return false;
     opj_decoder_set_strict_mode(codec.get(), OPJ_TRUE);
-    if (opj_has_thread_support())
+    // Worker threads only for the pixels: a header pass would start and join them
+    // for nothing. The library takes them before the header is read, or never.
+    if (pass == PictureDecoder::Pass::Pixels && opj_has_thread_support())
         opj_codec_set_threads(codec.get(), std::clamp(QThread::idealThreadCount(), 1, 8));
 
     MemoryStream memory{reinterpret_cast<const unsigned char*>(bytes.constData()),
