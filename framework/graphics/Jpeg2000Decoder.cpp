@@ -192,6 +192,26 @@ QImage ToImage(const opj_image_t& image) {
     QImage out(w, h, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (out.isNull()) return {};
 
+    // Most photos are three full-size unsigned 8-bit components: read them straight,
+    // without the per-sample look-ups of the general case.
+    bool plainRgb = n == 3 && !ycc;
+    for (int c = 0; c < n && plainRgb; ++c) {
+        const opj_image_comp_t& comp = image.comps[c];
+        plainRgb = static_cast<int>(comp.w) == w && static_cast<int>(comp.h) == h && comp.prec == 8 && !comp.sgnd;
+    }
+    if (plainRgb) {
+        for (int y = 0; y < h; ++y) {
+            const int64_t at = int64_t{y} * w;
+            const OPJ_INT32* r = image.comps[0].data + at;
+            const OPJ_INT32* g = image.comps[1].data + at;
+            const OPJ_INT32* b = image.comps[2].data + at;
+            auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+            for (int x = 0; x < w; ++x)
+                line[x] = qRgb(std::clamp(r[x], 0, 255), std::clamp(g[x], 0, 255), std::clamp(b[x], 0, 255));
+        }
+        return out;
+    }
+
     for (int y = 0; y < h; ++y) {
         const OPJ_INT32* rows[4] = {};
         for (int c = 0; c < n; ++c)
