@@ -35,22 +35,14 @@ protected:
 
 } // namespace
 
-TEST_F(StartupTest, StartupMakesTypesAppMenuBarAndWindowSharingOneBar) {
-    _Startup();
-    EXPECT_EQ(fw::FileTypeRegistry::Count(), 7u);
-    auto shared = App::Instance();
-    auto window = Stampora::Instance();
-    ASSERT_TRUE(shared && window);
-    EXPECT_EQ(shared->MenuBar, window->MenuBar);
-    EXPECT_EQ(shared->MenuBar, MenuBar1::Instance());
-    EXPECT_TRUE(window->IsOpen());
-}
-
 TEST_F(StartupTest, ModuleObjectsAreReleasedInTheirOrderWithTheirEffects) {
     testsupport::ScratchDir dir;
     fw::SpecialFolder::SetHomeForTests(dir.Path());
     fw::FolderItem::FromPath(dir.File("Documents"))->CreateAsFolder();
     _Startup();
+    // The application and its window share the one menu bar.
+    EXPECT_EQ(App::Instance()->MenuBar, Stampora::Instance()->MenuBar);
+    EXPECT_EQ(App::Instance()->MenuBar, MenuBar1::Instance());
     App::Instance()->Event_Open();
     (void)FolderitemExtensions::ResourcesFolder();
     ASSERT_TRUE(CleanOnQuit::RootFolder);
