@@ -193,10 +193,7 @@ TEST_F(CanvasTest, DropsTakeTheFirstPictureFileOrElseThePicture) {
         if (row.event) { QApplication::sendEvent(CanvasWidget(), &enter); QApplication::sendEvent(CanvasWidget(), &drop); }
         else Canvas().DeliverDrop(fw::DragItem::FromMimeData(data, Canvas().AcceptedFileTypes(), Canvas().AcceptsPictures()));
         EXPECT_EQ(!row.event || enter.isAccepted(), row.centre != kIgnored) << row.name;
-        if (row.centre == kIgnored) {
-            EXPECT_EQ(window->thePicture, before) << row.name;
-            continue;
-        }
+        if (row.centre == kIgnored) { EXPECT_EQ(window->thePicture, before) << row.name; continue; }
         ASSERT_EQ(window->thePicture != nullptr, row.centre != kPlaceholder) << row.name;
         if (window->thePicture) { EXPECT_TRUE(Near(PhotoCentre(), row.centre)) << row.name; }
         EXPECT_TRUE(ShowsTheCard()) << row.name;
