@@ -1,13 +1,8 @@
 #include "tests/common/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QFont>
-#include <QTemporaryDir>
-
-#include <cstdlib>
 
 // Every test program runs headless, in a home of its own, with a fixed font so that
 // text metrics do not depend on the machine.

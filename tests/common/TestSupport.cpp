@@ -12,7 +12,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 namespace testsupport {
 
@@ -30,14 +30,12 @@ std::string ScratchDir::Write(const std::string& name, const std::string& bytes)
 }
 
 std::string ScratchDir::WriteJpeg(const std::string& name, const QImage& image, int quality) const {
-    return Write(name, JpegBytes(image, quality).toStdString());
+    return Write(name, Encoded(image, "JPEG", quality).toStdString());
 }
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void UsePrivateHome(const std::string& home) {
@@ -48,8 +46,7 @@ void UsePrivateHome(const std::string& home) {
                                            {"XDG_DOCUMENTS_DIR", "/Documents"},
                                            {"XDG_DESKTOP_DIR", "/Desktop"}})
         setenv(variable, (home + folder).c_str(), 1);
-    QDir(QString::fromStdString(home)).mkpath("Documents");
-    QDir(QString::fromStdString(home)).mkpath("Desktop");
+    for (const char* folder : {"Documents", "Desktop"}) QDir(QString::fromStdString(home)).mkpath(folder);
 }
 
 ScopedHome::ScopedHome() {
@@ -85,22 +82,11 @@ fw::PictureRef QuadrantPicture(int width, int height) {
     return picture;
 }
 
-::testing::AssertionResult HasQuadrants(const QImage& image, QRgb tl, QRgb tr, QRgb bl, QRgb br,
-                                        int tolerance) {
-    const int w = image.width(), h = image.height();
-    const QPoint at[] = {{w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
-    const QRgb expected[] = {tl, tr, bl, br};
-    for (int i = 0; i < 4; ++i)
-        if (auto near = Near(image.pixel(at[i]), expected[i], tolerance); !near)
-            return near << " at " << std::dec << at[i].x() << "," << at[i].y();
-    return ::testing::AssertionSuccess();
-}
-
-QByteArray JpegBytes(const QImage& image, int quality) {
+QByteArray Encoded(const QImage& image, const char* format, int quality) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", quality);
+    image.save(&buffer, format, quality);
     return bytes;
 }
 

@@ -54,11 +54,8 @@ constexpr QRgb kRed = 0xFF0000, kLime = 0x00FF00, kBlue = 0x0000FF, kYellow = 0x
 // Red and lime above, blue and yellow below: any flip, turn, shift or wrong scale shows.
 QImage QuadrantImage(int width = 64, int height = 48);
 fw::PictureRef QuadrantPicture(int width = 64, int height = 48);
-// Compares the middle of each quadrant: top left, top right, bottom left, bottom right.
-::testing::AssertionResult HasQuadrants(const QImage& image, QRgb tl, QRgb tr, QRgb bl, QRgb br,
-                                        int tolerance = 12);
 
-QByteArray JpegBytes(const QImage& image, int quality = 90);
+QByteArray Encoded(const QImage& image, const char* format = "JPEG", int quality = 90);
 
 // A new picture of one colour.
 fw::PictureRef SolidPicture(int width, int height, QRgb color);

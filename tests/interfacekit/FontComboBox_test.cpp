@@ -26,12 +26,6 @@ public:
     std::shared_ptr<ifkFontComboBox> box;
 };
 
-std::vector<std::string> Names(int n) {
-    std::vector<std::string> names;
-    for (int i = 0; i < n; ++i) names.push_back("Font " + std::to_string(100 + i));
-    return names;
-}
-
 // While the pop-up list runs modally, `act` gets it (nil when none is open).
 void WhilePoppedUp(std::function<void(ifkFontComboBoxMenu*)> act) {
     QTimer::singleShot(0, [act] {
@@ -153,7 +147,9 @@ TEST_F(FontBoxTest, ListIsPlacedAgainstTheAvailableAreaOfItsScreen) {
                            Row{10, 0, 1000, 500, 500, 500},     // room 500 > 180: down to the bottom
                            Row{10, 0, 1000, 820, 820, 300},     // room equals the list: design height
                            Row{80, 30, 1000, 700, 30, 1000}}) { // taller than the screen
-        fw::SetFontsForTests(Names(row.fonts));
+        std::vector<std::string> names;
+        for (int i = 0; i < row.fonts; ++i) names.push_back("Font " + std::to_string(100 + i));
+        fw::SetFontsForTests(names);
         fw::SetScreensForTests({{0, 0, 1200, row.availTop + row.availHeight, 0, row.availTop, 1200, row.availHeight}});
         int top = -1, height = -1;
         WhilePoppedUp([&](ifkFontComboBoxMenu* menu) {

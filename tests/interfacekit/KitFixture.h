@@ -5,8 +5,6 @@
 #include "platform/carbon/CarbonLibrary.h"
 #include "tests/common/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <QApplication>
 
 #include <string>

@@ -166,19 +166,17 @@ TEST_F(ButtonTest, ChangesRedrawAndSetStateAndAdornment) {
     EXPECT_EQ(std::pair(resized, actions), std::pair(1, 0));
 }
 
-TEST_F(ButtonTest, SelectionStyleFillsAndBoldensWhileSelected) {
+TEST_F(ButtonTest, SelectionStyleFillsWhileSelectedAndBoldensWhilePressed) {
     b.SetStyle(16), b.SetCaption("Pick");
     bool bold = false;
     b.Paint = [&](fw::Graphics& g) { bold = g.Bold; };
-    const QRgb selected = ifkColors::IconLabelBackgroundSelected().Value();
-    const struct { bool value, pressed, bold, filled; } rows[] = {
-        {false, false, false, false}, {false, true, true, true}, {true, false, false, true}};
-    for (const auto& row : rows) {
-        b.SetValue(row.value);
-        if (row.pressed) b.DeliverMouseDown(5, 5);
+    const QRgb selected = ifkColors::IconLabelBackgroundSelected().Value() & 0xFFFFFF;
+    for (auto [value, pressed, filled] : {std::tuple{false, false, false}, {false, true, true}, {true, false, true}}) {
+        b.SetValue(value);
+        if (pressed) b.DeliverMouseDown(5, 5);
         Paint(b);
         EXPECT_TRUE(drawn.empty());
-        EXPECT_EQ(std::pair(bold, RgbAt(b.BackingPicture(), 40, 2) == (selected & 0xFFFFFF)), std::pair(row.bold, row.filled));
+        EXPECT_EQ(std::pair(bold, RgbAt(b.BackingPicture(), 40, 2) == selected), std::pair(pressed, filled));
         b.DeliverMouseUp(90, 90), b.Invalidate(true);
     }
 }

@@ -7,18 +7,13 @@
 
 #include "tests/common/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <numbers>
 
-using effects::RotateEffect;
-using effects::RotationMethod;
-using effects::TextureRenderer;
+using namespace effects;
 using fw::Picture;
 using fw::PictureRef;
-using testsupport::RgbAt;
-using testsupport::SolidPicture;
+using namespace testsupport;
 
 namespace {
 class CountingSource : public fw::PictureSource {

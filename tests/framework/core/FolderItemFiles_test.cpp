@@ -6,8 +6,6 @@
 
 #include "tests/common/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -17,8 +15,7 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using testsupport::ReadFile;
-using testsupport::ScratchDir;
+using namespace testsupport;
 
 namespace {
 

@@ -4,19 +4,14 @@
 
 #include "tests/common/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <QFontInfo>
 #include <QGuiApplication>
 
 #include <functional>
 #include <vector>
 
-using fw::Graphics;
-using fw::Picture;
-using fw::PictureRef;
-using testsupport::RgbAt;
-using testsupport::SolidPicture;
+using namespace fw;
+using namespace testsupport;
 
 namespace {
 
@@ -49,13 +44,13 @@ TEST(GraphicsDrawPicture, PlacesScalesAndClipsTheSource) {
          [](auto& t) { t->GetGraphics().DrawPicture(SolidPicture(3, 2, 0x123456), 4, 5); },
          {{4, 5, 0x123456}, {6, 6, 0x123456}, {7, 6, kW}, {4, 7, kW}, {3, 5, kW}}},
         {"the 4 x 4 around the centre, 1:1", Picture::New(20, 20, 32),
-         [](auto& t) { t->GetGraphics().DrawPicture(testsupport::QuadrantPicture(), 1, 1, 4, 4, 30, 22, 4, 4); },
+         [](auto& t) { t->GetGraphics().DrawPicture(QuadrantPicture(), 1, 1, 4, 4, 30, 22, 4, 4); },
          {{1, 1, kR}, {2, 2, kR}, {3, 1, kG}, {1, 3, kB}, {4, 4, kY}, {5, 5, kW}}},
         {"shrunk", Picture::New(32, 24, 32),
-         [](auto& t) { t->GetGraphics().DrawPicture(testsupport::QuadrantPicture(), 0, 0, 32, 24, 0, 0, 64, 48); },
+         [](auto& t) { t->GetGraphics().DrawPicture(QuadrantPicture(), 0, 0, 32, 24, 0, 0, 64, 48); },
          {{4, 4, kR}, {27, 4, kG}, {4, 19, kB}, {27, 19, kY}}},
         {"enlarged", Picture::New(40, 40, 32),
-         [](auto& t) { t->GetGraphics().DrawPicture(testsupport::QuadrantPicture(4, 4), 0, 0, 40, 40, 0, 0, 4, 4); },
+         [](auto& t) { t->GetGraphics().DrawPicture(QuadrantPicture(4, 4), 0, 0, 40, 40, 0, 0, 4, 4); },
          {{2, 2, kR}, {37, 2, kG}, {2, 37, kB}, {37, 37, kY}}},
         {"source wider than the picture", SolidPicture(10, 4, kG),
          [](auto& t) { t->GetGraphics().DrawPicture(SolidPicture(6, 4, kR), 0, 0, 10, 4, 0, 0, 10, 4); },
@@ -63,7 +58,7 @@ TEST(GraphicsDrawPicture, PlacesScalesAndClipsTheSource) {
         {"source starting left of the picture", SolidPicture(10, 4, kG),
          [](auto& t) { t->GetGraphics().DrawPicture(SolidPicture(6, 4, kR), 0, 0, 10, 4, -2, 0, 10, 4); },
          {{1, 1, kG}, {2, 1, kR}, {7, 1, kR}, {8, 1, kG}}},
-        {"into itself, reading its old pixels", testsupport::QuadrantPicture(4, 2),
+        {"into itself, reading its old pixels", QuadrantPicture(4, 2),
          [](auto& t) { t->GetGraphics().DrawPicture(t, 2, 0, 2, 2, 0, 0, 2, 2); },
          {{2, 0, kR}, {3, 0, kR}, {3, 1, kB}, {0, 1, kB}}},
     };
