@@ -194,10 +194,7 @@ TEST(JpegScan, OnlyAWholeStreamWithFrameAndScanIsComplete) {
     };
     for (const auto& row : rows) {
         const JpegDecoder::Structure s = JpegDecoder::Scan(row.bytes);
-        EXPECT_EQ(s.complete, row.complete) << row.why;
-        if (row.size.isValid()) {
-            EXPECT_EQ(s.size, row.size) << row.why;
-        }
+        EXPECT_TRUE(s.complete == row.complete && (!row.size.isValid() || s.size == row.size)) << row.why;
     }
     EXPECT_EQ(JpegDecoder::Scan(jpeg).components, 3);
     for (int length = 0; length < jpeg.size() - 1; ++length)
@@ -226,9 +223,8 @@ TEST(OpenAsPicture, EveryTypeOpensInStandardFormWithItsColoursInPlace) {
     for (const auto& row : rows) {
         PictureRef p = Open(TestData(row.file));
         ASSERT_NE(p, nullptr) << row.file;
-        EXPECT_EQ(QSize(p->Width(), p->Height()), row.size) << row.file;
-        EXPECT_TRUE(p->IsStandardForm()) << row.file;
-        EXPECT_EQ(p->Image().format(), QImage::Format_RGB32) << row.file;
+        EXPECT_EQ(std::tuple(QSize(p->Width(), p->Height()), p->IsStandardForm(), p->Image().format()),
+                  std::tuple(row.size, true, QImage::Format_RGB32)) << row.file;
         for (size_t i = 0; i < row.at.size(); ++i)
             EXPECT_TRUE(Near(p->Image().pixel(row.at[i]), row.colours[i], row.tolerance)) << row.file << " " << i;
     }
@@ -267,14 +263,12 @@ TEST(OpenAsPicture, LargePhotosDecodeLazily) {
     for (const auto& row : rows) {
         PictureRef p = Open(row.path);
         ASSERT_NE(p, nullptr) << row.path;
-        EXPECT_EQ(QSize(p->Width(), p->Height()), row.size);
-        EXPECT_FALSE(p->IsFullyDecoded());
+        EXPECT_TRUE(QSize(p->Width(), p->Height()) == row.size && !p->IsFullyDecoded());
         PictureRef cover = Picture::New(row.size.width() / 5, row.size.height() / 5, 24);
         cover->GetGraphics().DrawPicture(p, 0, 0, cover->Width(), cover->Height(), 0, 0, p->Width(), p->Height());
         EXPECT_FALSE(p->IsFullyDecoded()) << row.path;
         EXPECT_TRUE(HasQuadrants(cover->Image(), row.colours));
-        EXPECT_EQ(p->Image().size(), row.size);
-        EXPECT_TRUE(p->IsFullyDecoded());
+        EXPECT_TRUE(p->Image().size() == row.size && p->IsFullyDecoded());
         EXPECT_TRUE(HasQuadrants(p->Image(), row.colours));
     }
 }
