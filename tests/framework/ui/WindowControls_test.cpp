@@ -120,8 +120,7 @@ TEST_F(WindowTest, CanvasDrawingKeepsItsPixelsWithoutRepaintingItself) {
 TEST_F(WindowTest, ARefusedCloseOrQuitKeepsTheWindowOpen) {
     window->cancelCloses = true;
     EXPECT_TRUE(!window->Close() && window->IsOpen());
-    fw::Runtime::Quit();
-    fw::Runtime::Quit();   // a second request while one is pending is ignored
+    fw::Runtime::Quit(), fw::Runtime::Quit();   // a second request while one is pending is ignored
     QApplication::processEvents();
     EXPECT_EQ(window->closeRequests, (std::vector<bool>{false, true}));
     EXPECT_TRUE(!fw::Runtime::HasQuit() && window->IsOpen());
@@ -129,13 +128,11 @@ TEST_F(WindowTest, ARefusedCloseOrQuitKeepsTheWindowOpen) {
     // A handler that throws goes to the debug log, stops that quit too, and does not block the next.
     testsupport::DebugLogCapture log;
     window->cancelCloses = false, window->throwOnce = true;
-    fw::Runtime::Quit();
-    QApplication::processEvents();
+    fw::Runtime::Quit(), QApplication::processEvents();
     EXPECT_TRUE(!fw::Runtime::HasQuit() && !fw::Runtime::Quitting());
     EXPECT_TRUE(log.Lines().size() == 1u && log.Lines()[0].find("close handler") != std::string::npos);
     window->canvas->MouseDown = [](int, int) -> bool { throw fw::NilObjectException("missing photo"); };
     EXPECT_FALSE(window->canvas->DeliverMouseDown(1, 1));
-    fw::Runtime::Quit();
-    QApplication::processEvents();
+    fw::Runtime::Quit(), QApplication::processEvents();
     EXPECT_TRUE(fw::Runtime::HasQuit() && !window->IsOpen());
 }
