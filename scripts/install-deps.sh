@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-image-formats-plugins libgl-dev
   libopenjp2-7-dev libmagick++-6.q16-dev libpng-dev
-  libgtest-dev googletest libbenchmark-dev
+  libgtest-dev googletest
   fonts-dejavu-core xvfb xauth
 )
 if [[ "${1:-}" == "--bench" ]]; then
