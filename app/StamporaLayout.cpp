@@ -1,7 +1,6 @@
 #include "app/Stampora.h"
 
 #include "app/MenuBar1.h"
-#include "framework/core/Runtime.h"
 #include "interfacekit/InterfaceKitSupport.h"
 #include "interfacekit/ifkColorWell.h"
 #include "interfacekit/ifkFontComboBox.h"
@@ -31,11 +30,7 @@ std::shared_ptr<T> Place(fw::Window& window, const std::shared_ptr<fw::PagePanel
 } // namespace
 
 std::shared_ptr<Stampora> Stampora::Instance() {
-    if (auto existing = std::dynamic_pointer_cast<Stampora>(fw::Runtime::ImplicitInstance("Stampora")))
-        return existing;
-    auto window = std::make_shared<Stampora>();
-    window->Construct();
-    return window;
+    return fw::ImplicitInstance<Stampora>("Stampora");
 }
 
 Stampora::~Stampora() {

@@ -33,11 +33,7 @@ std::shared_ptr<fw::StaticText> Label(fw::Window& window, const char* name, int 
 } // namespace
 
 std::shared_ptr<ifkAboutBox> ifkAboutBox::Instance() {
-    if (auto open = std::dynamic_pointer_cast<ifkAboutBox>(fw::Runtime::ImplicitInstance("ifkAboutBox")))
-        return open;
-    auto window = std::make_shared<ifkAboutBox>();
-    window->Construct();
-    return window;
+    return fw::ImplicitInstance<ifkAboutBox>("ifkAboutBox");
 }
 
 std::string ifkAboutBox::kVersion() { return fw::System::_GetLocalizedString("ifkAboutBox.kVersion", "Version"); }

@@ -2,7 +2,6 @@
 
 #include "framework/core/Exceptions.h"
 #include "framework/core/MemoryBlock.h"
-#include "framework/core/Runtime.h"
 #include "framework/core/System.h"
 #include "framework/graphics/Screen.h"
 #include "interfacekit/InterfaceKitSupport.h"
@@ -19,12 +18,7 @@ constexpr char kEscape = 27;
 } // namespace
 
 std::shared_ptr<ifkFontComboBoxMenu> ifkFontComboBoxMenu::Instance() {
-    if (auto open = std::dynamic_pointer_cast<ifkFontComboBoxMenu>(
-            fw::Runtime::ImplicitInstance("ifkFontComboBoxMenu")))
-        return open;
-    auto window = std::make_shared<ifkFontComboBoxMenu>();
-    window->Construct();
-    return window;
+    return fw::ImplicitInstance<ifkFontComboBoxMenu>("ifkFontComboBoxMenu");
 }
 
 void ifkFontComboBoxMenu::Layout() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/core/Runtime.h"
 #include "framework/core/RuntimeWindow.h"
 #include "framework/core/Timer.h"
 #include "framework/graphics/Graphics.h"
@@ -168,5 +169,15 @@ private:
 };
 
 using WindowRef = std::shared_ptr<Window>;
+
+// The accessor of a window class: its one open instance, or a new one made and built
+// from its design.
+template <class W>
+std::shared_ptr<W> ImplicitInstance(const std::string& className) {
+    if (auto open = std::dynamic_pointer_cast<W>(Runtime::ImplicitInstance(className))) return open;
+    auto window = std::make_shared<W>();
+    window->Construct();
+    return window;
+}
 
 } // namespace fw
