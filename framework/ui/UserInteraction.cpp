@@ -142,7 +142,6 @@ void ScriptedUserInteraction::ShowMessage(Window*, const std::string& text) {
 }
 
 std::optional<Color> ScriptedUserInteraction::SelectColor(Color, const std::string& prompt) {
-    ++colorRequests;
     colorPrompts.push_back(prompt);
     if (colorAnswers.empty()) return std::nullopt;
     auto answer = colorAnswers.front();

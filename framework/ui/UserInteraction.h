@@ -83,7 +83,6 @@ public:
     std::vector<std::string> messages;
     std::vector<std::string> urls;
     std::vector<PopUpRequest> popUps;
-    int colorRequests = 0;
     std::vector<std::string> colorPrompts;
 
     FolderItemRef ChooseFileToOpen(Window* parent, const std::string& filter) override;
