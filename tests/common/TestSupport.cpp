@@ -11,8 +11,12 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -118,6 +122,21 @@ FullDisk::FullDisk(rlim_t bytes) {
 FullDisk::~FullDisk() {
     ::setrlimit(RLIMIT_FSIZE, &before_);
     std::signal(SIGXFSZ, handler_);
+}
+
+ReadOnlyFolder::ReadOnlyFolder(std::string path) : path_(std::move(path)) {
+    ::chmod(path_.c_str(), 0555);
+    // That user must still pass through every folder above (a test's private ones).
+    for (auto up = std::filesystem::path(path_).parent_path(); up.has_relative_path(); up = up.parent_path()) {
+        struct stat st {};
+        if (::stat(up.c_str(), &st) == 0 && !(st.st_mode & S_IXOTH)) ::chmod(up.c_str(), (st.st_mode & 07777) | S_IXOTH);
+    }
+    if (::geteuid() == 0) ::setfsuid(65534);
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+    ::setfsuid(::geteuid());
+    ::chmod(path_.c_str(), 0755);
 }
 
 } // namespace testsupport

@@ -85,4 +85,15 @@ private:
     void (*handler_)(int) = nullptr;
 };
 
+// While it lives, nothing can be made in the folder: it is read-only, and for the
+// superuser this thread's file-system identity is an ordinary user's.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(std::string path);
+    ~ReadOnlyFolder();
+
+private:
+    std::string path_;
+};
+
 } // namespace testsupport
