@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -129,13 +128,17 @@ ReadOnlyFolder::ReadOnlyFolder(std::string path) : path_(std::move(path)) {
     // That user must still pass through every folder above (a test's private ones).
     for (auto up = std::filesystem::path(path_).parent_path(); up.has_relative_path(); up = up.parent_path()) {
         struct stat st {};
-        if (::stat(up.c_str(), &st) == 0 && !(st.st_mode & S_IXOTH)) ::chmod(up.c_str(), (st.st_mode & 07777) | S_IXOTH);
+        const mode_t passable = S_IXGRP | S_IXOTH;   // the superuser's group stays
+        if (::stat(up.c_str(), &st) == 0 && (st.st_mode & passable) != passable)
+            ::chmod(up.c_str(), (st.st_mode & 07777) | passable);
     }
-    if (::geteuid() == 0) ::setfsuid(65534);
+    // Real and effective user both, as an ordinary user's process has them; the saved
+    // one stays the superuser's, so that the destructor can take it back.
+    if (::geteuid() == 0) superuser_ = ::setresuid(65534, 65534, 0) == 0;
 }
 
 ReadOnlyFolder::~ReadOnlyFolder() {
-    ::setfsuid(::geteuid());
+    if (superuser_) ::setresuid(0, 0, 0);
     ::chmod(path_.c_str(), 0755);
 }
 

@@ -85,8 +85,8 @@ private:
     void (*handler_)(int) = nullptr;
 };
 
-// While it lives, nothing can be made in the folder: it is read-only, and for the
-// superuser this thread's file-system identity is an ordinary user's.
+// While it lives, nothing can be made in the folder: it is read-only, and a
+// superuser's process runs as an ordinary user.
 class ReadOnlyFolder {
 public:
     explicit ReadOnlyFolder(std::string path);
@@ -94,6 +94,7 @@ public:
 
 private:
     std::string path_;
+    bool superuser_ = false;
 };
 
 } // namespace testsupport
