@@ -116,10 +116,7 @@ TEST_F(SendingTest, ACardThatCannotBeWrittenIsNotSentAndTheUserIsToldWhy) {
              CleanOnQuit::ReleaseDestructionManager();
              fs::remove_all(root);
              std::ofstream(root) << "mine";
-             CleanOnQuit::Configure(nullptr);
              send();
-             send();
-             EXPECT_EQ(ReadFile(root), "mine");
          },
          root + " is in the way: it is not a folder, and it was left as it is."},
     };
@@ -130,7 +127,7 @@ TEST_F(SendingTest, ACardThatCannotBeWrittenIsNotSentAndTheUserIsToldWhy) {
         testsupport::DebugLogCapture log;
         row.around([&] { window->SaveButton()->Push(); });
         EXPECT_EQ(mail_.Runs(), 0);
-        EXPECT_EQ(ui->messages.back(), "The card could not be written.\n" + row.reason);
+        EXPECT_EQ(ui->messages, std::vector<std::string>{"The card could not be written.\n" + row.reason});
         ASSERT_FALSE(log.Lines().empty());
         EXPECT_NE(log.Lines().back().find(row.reason), std::string::npos) << log.Lines().back();
     }

@@ -125,13 +125,11 @@ FullDisk::~FullDisk() {
 
 ReadOnlyFolder::ReadOnlyFolder(std::string path) : path_(std::move(path)) {
     ::chmod(path_.c_str(), 0555);
-    // That user must still pass through every folder above (a test's private ones).
-    for (auto up = std::filesystem::path(path_).parent_path(); up.has_relative_path(); up = up.parent_path()) {
-        struct stat st {};
-        const mode_t passable = S_IXGRP | S_IXOTH;   // the superuser's group stays
-        if (::stat(up.c_str(), &st) == 0 && (st.st_mode & passable) != passable)
-            ::chmod(up.c_str(), (st.st_mode & 07777) | passable);
-    }
+    // That user (in the superuser's group) must still pass through the test's folders above.
+    const std::string temp = QDir::tempPath().toStdString() + "/";
+    struct stat st {};
+    for (auto up = std::filesystem::path(path_).parent_path(); up.string().starts_with(temp); up = up.parent_path())
+        if (::stat(up.c_str(), &st) == 0) ::chmod(up.c_str(), (st.st_mode & 07777) | S_IXGRP | S_IXOTH);
     // Real and effective user both, as an ordinary user's process has them; the saved
     // one stays the superuser's, so that the destructor can take it back.
     if (::geteuid() == 0) superuser_ = ::setresuid(65534, 65534, 0) == 0;

@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QProcess>
@@ -92,12 +91,6 @@ int main(int argc, char** argv) {
     const QString photoPath = home.path() + "/holiday photo.jpg";
     if (!Photo().save(photoPath, "JPEG", 95)) return 2;
     const std::string savedPath = home.path().toStdString() + "/Desktop/my card";
-    const QString textPath = home.path() + "/note.txt";
-    QFile text(textPath);
-    if (!text.open(QIODevice::WriteOnly) || text.write("some text") < 0) return 2;
-    text.close();
-    const QString picturePath = home.path() + "/small.png";
-    if (!Photo().scaled(40, 20).save(picturePath, "PNG")) return 2;
     QProcess owner;
     const std::string cleanUpRoot = home.path().toStdString() + "/Documents/" + CleanOnQuit::kRootName;
 
@@ -138,7 +131,7 @@ int main(int argc, char** argv) {
             for (int i = 0; i < kLeftPresses; ++i) QTest::keyClick(canvas, Qt::Key_Left);
             Check(window->imageOffset->LeftInt() == 290 + kLeftPresses, "the arrow keys pan the photo");
         },
-        [&] { OwnClipboard(owner, {"-i", textPath}); },
+        [&] { OwnClipboard(owner, {"-i", photoPath}); },   // as text
         [&] {
             // Text on the clipboard, its owner stopped: readying the shortcut must not wait on it.
             ::kill(pid_t(owner.processId()), SIGSTOP);
@@ -161,7 +154,7 @@ int main(int argc, char** argv) {
             Check(testsupport::Near(card.pixel(boundary - 5, 200), kLeftColour, 40), "the photo left of the moved boundary");
             Check(testsupport::Near(card.pixel(boundary + 5, 200), kRightColour, 40), "the photo right of the moved boundary");
         },
-        [&] { OwnClipboard(owner, {"-t", "image/png", "-i", picturePath}); },
+        [&] { OwnClipboard(owner, {"-t", "image/jpeg", "-i", photoPath}); },
         [&] {
             auto window = MainWindow();
             Check(fw::Clipboard().PictureAvailable(), "a picture offered by another program is seen");
