@@ -68,9 +68,10 @@ fw::FolderItemRef CleanOnQuit::Child(const std::string& name, std::string* failu
     fw::FolderItemRef subfolder;
     if (problem.empty()) {
         subfolder = root.Child(GnerateUID());
-        if (::mkdir(fw::Deref(subfolder).AbsolutePath().c_str(), 0777) != 0 &&
-            !(errno == EEXIST && subfolder->Directory()))
-            problem = std::strerror(errno);
+        if (::mkdir(fw::Deref(subfolder).AbsolutePath().c_str(), 0777) != 0) {
+            const int error = errno;
+            if (error != EEXIST || !subfolder->Directory()) problem = std::strerror(error);
+        }
     }
     if (problem.empty()) return subfolder->Child(name);
     if (failure) *failure = problem;
