@@ -75,13 +75,13 @@ void Stampora::Event_EnableMenuItems() {
 
 bool Stampora::_EditPaste_Action() {
     fw::Clipboard clipboard;
-    if (clipboard.PictureAvailable()) {
-        AddImage(clipboard.Picture());
-        clipboard.Close();
-        return true;
-    }
+    // A picture offered but not delivered (its owner stopped answering) is no
+    // picture, and must not take the photo away.
+    auto picture = clipboard.PictureAvailable() ? clipboard.Picture() : nullptr;
     clipboard.Close();
-    return false;
+    if (!picture) return false;
+    AddImage(picture);
+    return true;
 }
 
 bool Stampora::_WindowMinimize_Action() {

@@ -15,14 +15,14 @@ std::string Stampora::kSentYouAZinglet() {
 }
 
 void Stampora::SaveButton_Action() {
-    auto f = CleanOnQuit::Child("Zinglet.jpg");
-    fw::Deref(f, "Zinglet.jpg");
-    if (f->Exists()) f->Delete();
     // A mail program handed a missing or empty attachment fails in ways the user
-    // cannot trace back here, so a failed write ends the send.
+    // cannot trace back here, so a card that cannot be written ends the send.
     std::string failure;
-    if (!f->SaveAsJPEG(Generate(), &failure)) {
-        fw::System::DebugLog("The card could not be written to " + f->AbsolutePath() + ": " + failure);
+    auto f = CleanOnQuit::Child("Zinglet.jpg", &failure);
+    if (f && f->Exists()) f->Delete();
+    if (!f || !f->SaveAsJPEG(Generate(), &failure)) {
+        fw::System::DebugLog("The card could not be written" + (f ? " to " + f->AbsolutePath() : std::string()) +
+                             ": " + failure);
         fw::UserInteraction::Current().ShowMessage(this, "The card could not be written.\n" + failure);
         return;
     }

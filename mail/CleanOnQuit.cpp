@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,6 +18,11 @@
 fw::FolderItemRef CleanOnQuit::RootFolder;
 std::shared_ptr<CleanOnQuit::DestructionManager> CleanOnQuit::myDestructionManager;
 std::function<void(const std::string&)> CleanOnQuit::AfterListingForTests;
+
+namespace {
+// Why the root last configured cannot hold cards; empty while it can.
+std::string rootProblem;
+} // namespace
 
 void CleanOnQuit::Configure(const fw::FolderItemRef& folder) {
     // Only a real folder counts: through a root that is a link, every card would be
@@ -29,24 +35,47 @@ void CleanOnQuit::Configure(const fw::FolderItemRef& folder) {
         const auto documents = fw::SpecialFolder::Documents();
         RootFolder = documents ? documents->Child(kRootName) : nullptr;
     }
-    // The earlier root has vanished, so its manager deletes nothing; letting it go
-    // before the new root exists keeps it from ever deleting the new one.
+    // The earlier root has vanished or is no folder any more, so its manager deletes
+    // nothing; letting it go before the new root exists keeps it from ever deleting
+    // the new one.
     myDestructionManager.reset();
     if (!RootFolder) return;
 
-    if (RootFolder->Alias()) RootFolder->Delete();
-    RootFolder->CreateAsFolder();
+    // A folder at the root's name is ours, made now or by an earlier run. Anything
+    // else there (a file, a link) is the user's: it is left exactly as it is, and no
+    // manager is made that could delete it.
+    const std::string& path = RootFolder->AbsolutePath();
+    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+        rootProblem = std::strerror(errno);
+        return;
+    }
+    if (!RootFolder->Directory()) {
+        rootProblem = path + " is in the way: it is not a folder, and it was left as it is.";
+        return;
+    }
+    rootProblem.clear();
     RootFolder->SetVisible(false);
     myDestructionManager = std::make_shared<DestructionManager>();
     myDestructionManager->myRootFolder = RootFolder;
 }
 
-fw::FolderItemRef CleanOnQuit::Child(const std::string& name) {
+fw::FolderItemRef CleanOnQuit::Child(const std::string& name, std::string* failure) {
     Configure(nullptr);
     // Without a root (no Documents folder) this raises, as any use of nil does.
-    const auto subfolder = fw::Deref(RootFolder).Child(GnerateUID());
-    fw::Deref(subfolder).CreateAsFolder();
-    return subfolder->Child(name);
+    const fw::FolderItem& root = fw::Deref(RootFolder);
+    std::string problem;
+    if (!root.Directory()) problem = rootProblem.empty() ? std::strerror(ENOTDIR) : rootProblem;
+    fw::FolderItemRef subfolder;
+    if (problem.empty()) {
+        subfolder = root.Child(GnerateUID());
+        if (::mkdir(fw::Deref(subfolder).AbsolutePath().c_str(), 0777) != 0) {
+            const int error = errno;
+            if (error != EEXIST || !subfolder->Directory()) problem = std::strerror(error);
+        }
+    }
+    if (problem.empty()) return subfolder->Child(name);
+    if (failure) *failure = problem;
+    return nullptr;
 }
 
 std::string CleanOnQuit::GnerateUID() {
@@ -119,12 +148,11 @@ void DeleteContents(int folderFd, const std::string& path, int depth,
 } // namespace
 
 void CleanOnQuit::DestructionManager::DeleteFolder(const fw::FolderItemRef& f) {
+    // Only ever a folder is made at the root's name: whatever else stands there now
+    // (a file, a link) is someone else's and stays.
     const int fd = ::open(f->AbsolutePath().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0) {
-        DeleteContents(fd, f->AbsolutePath(), 0, AfterListingForTests);
-        ::close(fd);
-    }
-    // A root that is an alias is removed as a file of its own; its target is never
-    // entered.
-    f->Delete();
+    if (fd < 0) return;
+    DeleteContents(fd, f->AbsolutePath(), 0, AfterListingForTests);
+    ::close(fd);
+    if (f->Directory()) f->Delete();
 }

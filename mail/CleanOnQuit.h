@@ -16,9 +16,12 @@ public:
 
     // Makes sure a root exists and has a manager; does nothing while the current root
     // exists, whatever folder is passed. Nil means the default root in Documents.
+    // Anything but a folder at the root's name (a file, a link) is left as it is.
     static void Configure(const fw::FolderItemRef& folder);
-    // The named item, not created, inside a new subfolder of the root.
-    static fw::FolderItemRef Child(const std::string& name);
+    // The named item, not created, inside a new subfolder of the root; nil, with the
+    // reason in *failure, when the root is not a folder or the subfolder cannot be
+    // made.
+    static fw::FolderItemRef Child(const std::string& name, std::string* failure = nullptr);
     // 18 random lowercase hexadecimal digits.
     static std::string GnerateUID();
 

@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev qt6-image-formats-plugins libgl-dev
   libopenjp2-7-dev libmagick++-6.q16-dev libpng-dev
   libgtest-dev googletest
-  fonts-dejavu-core xvfb xauth openbox xdotool wmctrl x11-utils
+  libxcb1-dev
+  fonts-dejavu-core xvfb xauth openbox xdotool wmctrl x11-utils xclip
 )
 if [[ "${1:-}" == "--bench" ]]; then
   packages+=(libvips-tools libvips-dev imagemagick libxdamage-dev libxtst-dev)

@@ -42,7 +42,8 @@ public:
     // Removes one file, one alias (never its target) or one empty folder.
     bool Delete() const;
     // Visible false hides the item the way desktop file managers understand
-    // (its name listed in the folder's ".hidden" file), without renaming it.
+    // (its name listed in the folder's ".hidden" file), without renaming it. A
+    // ".hidden" that is not a plain file is left alone, and the item stays visible.
     bool Visible() const;
     void SetVisible(bool visible) const;
 

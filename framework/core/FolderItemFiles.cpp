@@ -17,14 +17,17 @@ namespace {
 // Desktop file managers hide the names listed, one a line, in a folder's ".hidden".
 constexpr const char* kHiddenList = ".hidden";
 
-// The list is read without following a link: a ".hidden" that is an alias is taken
-// as empty, and replacing it later removes the link, never writes through it.
-std::vector<std::string> ReadHiddenList(const std::string& folder, mode_t* mode) {
+// The list is read without following a link. A ".hidden" that is not a plain file
+// (an alias, say) is not ours to change: it reads as empty, and `writable` turns
+// false so that nothing is written through it or put in its place.
+std::vector<std::string> ReadHiddenList(const std::string& folder, mode_t* mode, bool* writable = nullptr) {
     std::vector<std::string> names;
     const int fd = ::open((folder + "/" + kHiddenList).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (writable) *writable = fd >= 0 || errno == ENOENT;
     if (fd < 0) return names;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (writable) *writable = false;
         ::close(fd);
         return names;
     }
@@ -48,7 +51,7 @@ std::vector<std::string> ReadHiddenList(const std::string& folder, mode_t* mode)
 }
 
 // Written to a fresh file beside it and renamed over it, so a reader never sees half
-// a list and an alias in its place is replaced rather than followed.
+// a list.
 bool WriteHiddenList(const std::string& folder, const std::vector<std::string>& names, mode_t mode) {
     const std::string target = folder + "/" + kHiddenList;
     if (names.empty()) return ::unlink(target.c_str()) == 0 || errno == ENOENT;
@@ -87,8 +90,9 @@ void FolderItem::SetVisible(bool visible) const {
         return;
     }
     mode_t mode = 0644;
-    auto names = ReadHiddenList(parent->AbsolutePath(), &mode);
-    if (std::find(names.begin(), names.end(), name) != names.end()) return;
+    bool writable = false;
+    auto names = ReadHiddenList(parent->AbsolutePath(), &mode, &writable);
+    if (!writable || std::find(names.begin(), names.end(), name) != names.end()) return;
     names.push_back(name);
     WriteHiddenList(parent->AbsolutePath(), names, mode);
 }
@@ -97,9 +101,10 @@ void FolderItem::ForgetHiddenName() const {
     const auto parent = Parent();
     if (!parent) return;
     mode_t mode = 0644;
-    auto names = ReadHiddenList(parent->AbsolutePath(), &mode);
+    bool writable = false;
+    auto names = ReadHiddenList(parent->AbsolutePath(), &mode, &writable);
     const std::string name = Name();
-    if (std::find(names.begin(), names.end(), name) == names.end()) return;
+    if (!writable || std::find(names.begin(), names.end(), name) == names.end()) return;
     names.erase(std::remove(names.begin(), names.end(), name), names.end());
     WriteHiddenList(parent->AbsolutePath(), names, mode);
 }

@@ -1,5 +1,7 @@
 #include "framework/graphics/Clipboard.h"
 
+#include "framework/graphics/ClipboardWatch.h"
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -12,13 +14,12 @@ namespace {
 QClipboard* System() { return QGuiApplication::clipboard(); }
 } // namespace
 
-bool Clipboard::PictureAvailable() const {
-    const QMimeData* data = System() ? System()->mimeData() : nullptr;
-    return data && data->hasImage();
-}
+bool Clipboard::PictureAvailable() const { return ClipboardWatch::PictureAvailable(); }
 
 PictureRef Clipboard::Picture() const {
-    if (!PictureAvailable()) return nullptr;
+    // An owner elsewhere may have stopped answering since it offered its picture:
+    // one short wait here instead of Qt's own long one, and then nothing is pasted.
+    if (!PictureAvailable() || !ClipboardWatch::OwnerAnswers()) return nullptr;
     const QImage image = System()->image();
     if (image.isNull()) return nullptr;
     return std::make_shared<fw::Picture>(image);

@@ -122,7 +122,7 @@ int64_t CheckedFullDecodeBytes(const QByteArray& bytes) {
     if (x1 <= x0 || y1 <= y0 || tw < 1 || th < 1 || tx0 > x0 || ty0 > y0 || tx0 + tw <= x0 ||
         ty0 + th <= y0)
         return 0;
-    if (CeilDiv(x1 - tx0, tw) * CeilDiv(y1 - ty0, th) > kMaxTiles) return 0;
+    if (SaturatingMul(CeilDiv(x1 - tx0, tw), CeilDiv(y1 - ty0, th)) > kMaxTiles) return 0;
     // Each component has its own size; a subsampled first one must not hide the others.
     int64_t samples = 0;
     int64_t widest = 0;
@@ -130,12 +130,13 @@ int64_t CheckedFullDecodeBytes(const QByteArray& bytes) {
         const unsigned char* comp = siz + 40 + 3 * c;
         const int dx = comp[1], dy = comp[2];
         if ((comp[0] & 0x7F) + 1 > 16 || dx < 1 || dy < 1) return 0;
-        const int64_t pixels = (CeilDiv(x1, dx) - CeilDiv(x0, dx)) * (CeilDiv(y1, dy) - CeilDiv(y0, dy));
+        const int64_t pixels =
+            SaturatingMul(CeilDiv(x1, dx) - CeilDiv(x0, dx), CeilDiv(y1, dy) - CeilDiv(y0, dy));
         if (pixels > Picture::PixelLimit()) return 0;
         samples += pixels;
         widest = std::max(widest, pixels);
     }
-    return samples * 4 + widest * 4;
+    return SaturatingMul(samples + widest, 4);
 }
 
 // The picture's geometry as the main header gives it.
@@ -170,7 +171,7 @@ QImage ToImage(const opj_image_t& image) {
     const opj_image_comp_t& first = image.comps[0];
     const int w = static_cast<int>(first.w);
     const int h = static_cast<int>(first.h);
-    if (w <= 0 || h <= 0 || int64_t{w} * h > Picture::PixelLimit()) return {};
+    if (w <= 0 || h <= 0 || SaturatingMul(w, h) > Picture::PixelLimit()) return {};
     for (int c = 0; c < n; ++c)
         if (!image.comps[c].data || image.comps[c].w == 0 || image.comps[c].h == 0) return {};
 
@@ -299,7 +300,7 @@ bool Run(const QByteArray& bytes, int reduce, PictureDecoder::Pass pass, Geometr
     g.x1 = CeilDiv(image->x1, first.dx);
     g.y1 = CeilDiv(image->y1, first.dy);
     const QSize full = g.SizeAt(0);
-    if (full.isEmpty() || int64_t{full.width()} * full.height() > Picture::PixelLimit())
+    if (full.isEmpty() || SaturatingMul(full.width(), full.height()) > Picture::PixelLimit())
         return false;
 
     opj_codestream_info_v2_t* info = opj_get_cstr_info(codec.get());
@@ -371,7 +372,7 @@ PictureRef Jpeg2000Decoder::Open(const QByteArray& bytes, QSize coverArea) {
     Geometry geometry;
     if (!Run(bytes, 0, PictureDecoder::Pass::HeaderOnly, &geometry, nullptr)) return nullptr;
     const QSize natural = geometry.SizeAt(0);
-    const bool whole = (int64_t{natural.width()} * natural.height() <= PictureDecoder::kLazyDecodePixels ||
+    const bool whole = (SaturatingMul(natural.width(), natural.height()) <= PictureDecoder::kLazyDecodePixels ||
                         geometry.maxReduce == 0) &&
                        geometry.BytesAt(0) <= PictureDecoder::kByteBudget;
     return PictureDecoder::FromSource(natural, std::make_unique<Jpeg2000Source>(bytes, geometry), whole,

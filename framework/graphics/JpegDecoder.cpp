@@ -117,7 +117,7 @@ JpegDecoder::Structure JpegDecoder::Scan(const QByteArray& bytes) {
 PictureRef JpegDecoder::Open(const QByteArray& bytes, QSize coverArea) {
     const Structure structure = Scan(bytes);
     if (!structure.complete || structure.scans > kMaxScans) return nullptr;
-    const int64_t pixels = int64_t{structure.size.width()} * structure.size.height();
+    const int64_t pixels = SaturatingMul(structure.size.width(), structure.size.height());
     if (pixels > Picture::PixelLimit()) return nullptr;
 
     QByteArray data = bytes;

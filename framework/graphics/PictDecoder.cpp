@@ -1,5 +1,7 @@
 #include "framework/graphics/PictDecoder.h"
 
+#include "framework/core/NumberRules.h"
+
 #include <Magick++.h>
 
 #include <mutex>
@@ -67,7 +69,7 @@ bool PictDecoder::HasVersionOpcode(const QByteArray& bytes) {
 
 PictureRef PictDecoder::Open(const QByteArray& bytes) {
     const QSize frame = FrameSize(bytes);
-    if (!frame.isValid() || int64_t{frame.width()} * frame.height() > Picture::PixelLimit())
+    if (!frame.isValid() || SaturatingMul(frame.width(), frame.height()) > Picture::PixelLimit())
         return nullptr;
     InitializeMagick();
     try {
@@ -78,7 +80,7 @@ PictureRef PictDecoder::Open(const QByteArray& bytes) {
         const size_t w = image.columns();
         const size_t h = image.rows();
         if (w == 0 || h == 0 || w > 32768 || h > 32768 ||
-            static_cast<int64_t>(w * h) > Picture::PixelLimit())
+            SaturatingMul(int64_t(w), int64_t(h)) > Picture::PixelLimit())
             return nullptr;
         QImage out(static_cast<int>(w), static_cast<int>(h), QImage::Format_ARGB32);
         if (out.isNull()) return nullptr;

@@ -1,5 +1,6 @@
 #include "framework/graphics/Picture.h"
 
+#include "framework/core/NumberRules.h"
 #include "framework/graphics/FolderItemPicture.h"
 #include "framework/graphics/Graphics.h"
 
@@ -58,7 +59,7 @@ public:
         const double f = std::min(1.0, std::max(atLeast.width() / double(size_.width()),
                                                 atLeast.height() / double(size_.height())));
         const QSize want(int(std::ceil(size_.width() * f - 1e-6)), int(std::ceil(size_.height() * f - 1e-6)));
-        if (int64_t{want.width()} * want.height() > Picture::PixelLimit()) return {};
+        if (SaturatingMul(want.width(), want.height()) > Picture::PixelLimit()) return {};
         return DecodeRegion(QRect(QPoint(0, 0), want.expandedTo(QSize(1, 1))), want);
     }
 
@@ -121,7 +122,7 @@ void Picture::SetPixelLimit(int64_t pixels) { gPixelLimit.store(pixels); }
 
 std::shared_ptr<Picture> Picture::New(int width, int height, int depth) {
     if (width <= 0 || height <= 0) return nullptr;
-    if (static_cast<int64_t>(width) * height > PixelLimit()) return nullptr;
+    if (SaturatingMul(width, height) > PixelLimit()) return nullptr;
     auto picture = std::make_shared<Picture>(width, height, depth);
     if (picture->image_.isNull()) return nullptr;
     return picture;

@@ -1,5 +1,6 @@
 #include "framework/graphics/PictureDecoder.h"
 
+#include "framework/core/NumberRules.h"
 #include "framework/core/TextFunctions.h"
 #include "framework/graphics/Jpeg2000Decoder.h"
 #include "framework/graphics/JpegDecoder.h"
@@ -39,16 +40,16 @@ PictureRef OpenWithQt(const QByteArray& bytes, const char* format) {
     // The header's size is checked before a pixel is decoded.
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty()) return nullptr;
-    const int64_t pixels = int64_t{size.width()} * size.height();
+    const int64_t pixels = SaturatingMul(size.width(), size.height());
     if (pixels > Picture::PixelLimit()) return nullptr;
     // The reader's own image, and the 32-bit copy when it reads another form.
     const QImage::Format read = reader.imageFormat();
-    const int64_t cost = pixels * (BytesPerPixel(read) + (read == QImage::Format_RGB32 ? 0 : 4));
+    const int64_t cost = SaturatingMul(pixels, BytesPerPixel(read) + (read == QImage::Format_RGB32 ? 0 : 4));
     if (cost > PictureDecoder::kByteBudget) return nullptr;
     const QImageIOHandler::Transformations orientation = reader.transformation();
     QImage image = reader.read();
     if (image.isNull()) return nullptr;
-    if (int64_t{image.width()} * image.height() > Picture::PixelLimit()) return nullptr;
+    if (SaturatingMul(image.width(), image.height()) > Picture::PixelLimit()) return nullptr;
     return std::make_shared<Picture>(PictureDecoder::Oriented(std::move(image), orientation));
 }
 
@@ -100,7 +101,8 @@ PictureRef PictureDecoder::FromSource(QSize natural, std::unique_ptr<PictureSour
     if (!coverArea.isEmpty()) {
         const double s = std::max(coverArea.width() / double(natural.width()),
                                   coverArea.height() / double(natural.height()));
-        want = QSize(int(std::ceil(natural.width() * s - 1e-6)), int(std::ceil(natural.height() * s - 1e-6)))
+        // A picture one pixel wide can ask for a scale past the Int32 range.
+        want = QSize(ToInt32(std::ceil(natural.width() * s - 1e-6)), ToInt32(std::ceil(natural.height() * s - 1e-6)))
                    .boundedTo(natural)
                    .expandedTo(QSize(1, 1));
     }

@@ -103,8 +103,8 @@ bool Run(const QByteArray& bytes, Job* job) {
     png_read_info(png, info);
     const png_uint_32 w = png_get_image_width(png, info);
     const png_uint_32 h = png_get_image_height(png, info);
-    if (w == 0 || h == 0 || int64_t{w} * h > Picture::PixelLimit() ||
-        int64_t{w} * h * 4 > PictureDecoder::kByteBudget)
+    if (w == 0 || h == 0 || SaturatingMul(w, h) > Picture::PixelLimit() ||
+        SaturatingMul(SaturatingMul(w, h), 4) > PictureDecoder::kByteBudget)
         png_longjmp(png, 1);
     job->size = QSize(int(w), int(h));
     png_charp name = nullptr;

@@ -8,7 +8,10 @@
 #include <QAction>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QUrl>
@@ -51,6 +54,37 @@ void AddItems(QMenu* menu, const std::shared_ptr<MenuItem>& parent,
     }
 }
 
+// Qt's own save dialog reads quotation marks in the typed name as separating
+// several names and hands back only the quoted part, so `my "quoted" card.jpg` would
+// become `quoted`. A save takes one name: exactly the one typed, in the dialog's
+// folder. Dialogs without a typed-name field (the desktop's own) return names whole.
+class SaveDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+    QString typedPath;   // set when the typed name held a quotation mark
+
+    void accept() override {
+        const auto* edit = findChild<QLineEdit*>("fileNameEdit");
+        const QString text = edit ? edit->text() : QString();
+        if (!text.contains(u'"')) {
+            QFileDialog::accept();
+            return;
+        }
+        const QFileInfo info(directory().absoluteFilePath(text));
+        if (info.isDir()) {
+            setDirectory(info.absoluteFilePath());
+            return;
+        }
+        if (info.exists() &&
+            QMessageBox::warning(this, windowTitle(),
+                                 tr("%1 already exists.\nDo you want to replace it?").arg(info.fileName()),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+            return;
+        typedPath = info.absoluteFilePath();
+        QDialog::accept();
+    }
+};
+
 } // namespace
 
 UserInteraction& UserInteraction::Current() {
@@ -76,7 +110,7 @@ FolderItemRef QtUserInteraction::ChooseFileToOpen(Window* parent, const std::str
 FolderItemRef QtUserInteraction::ChooseFileToSave(Window* parent, const std::string& filter,
                                                   const FolderItemRef& initialDirectory,
                                                   const std::string& suggestedName) {
-    QFileDialog dialog(ParentWidget(parent));
+    SaveDialog dialog(ParentWidget(parent));
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (const QString f = NameFilter(filter); !f.isEmpty()) dialog.setNameFilter(f);
@@ -85,7 +119,9 @@ FolderItemRef QtUserInteraction::ChooseFileToSave(Window* parent, const std::str
     // The chosen name is written exactly as typed: no suffix is added.
     dialog.setDefaultSuffix(QString());
     if (parent) dialog.setWindowModality(Qt::WindowModal);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return nullptr;
+    if (dialog.exec() != QDialog::Accepted) return nullptr;
+    if (!dialog.typedPath.isEmpty()) return FolderItem::FromPath(dialog.typedPath.toStdString());
+    if (dialog.selectedFiles().isEmpty()) return nullptr;
     return FolderItem::FromPath(dialog.selectedFiles().first().toStdString());
 }
 

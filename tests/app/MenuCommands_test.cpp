@@ -2,7 +2,10 @@
 
 #include "interfacekit/ifkAboutBox.h"
 
+#include <QFileDialog>
 #include <QImageReader>
+#include <QLineEdit>
+#include <QTimer>
 
 namespace {
 
@@ -129,17 +132,32 @@ TEST_F(MenuCommandTest, CancelledDialogsChangeNothing) {
 TEST_F(MenuCommandTest, SaveWritesJpegUnderExactlyTheChosenNameOrKeepsTheEarlierFileAndTellsWhy) {
     UsePhoto();
     const QImage card = Card();
-    struct Row { const char* target; bool diskFull; int reason; };
-    for (const Row& row : {Row{"my card", false, 0}, Row{"card.jpg", true, EFBIG}, Row{"gone/card.jpg", false, ENOENT}}) {
+    // typed: the name is typed into Qt's own save dialog rather than scripted.
+    struct Row { const char* target; bool diskFull; int reason; bool typed = false; };
+    for (const Row& row : {Row{"my card", false, 0}, Row{"card.jpg", true, EFBIG}, Row{"gone/card.jpg", false, ENOENT},
+                           Row{"my \"quoted\" card.jpg", false, 0, true}}) {
         testsupport::ScratchDir dir;
         ui->messages.clear();
         const std::string old = dir.Write("card.jpg", "the card saved before");
         ui->saveAnswers.push_back(Item(dir.File(row.target)));
+        if (row.typed) {
+            fw::UserInteraction::Install(nullptr);
+            QTimer::singleShot(0, [&] {
+                for (QWidget* top : QApplication::topLevelWidgets())
+                    if (auto* dialog = qobject_cast<QFileDialog*>(top); dialog && dialog->isVisible()) {
+                        dialog->setDirectory(QString::fromStdString(dir.Path()));
+                        auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+                        edit->setText(row.target);
+                        QTest::keyClick(edit, Qt::Key_Return);
+                    }
+            });
+        }
         {
             std::optional<testsupport::FullDisk> full;
             if (row.diskFull) full.emplace(1024);
             EXPECT_TRUE(Run(window->FileSave()));
         }
+        fw::UserInteraction::Install(ui);
         EXPECT_EQ(testsupport::ReadFile(old), "the card saved before");
         EXPECT_EQ(FilesOn(dir.Path()), row.reason ? 1 : 2) << row.target;
         if (row.reason) {

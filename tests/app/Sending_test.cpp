@@ -96,18 +96,44 @@ TEST_F(SendingTest, TwoSendsLeaveTwoSubfoldersEachWithItsOwnCard) {
     EXPECT_EQ(std::make_pair(red, blue), std::make_pair(1, 1));
 }
 
-TEST_F(SendingTest, ACardThatCannotBeWrittenIsNotSentAndTheUserIsTold) {
+// Whatever stops the card from being written, the user is told the real cause and
+// nothing is sent; what stands at the clean-up folder's name and is not ours stays.
+TEST_F(SendingTest, ACardThatCannotBeWrittenIsNotSentAndTheUserIsToldWhy) {
+    const std::string root = home_.Documents() + "/" + CleanOnQuit::kRootName;
+    struct Row { const char* name; std::function<void(const std::function<void()>&)> around; std::string reason; };
+    const Row rows[] = {
+        {"full disk", [](const auto& send) { testsupport::FullDisk full(1024); send(); }, std::strerror(EFBIG)},
+        {"read-only clean-up folder",
+         [&](const auto& send) {
+             CleanOnQuit::Configure(nullptr);
+             testsupport::ReadOnlyFolder readOnly(root);
+             send();
+         },
+         std::strerror(EACCES)},
+        {"a file of the user's at its name",
+         [&](const auto& send) {
+             CleanOnQuit::ReleaseRootFolder();
+             CleanOnQuit::ReleaseDestructionManager();
+             fs::remove_all(root);
+             std::ofstream(root) << "mine";
+             send();
+         },
+         root + " is in the way: it is not a folder, and it was left as it is."},
+    };
     mail_.Install();
-    testsupport::DebugLogCapture log;
-    {
-        testsupport::FullDisk full(1024);
-        window->SaveButton()->Push();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ui->messages.clear();
+        testsupport::DebugLogCapture log;
+        row.around([&] { window->SaveButton()->Push(); });
+        EXPECT_EQ(mail_.Runs(), 0);
+        EXPECT_EQ(ui->messages, std::vector<std::string>{"The card could not be written.\n" + row.reason});
+        ASSERT_FALSE(log.Lines().empty());
+        EXPECT_NE(log.Lines().back().find(row.reason), std::string::npos) << log.Lines().back();
     }
-    EXPECT_EQ(mail_.Runs(), 0);
-    const std::string reason = std::strerror(EFBIG);
-    EXPECT_EQ(ui->messages, std::vector<std::string>{"The card could not be written.\n" + reason});
-    ASSERT_FALSE(log.Lines().empty());
-    EXPECT_NE(log.Lines().back().find(reason), std::string::npos) << log.Lines().back();
+    CleanOnQuit::ReleaseRootFolder();
+    CleanOnQuit::ReleaseDestructionManager();
+    EXPECT_EQ(ReadFile(root), "mine");
 }
 
 // --- the mail-program menu

@@ -11,8 +11,11 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -118,6 +121,23 @@ FullDisk::FullDisk(rlim_t bytes) {
 FullDisk::~FullDisk() {
     ::setrlimit(RLIMIT_FSIZE, &before_);
     std::signal(SIGXFSZ, handler_);
+}
+
+ReadOnlyFolder::ReadOnlyFolder(std::string path) : path_(std::move(path)) {
+    ::chmod(path_.c_str(), 0555);
+    // That user (in the superuser's group) must still pass through the test's folders above.
+    const std::string temp = QDir::tempPath().toStdString() + "/";
+    struct stat st {};
+    for (auto up = std::filesystem::path(path_).parent_path(); up.string().starts_with(temp); up = up.parent_path())
+        if (::stat(up.c_str(), &st) == 0) ::chmod(up.c_str(), (st.st_mode & 07777) | S_IXGRP | S_IXOTH);
+    // Real and effective user both, as an ordinary user's process has them; the saved
+    // one stays the superuser's, so that the destructor can take it back.
+    if (::geteuid() == 0) superuser_ = ::setresuid(65534, 65534, 0) == 0;
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+    if (superuser_) ::setresuid(0, 0, 0);
+    ::chmod(path_.c_str(), 0755);
 }
 
 } // namespace testsupport

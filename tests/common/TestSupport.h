@@ -85,4 +85,16 @@ private:
     void (*handler_)(int) = nullptr;
 };
 
+// While it lives, nothing can be made in the folder: it is read-only, and a
+// superuser's process runs as an ordinary user.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(std::string path);
+    ~ReadOnlyFolder();
+
+private:
+    std::string path_;
+    bool superuser_ = false;
+};
+
 } // namespace testsupport

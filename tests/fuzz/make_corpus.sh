@@ -47,6 +47,16 @@ open(out + "/seed_hostile_tiles64.j2k", "wb").write(j2k(65535, 1, 1, [1] * 64))
 open(out + "/seed_hostile_tiles4.j2k", "wb").write(j2k(65535, 1, 1, [1] * 4))
 # The first component subsampled 255 times looks small; the other two are 40000 x 40000.
 open(out + "/seed_hostile_subsampled.j2k", "wb").write(j2k(40000, 40000, 40000, [255, 1, 1]))
+# Frame sizes near 2^32, whose tile count or pixel count overflows 64 bits when
+# multiplied plainly: bare, and in a JP2 file.
+def jp2(codestream):
+    def box(kind, data):
+        return struct.pack(">I", len(data) + 8) + kind + data
+    return (box(b"jP  ", b"\r\n\x87\n") + box(b"ftyp", b"jp2 \0\0\0\0jp2 ") + box(b"jp2c", codestream))
+near = 0xFFFFFFFF
+for name, stream in (("tiles", j2k(near, near, 1, [1])), ("pixels", j2k(near, near, near, [1, 1, 1]))):
+    open(out + "/seed_overflow_" + name + ".j2k", "wb").write(stream)
+    open(out + "/seed_overflow_" + name + ".jp2", "wb").write(jp2(stream))
 
 # An 8000 x 8000 progressive JPEG of 3000 empty scans, each a pass over the picture.
 def seg(marker, body):

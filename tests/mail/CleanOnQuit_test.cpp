@@ -139,38 +139,74 @@ TEST_F(CleanOnQuitTest, AFolderSwappedForALinkWhileTheEndDeletesIsNeverFollowed)
     EXPECT_FALSE(fs::exists(fs::symlink_status(Root())));
 }
 
-// A root removed during the run, or a link in its place found at start-up or swapped
-// in during the run, counts as vanished: the next card makes it again as a real
-// hidden folder with a new manager, and whatever a link pointed to is left alone.
-class CleanOnQuitVanishedRoot : public CleanOnQuitTest, public ::testing::WithParamInterface<std::string> {};
+// What stands at the root's name, found at start-up or put there during the run. A
+// root removed during the run counts as vanished: the next card makes it again as a
+// real hidden folder with a new manager. Anything else there is the user's: it stays
+// as it is, with whatever a link points to, and no card can be made. A ".hidden"
+// list that is a link is neither written through nor removed.
+struct RootNameRow {
+    const char* name;
+    bool duringTheRun;
+    enum { Nothing, Link, File, LinkedHiddenList } put;
+};
 
-TEST_P(CleanOnQuitVanishedRoot, IsMadeAgainAsARealHiddenFolderAndAnyTargetIsLeftAlone) {
+class CleanOnQuitRootName : public CleanOnQuitTest, public ::testing::WithParamInterface<RootNameRow> {};
+
+TEST_P(CleanOnQuitRootName, OnlyOurOwnFolderIsUsedAndDeletedAndWhatIsNotOursStays) {
+    const RootNameRow row = GetParam();
     Put(Elsewhere("target/inner/file"), "keep");
-    const void* oldManager = nullptr;
-    if (GetParam() != "LinkAtStartUp") {
-        CleanOnQuit::Configure(nullptr);
-        oldManager = Probe::Manager();
+    const std::string hiddenList = home_.Documents() + "/.hidden";
+    const auto put = [&] {
+        if (row.put == RootNameRow::Link) fs::create_directory_symlink(Elsewhere("target"), Root());
+        if (row.put == RootNameRow::File) Put(Root(), "mine");
+        if (row.put == RootNameRow::LinkedHiddenList) fs::create_symlink(Elsewhere("target/inner/file"), hiddenList);
+    };
+    if (!row.duringTheRun) put();
+    // Start-up configures first, as the program does.
+    CleanOnQuit::Configure(nullptr);
+    const void* oldManager = Probe::Manager();
+    if (row.duringTheRun) {
         fs::remove_all(Root());
-        fs::remove(home_.Documents() + "/.hidden");
+        fs::remove(hiddenList);
+        put();
     }
-    if (GetParam() != "Removed") fs::create_directory_symlink(Elsewhere("target"), Root());
 
-    const auto item = CleanOnQuit::Child("Zinglet.jpg");
-    EXPECT_TRUE(fs::is_directory(fs::symlink_status(Root())));
-    EXPECT_EQ(item->Parent()->Parent()->AbsolutePath(), Root());
-    // Had the old manager gone after the new root was made, it would have taken it.
-    EXPECT_TRUE(fs::is_directory(item->Parent()->AbsolutePath()));
-    EXPECT_TRUE(ListedAsHidden(home_.Documents(), CleanOnQuit::kRootName));
-    EXPECT_TRUE(Probe::Manager() && Probe::Manager() != oldManager);
-    EXPECT_EQ(std::distance(fs::directory_iterator(Elsewhere("target")), {}), 1);
+    std::string failure;
+    const auto item = CleanOnQuit::Child("Zinglet.jpg", &failure);
+    const bool ours = row.put == RootNameRow::Nothing || row.put == RootNameRow::LinkedHiddenList;
+    if (ours) {
+        ASSERT_NE(item, nullptr) << failure;
+        EXPECT_TRUE(fs::is_directory(fs::symlink_status(Root())));
+        EXPECT_EQ(item->Parent()->Parent()->AbsolutePath(), Root());
+        // Had the old manager gone after the new root was made, it would have taken it.
+        EXPECT_TRUE(fs::is_directory(item->Parent()->AbsolutePath()));
+        EXPECT_EQ(ListedAsHidden(home_.Documents(), CleanOnQuit::kRootName), row.put == RootNameRow::Nothing);
+        EXPECT_TRUE(Probe::Manager() && (Probe::Manager() != oldManager || !row.duringTheRun));
+    } else {
+        EXPECT_EQ(item, nullptr);
+        EXPECT_EQ(failure, Root() + " is in the way: it is not a folder, and it was left as it is.");
+        EXPECT_EQ(CleanOnQuit::Child("Zinglet.jpg"), nullptr);
+        EXPECT_EQ(Probe::Manager(), nullptr);
+    }
     EndOfProgram();
-    EXPECT_FALSE(fs::exists(fs::symlink_status(Root())));
+    EXPECT_EQ(fs::is_symlink(Root()), row.put == RootNameRow::Link);
+    EXPECT_EQ(fs::exists(fs::symlink_status(Root())), !ours);
+    if (row.put == RootNameRow::File) {
+        EXPECT_EQ(ReadFile(Root()), "mine");
+    }
+    EXPECT_EQ(fs::is_symlink(hiddenList), row.put == RootNameRow::LinkedHiddenList);
     EXPECT_EQ(ReadFile(Elsewhere("target/inner/file")), "keep");
+    EXPECT_EQ(std::distance(fs::directory_iterator(Elsewhere("target")), {}), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(CleanOnQuit, CleanOnQuitVanishedRoot,
-                         ::testing::Values("Removed", "LinkAtStartUp", "LinkDuringTheRun"),
-                         [](const auto& test) { return test.param; });
+INSTANTIATE_TEST_SUITE_P(CleanOnQuit, CleanOnQuitRootName,
+                         ::testing::Values(RootNameRow{"Removed", true, RootNameRow::Nothing},
+                                           RootNameRow{"LinkAtStartUp", false, RootNameRow::Link},
+                                           RootNameRow{"LinkDuringTheRun", true, RootNameRow::Link},
+                                           RootNameRow{"FileAtStartUp", false, RootNameRow::File},
+                                           RootNameRow{"FileDuringTheRun", true, RootNameRow::File},
+                                           RootNameRow{"LinkedHiddenList", false, RootNameRow::LinkedHiddenList}),
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(CleanOnQuitUid, IsAlwaysEighteenLowercaseHexDigitsOverTheWholeRange) {
     std::set<char> seen[2];
