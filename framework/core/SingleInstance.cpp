@@ -82,6 +82,7 @@ void Receive(QLocalSocket* socket, const SingleInstance::Receiver& receiver) {
     }
     QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     QTimer::singleShot(kReceiveMs, socket, [socket] { socket->abort(); });
+    socket->write(&kAck, 1);
     auto buffer = std::make_shared<QByteArray>();
     auto done = std::make_shared<bool>(false);
     QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, receiver, buffer, done] {
@@ -91,8 +92,8 @@ void Receive(QLocalSocket* socket, const SingleInstance::Receiver& receiver) {
         const auto paths = Parse(*buffer);
         if (!paths) return;
         *done = true;
-        // Acknowledged first: the paths are this copy's now, and the sender may end
-        // while the photos load.
+        // Acknowledged before they open: the paths are this copy's now, and the sender
+        // may end while the photos load.
         socket->write(&kAck, 1);
         socket->flush();
         socket->disconnectFromServer();
@@ -102,6 +103,14 @@ void Receive(QLocalSocket* socket, const SingleInstance::Receiver& receiver) {
     });
 }
 
+// Reads the running copy's one-byte answer.
+bool Answered(QLocalSocket& socket, const QDeadlineTimer& deadline) {
+    while (socket.bytesAvailable() == 0 && socket.state() == QLocalSocket::ConnectedState && !deadline.hasExpired())
+        socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+    char answer = 0;
+    return socket.read(&answer, 1) == 1 && answer == kAck;
+}
+
 // Asks the running copy to take the paths. nullopt: its socket took no connection
 // (none runs, or one crashed and left it), or it went away before answering.
 std::optional<SingleInstance::Outcome> HandOver(QLocalSocket& socket, const std::vector<std::string>& paths) {
@@ -109,17 +118,18 @@ std::optional<SingleInstance::Outcome> HandOver(QLocalSocket& socket, const std:
         socket.abort();
         return std::nullopt;
     }
-    const QByteArray message = Message(paths);
-    socket.write(message);
+    // The paths go only to a copy that has greeted us: a stuck one is left without
+    // them, so that it cannot open them long after this start reported failure.
     QDeadlineTimer deadline(kAnswerMs);
+    if (!Answered(socket, deadline)) {
+        if (socket.state() != QLocalSocket::ConnectedState) return std::nullopt;
+        socket.abort();
+        return SingleInstance::Outcome::NoAnswer;
+    }
+    socket.write(Message(paths));
     while (socket.bytesToWrite() > 0 && socket.state() == QLocalSocket::ConnectedState && !deadline.hasExpired())
         socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()));
-    while (socket.bytesAvailable() == 0 && socket.state() == QLocalSocket::ConnectedState && !deadline.hasExpired())
-        socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
-    char answer = 0;
-    if (socket.read(&answer, 1) == 1 && answer == kAck) return SingleInstance::Outcome::HandedOver;
-    if (socket.state() != QLocalSocket::ConnectedState) return std::nullopt;
-    return SingleInstance::Outcome::NoAnswer;
+    return Answered(socket, deadline) ? SingleInstance::Outcome::HandedOver : SingleInstance::Outcome::NoAnswer;
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #include <functional>
 #include <string>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,6 +138,17 @@ int main(int argc, char** argv) {
               what + ": the running copy's one window is shown, with the photo");
         Check(QFileInfo::exists(cleanUp), what + ": the clean-up folder is left alone");
     }
+
+    // A running copy that is stuck holds a later start only briefly, and gets nothing
+    // it could open long after that start reported failure.
+    ::kill(static_cast<pid_t>(first.processId()), SIGSTOP);
+    QProcess stuck;
+    stuck.setWorkingDirectory(home.path());
+    stuck.start(program, {"blue.png"});
+    Check(stuck.waitForFinished(10000) && stuck.exitCode() == 1 && ShownWindows().size() == 1,
+          "a start beside a stuck copy ends with 1, without a window of its own");
+    ::kill(static_cast<pid_t>(first.processId()), SIGCONT);
+    Check(!WaitFor([] { return ShownPixels(kBlue) > kPhotoShown; }, 2000), "the stuck copy, going on, opens nothing");
 
     first.terminate();
     Check(first.waitForFinished(10000) && first.exitCode() == 0, "the running copy ends with 0");
