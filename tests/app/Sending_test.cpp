@@ -2,6 +2,8 @@
 
 #include "tests/common/FakeOsascript.h"
 
+#include <QAbstractItemView>
+
 #include <sys/stat.h>
 
 namespace {
@@ -144,4 +146,29 @@ TEST_F(SendingTest, TheMenuListsTheTaggedRowsThenFourCommandsAndAChoiceActsWitho
     ASSERT_EQ(ui->dialogs.size(), 1u);
     EXPECT_EQ(ui->dialogs[0].suggestedName, "untitled.jpg");
     EXPECT_EQ(mail->ListIndex(), 3);
+}
+
+// Only that menu changes the row: the keys and the wheel of the control's own list
+// change nothing and open no list.
+TEST_F(SendingTest, KeysTheWheelAndOtherButtonsLeaveTheMailProgramAlone) {
+    auto mail = window->eMailApplication();
+    auto* combo = static_cast<QComboBox*>(mail->Widget());
+    combo->setFocus();
+    const std::function<void()> rows[] = {
+        [&] { QTest::keyClick(combo, Qt::Key_Down); },  [&] { QTest::keyClick(combo, Qt::Key_Space); },
+        [&] { QTest::keyClick(combo, Qt::Key_End); },   [&] { QTest::keyClick(combo, Qt::Key_G); },
+        [&] { QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier); }, [&] { QTest::keyClick(combo, Qt::Key_F4); },
+        [&] {
+            QWheelEvent wheel(QPointF(10, 10), combo->mapToGlobal(QPointF(10, 10)), {}, {0, -120}, Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(combo, &wheel);
+        },
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        mail->SetListIndex(0), combo->hidePopup();
+        rows[i]();
+        EXPECT_EQ(std::tuple(mail->ListIndex(), combo->currentIndex(), combo->view()->isVisible()), std::tuple(0, 0, false))
+            << "row " << i;
+    }
+    EXPECT_TRUE(ui->popUps.empty());
 }
