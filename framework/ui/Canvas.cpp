@@ -117,6 +117,10 @@ std::string KeyTextFor(int qtKey, const std::string& text) {
     case Qt::Key_Insert: return std::string(1, kKeyHelp);   // where the Help key sits
     case Qt::Key_PageUp: return std::string(1, kKeyPageUp);
     case Qt::Key_PageDown: return std::string(1, kKeyPageDown);
+    default: break;
+    }
+    if (!text.empty()) return text;
+    switch (qtKey) {
     case 0:
     case Qt::Key_unknown:
     case Qt::Key_Shift:
@@ -134,7 +138,6 @@ std::string KeyTextFor(int qtKey, const std::string& text) {
     case Qt::Key_ScrollLock: return {};
     default: break;
     }
-    if (!text.empty()) return text;
     const bool dead = qtKey >= Qt::Key_Dead_Grave && qtKey <= Qt::Key_Dead_Longsolidusoverlay;
     return dead ? std::string() : std::string(1, kKeyFunction);
 }

@@ -94,7 +94,8 @@ TEST_F(WindowTest, EveryKeyArrivesAsItsCharacterCode) {
         {Qt::Key_A, "a", "a"}, {Qt::Key_Home, "", "\x01"}, {Qt::Key_End, "", "\x04"}, {Qt::Key_Insert, "", "\x05"},
         {Qt::Key_PageUp, "", "\x0b"}, {Qt::Key_PageDown, "", "\x0c"}, {Qt::Key_F1, "", "\x10"}, {Qt::Key_F12, "", "\x10"},
         {Qt::Key_Print, "", "\x10"}, {Qt::Key_Shift, "", ""}, {Qt::Key_Control, "", ""}, {Qt::Key_Meta, "", ""},
-        {Qt::Key_AltGr, "", ""}, {Qt::Key_CapsLock, "", ""}, {Qt::Key_Dead_Acute, "", ""}, {Qt::Key_unknown, "", ""}};
+        {Qt::Key_AltGr, "", ""}, {Qt::Key_CapsLock, "", ""}, {Qt::Key_Dead_Acute, "", ""}, {Qt::Key_unknown, "", ""},
+        {Qt::Key_unknown, "\n", "\n"}};
     for (const auto& [key, text, code] : rows) EXPECT_EQ(fw::KeyTextFor(key, text), code) << std::hex << key;
     std::vector<std::string> keys;
     window->canvas->KeyDown = [&](const std::string& key) { keys.push_back(key); return false; };
