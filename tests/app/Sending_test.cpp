@@ -150,25 +150,18 @@ TEST_F(SendingTest, TheMenuListsTheTaggedRowsThenFourCommandsAndAChoiceActsWitho
 
 // Only that menu changes the row: the keys and the wheel of the control's own list
 // change nothing and open no list.
-TEST_F(SendingTest, KeysTheWheelAndOtherButtonsLeaveTheMailProgramAlone) {
-    auto mail = window->eMailApplication();
-    auto* combo = static_cast<QComboBox*>(mail->Widget());
+TEST_F(SendingTest, KeysAndTheWheelLeaveTheMailProgramAlone) {
+    auto* combo = static_cast<QComboBox*>(window->eMailApplication()->Widget());
     combo->setFocus();
-    const std::function<void()> rows[] = {
-        [&] { QTest::keyClick(combo, Qt::Key_Down); },  [&] { QTest::keyClick(combo, Qt::Key_Space); },
-        [&] { QTest::keyClick(combo, Qt::Key_End); },   [&] { QTest::keyClick(combo, Qt::Key_G); },
-        [&] { QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier); }, [&] { QTest::keyClick(combo, Qt::Key_F4); },
-        [&] {
-            QWheelEvent wheel(QPointF(10, 10), combo->mapToGlobal(QPointF(10, 10)), {}, {0, -120}, Qt::NoButton,
-                              Qt::NoModifier, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(combo, &wheel);
-        },
-    };
-    for (size_t i = 0; i < std::size(rows); ++i) {
-        mail->SetListIndex(0), combo->hidePopup();
-        rows[i]();
-        EXPECT_EQ(std::tuple(mail->ListIndex(), combo->currentIndex(), combo->view()->isVisible()), std::tuple(0, 0, false))
-            << "row " << i;
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_Down, {}}, {Qt::Key_Space, {}}, {Qt::Key_End, {}},
+        {Qt::Key_G, {}}, {Qt::Key_Down, Qt::AltModifier}, {Qt::Key_F4, {}}, {Qt::Key_unknown, {}}};
+    for (const auto& [key, modifiers] : keys) {
+        window->eMailApplication()->SetListIndex(0), combo->hidePopup();
+        if (key != Qt::Key_unknown) QTest::keyClick(combo, key, modifiers);
+        QWheelEvent wheel({10, 10}, combo->mapToGlobal(QPointF(10, 10)), {}, {0, -120}, {}, {}, Qt::NoScrollPhase, false);
+        if (key == Qt::Key_unknown) QApplication::sendEvent(combo, &wheel);
+        EXPECT_EQ(std::tuple(window->eMailApplication()->ListIndex(), combo->currentIndex(), combo->view()->isVisible()),
+                  std::tuple(0, 0, false)) << key;
     }
     EXPECT_TRUE(ui->popUps.empty());
 }
