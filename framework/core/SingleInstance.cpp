@@ -12,6 +12,9 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <memory>
+#include <optional>
+
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -111,8 +114,8 @@ bool Answered(QLocalSocket& socket, const QDeadlineTimer& deadline) {
     return socket.read(&answer, 1) == 1 && answer == kAck;
 }
 
-// Asks the running copy to take the paths. nullopt: its socket took no connection
-// (none runs, or one crashed and left it), or it went away before answering.
+// Asks the running copy to take the paths. nullopt: the socket is not this user's,
+// or the copy went away without taking them (it was ending).
 std::optional<SingleInstance::Outcome> HandOver(QLocalSocket& socket, const std::vector<std::string>& paths) {
     if (!PeerIsUs(socket.socketDescriptor())) {
         socket.abort();
@@ -129,7 +132,9 @@ std::optional<SingleInstance::Outcome> HandOver(QLocalSocket& socket, const std:
     socket.write(Message(paths));
     while (socket.bytesToWrite() > 0 && socket.state() == QLocalSocket::ConnectedState && !deadline.hasExpired())
         socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()));
-    return Answered(socket, deadline) ? SingleInstance::Outcome::HandedOver : SingleInstance::Outcome::NoAnswer;
+    if (Answered(socket, deadline)) return SingleInstance::Outcome::HandedOver;
+    if (socket.state() != QLocalSocket::ConnectedState) return std::nullopt;
+    return SingleInstance::Outcome::NoAnswer;
 }
 
 } // namespace
