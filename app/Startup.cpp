@@ -98,6 +98,12 @@ int StamporaMain(int argc, char** argv) {
     // The platform's initialisers: the stand-in system libraries.
     carbon::InstallCarbonLibrary();
     fw::Runtime::RuntimeInit(argc, argv);
+    // One program per user and display: a later copy hands its documents over and
+    // ends here, before it touches the clean-up folder or makes a window.
+    if (const auto status = fw::Runtime::HandToRunningCopy()) {
+        fw::Runtime::RuntimeExit();
+        return *status;
+    }
     QApplication::setApplicationName("Stampora");
     QApplication::setOrganizationDomain("pixalune.com");
     if (auto resources = FolderitemExtensions::ResourcesFolder()) {

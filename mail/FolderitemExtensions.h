@@ -20,6 +20,12 @@ void SendViaEmail(const fw::FolderItemRef& file, const std::string& app,
 // command is missing (then nothing is written or run). Blocks until the run ends.
 std::string SendAppleScriptCommand(const std::string& script);
 
+// An absolute path in the colon-separated form the mail programs take as an alias:
+// the volume's name, then each of the path's names, joined by ":". A ":" inside a
+// name stands as "/" in that form. The scripts use it on macOS; elsewhere they take
+// the path as it is.
+std::string ColonPath(const std::string& posixPath, const std::string& volumeName);
+
 // The path with every backslash removed: a ShellPath made plain again.
 std::string fixShellPath(const std::string& path);
 

@@ -4,6 +4,10 @@
 #include "framework/core/System.h"
 #include "framework/core/TextFunctions.h"
 
+#if defined(__APPLE__)
+#include <QStorageInfo>
+#endif
+
 namespace FolderitemExtensions {
 
 namespace {
@@ -14,7 +18,34 @@ std::string Literal(const std::string& value) {
     return "\"" + fw::ReplaceAll(fw::ReplaceAll(value, "\\", "\\\\"), "\"", "\\\"") + "\"";
 }
 
+// The file's full path as the scripts that take an alias need it.
+std::string FullPath(const fw::FolderItem& item) {
+#if defined(__APPLE__)
+    return ColonPath(item.AbsolutePath(), QStorageInfo::root().name().toStdString());
+#else
+    return item.AbsolutePath();
+#endif
+}
+
 } // namespace
+
+std::string ColonPath(const std::string& posixPath, const std::string& volumeName) {
+    std::string path = volumeName;
+    std::string name;
+    bool named = false;
+    for (size_t i = 0; i <= posixPath.size(); ++i) {
+        if (i < posixPath.size() && posixPath[i] != '/') {
+            name += posixPath[i] == ':' ? '/' : posixPath[i];
+            continue;
+        }
+        if (name.empty()) continue;
+        path += ":" + name;
+        name.clear();
+        named = true;
+    }
+    // The volume itself ends with its separator.
+    return named ? path : path + ":";
+}
 
 void SendViaEmail(const fw::FolderItemRef& file, const std::string& app,
                   const std::string& subject, const std::string& text) {
@@ -26,7 +57,7 @@ void SendViaEmail(const fw::FolderItemRef& file, const std::string& app,
     // are compared exactly; the one caller passes them as listed.
     std::string script;
     if (app == "Entourage") {
-        const std::string h = Literal(item.AbsolutePath());
+        const std::string h = Literal(FullPath(item));
         script = "tell application \"Microsoft Entourage\"" + eol +
                  "activate" + eol +
                  "set newTask to make new outgoing message with properties {name:" + s +
@@ -57,7 +88,7 @@ void SendViaEmail(const fw::FolderItemRef& file, const std::string& app,
                  "end tell" + eol +
                  "end tell" + eol;
     } else if (app == "Eudora") {
-        const std::string h = Literal(item.AbsolutePath());
+        const std::string h = Literal(FullPath(item));
         script = "tell application \"Eudora\"" + eol +
                  "activate" + eol +
                  "set x to make message at (end of mailbox \"Out\" of mail folder \"\")" + eol +
@@ -66,7 +97,7 @@ void SendViaEmail(const fw::FolderItemRef& file, const std::string& app,
                  "attach to message x documents {myfile}" + eol +
                  "end tell" + eol;
     } else if (app == "GyazMail") {
-        const std::string h = Literal(item.AbsolutePath());
+        const std::string h = Literal(FullPath(item));
         script = "tell application \"GyazMail\"" + eol +
                  "set myfile to " + h + " as alias" + eol +
                  "set mymail to (make new outgoing message at the beginning of outgoing messages "

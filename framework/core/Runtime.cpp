@@ -2,6 +2,7 @@
 
 #include "framework/core/Application.h"
 #include "framework/core/FolderItem.h"
+#include "framework/core/SingleInstance.h"
 #include "framework/core/System.h"
 
 #include <QApplication>
@@ -102,6 +103,37 @@ void Runtime::RuntimeInit(int& argc, char** argv) {
     if (!QCoreApplication::instance()) State().ownedApp = std::make_unique<QApplication>(argc, argv);
 }
 
+std::vector<std::string> Runtime::DocumentArguments() {
+    // The platform's start-up code keeps the arguments; what is not an option names a
+    // document.
+    std::vector<std::string> paths;
+    const QStringList args = QCoreApplication::arguments();
+    for (int i = 1; i < args.size(); ++i)
+        if (!args[i].startsWith('-')) paths.push_back(QFileInfo(args[i]).absoluteFilePath().toStdString());
+    return paths;
+}
+
+std::optional<int> Runtime::HandToRunningCopy() {
+    const auto outcome = SingleInstance::Claim(DocumentArguments(), [](const std::vector<std::string>& paths) {
+        auto app = State().app;
+        if (!app) return;
+        for (const auto& path : paths) {
+            auto item = FolderItem::FromPath(path);
+            Dispatch([&] { app->Event_OpenDocument(item); });
+        }
+        // The window start-up made first is the program's own.
+        for (const auto& window : State().windows)
+            if (window->IsOpen()) return Dispatch([&] { window->BringToFront(); });
+    });
+    switch (outcome) {
+    case SingleInstance::Outcome::First: return std::nullopt;
+    case SingleInstance::Outcome::HandedOver: return 0;
+    case SingleInstance::Outcome::NoAnswer: break;
+    }
+    System::DebugLog("The running copy of the program did not answer; nothing was opened.");
+    return 1;
+}
+
 void Runtime::RegisterClass(const std::string& name) { State().classes.push_back(name); }
 
 const std::vector<std::string>& Runtime::RegisteredClasses() { return State().classes; }
@@ -126,17 +158,17 @@ int Runtime::RuntimeRun() {
     auto app = State().app;
     if (app) {
         Dispatch([&] { app->Event_Open(); });
-        // The platform's start-up code keeps the arguments; files named there arrive
-        // as open-document events after the main window has opened.
-        const QStringList args = QCoreApplication::arguments();
-        for (int i = 1; i < args.size(); ++i) {
-            if (args[i].startsWith('-')) continue;
-            auto item = FolderItem::FromPath(QFileInfo(args[i]).absoluteFilePath().toStdString());
+        // Files named on the command line arrive as open-document events after the
+        // main window has opened.
+        for (const auto& path : DocumentArguments()) {
+            auto item = FolderItem::FromPath(path);
             Dispatch([&] { app->Event_OpenDocument(item); });
         }
     }
-    if (State().hasQuit) return 0;
-    return QCoreApplication::exec();
+    const int status = State().hasQuit ? 0 : QCoreApplication::exec();
+    // A copy started from here on must not hand its documents to one that is ending.
+    SingleInstance::Release();
+    return status;
 }
 
 void Runtime::RuntimeUnhandledException(const std::exception& e) {

@@ -5,6 +5,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@ class Runtime {
 public:
     // Makes the Qt application when there is none (tests make their own).
     static void RuntimeInit(int& argc, char** argv);
+    // The documents named on the command line, as absolute paths, in their order.
+    static std::vector<std::string> DocumentArguments();
+    // Right after RuntimeInit, before anything of the program's is made: when a copy
+    // of the program already runs for this user on this display, hands it the
+    // documents (it opens each and comes to the front) and gives this copy's exit
+    // status: 0 once they were taken, 1 when that copy did not answer in time.
+    // Otherwise this copy becomes the one that later copies hand theirs to.
+    static std::optional<int> HandToRunningCopy();
     static void RegisterClass(const std::string& name);
     static const std::vector<std::string>& RegisteredClasses();
     static void RunFrameworkInitialization(const std::function<void()>& startup);

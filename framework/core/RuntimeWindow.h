@@ -15,6 +15,8 @@ public:
     virtual bool IsOpen() const = 0;
     // Closes the window for a quit; false when the window cancelled it.
     virtual bool CloseForQuit() = 0;
+    // Shows the window, also when minimised, and brings it to the front.
+    virtual void BringToFront() = 0;
     // Releases the window's widgets at shut-down.
     virtual void DestroyWidget() = 0;
 };

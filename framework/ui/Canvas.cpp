@@ -111,8 +111,35 @@ std::string KeyTextFor(int qtKey, const std::string& text) {
     case Qt::Key_Tab: return std::string(1, kKeyTab);
     case Qt::Key_Backspace: return std::string(1, kKeyBackspace);
     case Qt::Key_Delete: return std::string(1, kKeyDelete);
-    default: return text;
+    case Qt::Key_Home: return std::string(1, kKeyHome);
+    case Qt::Key_End: return std::string(1, kKeyEnd);
+    case Qt::Key_Help:
+    case Qt::Key_Insert: return std::string(1, kKeyHelp);   // where the Help key sits
+    case Qt::Key_PageUp: return std::string(1, kKeyPageUp);
+    case Qt::Key_PageDown: return std::string(1, kKeyPageDown);
+    default: break;
     }
+    if (!text.empty()) return text;
+    switch (qtKey) {
+    case 0:
+    case Qt::Key_unknown:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_Mode_switch:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock: return {};
+    default: break;
+    }
+    const bool dead = qtKey >= Qt::Key_Dead_Grave && qtKey <= Qt::Key_Dead_Longsolidusoverlay;
+    return dead ? std::string() : std::string(1, kKeyFunction);
 }
 
 PictureRef Canvas::BackingPicture() {

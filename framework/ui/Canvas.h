@@ -13,9 +13,16 @@ namespace fw {
 enum class MouseCursor { Arrow, HandOpen, HandClosed };
 
 // The key codes of the original platform, as the first character of a key's text.
+constexpr char kKeyHome = 1;
+constexpr char kKeyEnd = 4;
+constexpr char kKeyHelp = 5;
 constexpr char kKeyBackspace = 8;
 constexpr char kKeyTab = 9;
+constexpr char kKeyPageUp = 11;
+constexpr char kKeyPageDown = 12;
 constexpr char kKeyReturn = 13;
+// The function keys, and any other key that types nothing.
+constexpr char kKeyFunction = 16;
 constexpr char kKeyEscape = 27;
 constexpr char kKeyLeft = 28;
 constexpr char kKeyRight = 29;
@@ -133,7 +140,8 @@ private:
     bool changedInBatch_ = false;
 };
 
-// The key text of a key press, as the canvas delivers it.
+// The key text of a key press, as the canvas delivers it; empty for what is no key
+// of its own (a modifier, a lock or a dead key pressed alone).
 std::string KeyTextFor(int qtKey, const std::string& text);
 
 } // namespace fw

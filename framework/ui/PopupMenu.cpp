@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QWheelEvent>
 
 namespace fw {
 
@@ -25,7 +26,21 @@ protected:
         QComboBox::mousePressEvent(event);
     }
 
+    // The list's own ways of choosing a row, past what the program shows for a click.
+    void keyPressEvent(QKeyEvent* event) override {
+        if (TakenByProgram()) return event->ignore();
+        QComboBox::keyPressEvent(event);
+    }
+    void wheelEvent(QWheelEvent* event) override {
+        if (TakenByProgram()) return event->ignore();
+        QComboBox::wheelEvent(event);
+    }
+
 private:
+    // A pop-up whose clicks the program takes changes its row only through what the
+    // program shows in place of the list.
+    bool TakenByProgram() const { return static_cast<bool>(owner_->MouseDown); }
+
     PopupMenu* owner_;
 };
 

@@ -235,6 +235,12 @@ void Window::Minimize() {
     if (widget_) widget_->showMinimized();
 }
 
+void Window::BringToFront() {
+    if (!widget_ || !open_) return;
+    widget_->setWindowState(widget_->windowState() & ~Qt::WindowMinimized);
+    Show();
+}
+
 
 int Window::Left() const { return content_ ? content_->mapToGlobal(QPoint(0, 0)).x() : 0; }
 int Window::Top() const { return content_ ? content_->mapToGlobal(QPoint(0, 0)).y() : 0; }

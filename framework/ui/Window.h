@@ -77,6 +77,7 @@ public:
     void UpdateNow();
     // Shows the window and brings it to the front.
     void Show();
+    void BringToFront() override;
     // Shows the window modally: the other windows take no input, and the call
     // returns when the window has closed.
     void ShowModal();

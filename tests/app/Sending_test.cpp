@@ -2,6 +2,8 @@
 
 #include "tests/common/FakeOsascript.h"
 
+#include <QAbstractItemView>
+
 #include <sys/stat.h>
 
 namespace {
@@ -170,4 +172,22 @@ TEST_F(SendingTest, TheMenuListsTheTaggedRowsThenFourCommandsAndAChoiceActsWitho
     ASSERT_EQ(ui->dialogs.size(), 1u);
     EXPECT_EQ(ui->dialogs[0].suggestedName, "untitled.jpg");
     EXPECT_EQ(mail->ListIndex(), 3);
+}
+
+// Only that menu changes the row: the keys and the wheel of the control's own list
+// change nothing and open no list.
+TEST_F(SendingTest, KeysAndTheWheelLeaveTheMailProgramAlone) {
+    auto* combo = static_cast<QComboBox*>(window->eMailApplication()->Widget());
+    combo->setFocus();
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_Down, {}}, {Qt::Key_Space, {}}, {Qt::Key_End, {}},
+        {Qt::Key_G, {}}, {Qt::Key_Down, Qt::AltModifier}, {Qt::Key_F4, {}}, {Qt::Key_unknown, {}}};
+    for (const auto& [key, modifiers] : keys) {
+        window->eMailApplication()->SetListIndex(0), combo->hidePopup();
+        if (key != Qt::Key_unknown) QTest::keyClick(combo, key, modifiers);
+        QWheelEvent wheel({10, 10}, combo->mapToGlobal(QPointF(10, 10)), {}, {0, -120}, {}, {}, Qt::NoScrollPhase, false);
+        if (key == Qt::Key_unknown) QApplication::sendEvent(combo, &wheel);
+        EXPECT_EQ(std::tuple(window->eMailApplication()->ListIndex(), combo->currentIndex(), combo->view()->isVisible()),
+                  std::tuple(0, 0, false)) << key;
+    }
+    EXPECT_TRUE(ui->popUps.empty());
 }

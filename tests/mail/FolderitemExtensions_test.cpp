@@ -153,6 +153,18 @@ TEST_P(MailScripts, EachTagSendsItsScriptByteForByte) {
 INSTANTIATE_TEST_SUITE_P(AllPrograms, MailScripts, ::testing::ValuesIn(kMails),
                          [](const auto& test) { return std::string(test.param.name); });
 
+// The path form the alias-taking scripts get on macOS.
+TEST(ColonPath, IsTheVolumeThenEachNameJoinedByColons) {
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"/Users/ana/Documents/Zinglet.jpg", "Macintosh HD", "Macintosh HD:Users:ana:Documents:Zinglet.jpg"},
+        {"/Users/ana/12:30 cards/a:b.jpg", "HD", "HD:Users:ana:12/30 cards:a/b.jpg"},   // a colon is a slash there
+        {"//Users//ana/x.jpg/", "HD", "HD:Users:ana:x.jpg"},                              // no empty names
+        {"/a\"b\\c/it's $5.jpg", "HD", "HD:a\"b\\c:it's $5.jpg"},                // kept; the script escapes
+        {"/", "Boot", "Boot:"},
+    };
+    for (const auto& [posix, volume, expected] : rows) EXPECT_EQ(ColonPath(posix, volume), expected) << posix;
+}
+
 TEST_F(MailTest, AnUnknownTagRunsAnEmptyScriptAndLogsWhatItsFailurePrinted) {
     osascript_.Install("printf 'script error: nothing to run' >&2; exit 1\n");
     testsupport::DebugLogCapture log;

@@ -1,5 +1,6 @@
 #include "framework/core/Date.h"
 #include "framework/core/NumberRules.h"
+#include "framework/core/SingleInstance.h"
 #include "framework/core/TextFunctions.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 // Doubles become integers by truncation toward zero, saturating, with NaN as 0;
 // text becomes a number by its leading number, or 0.
@@ -48,4 +50,16 @@ TEST(Date, CountsSecondsFrom1904AsWallClockAndAbbreviatesTheMonth) {
     EXPECT_EQ(text.find("January"), std::string::npos) << text;
     EXPECT_EQ(text.find('/'), std::string::npos) << text;
     EXPECT_LE(text.size(), 20u) << "fits the post mark's 200-pixel line: " << text;
+}
+
+// One socket per display: the same display however it is written, another host's or
+// another number apart, and none where there is no shared display.
+TEST(SingleInstance, NamesOneSocketPerDisplay) {
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"xcb", ":0", "x11-0.socket"}, {"xcb", ":0.1", "x11-0.socket"}, {"xcb", "unix:0", "x11-0.socket"},
+        {"xcb", ":10", "x11-10.socket"}, {"xcb", "localhost:10.0", "x11-localhost-10.socket"}, {"xcb", "", ""},
+        {"xcb", "garbage", ""}, {"wayland", "/run/user/7/w 0", "wayland-_run_user_7_w_0.socket"},
+        {"cocoa", "", "cocoa.socket"}, {"offscreen", ":0", ""}, {"minimal", ":0", ""}};
+    for (const auto& [platform, display, name] : rows)
+        EXPECT_EQ(fw::SingleInstance::SocketName(platform, display), name) << platform << " " << display;
 }

@@ -86,16 +86,23 @@ TEST_F(WindowTest, DragsAndMouseUpFollowOnlyAConsumedMouseDown) {
     EXPECT_EQ(events, (std::vector<std::string>{"down", "drag -20,300", "up"}));
 }
 
-TEST_F(WindowTest, ArrowAndControlKeysArriveAsTheirCharacterCodes) {
-    const std::tuple<Qt::Key, const char*, char> rows[] = {{Qt::Key_Left, "", 28}, {Qt::Key_Right, "", 29},
-        {Qt::Key_Up, "", 30}, {Qt::Key_Down, "", 31}, {Qt::Key_Return, "\r", 13}, {Qt::Key_Escape, "", 27}, {Qt::Key_A, "a", 'a'}};
-    for (const auto& [key, text, code] : rows) EXPECT_EQ(fw::KeyTextFor(key, text), std::string(1, code)) << int(code);
+// Every key arrives, also one that types nothing; a modifier, a lock or a dead key
+// pressed alone is no key.
+TEST_F(WindowTest, EveryKeyArrivesAsItsCharacterCode) {
+    const std::tuple<Qt::Key, const char*, const char*> rows[] = {{Qt::Key_Left, "", "\x1c"}, {Qt::Key_Right, "", "\x1d"},
+        {Qt::Key_Up, "", "\x1e"}, {Qt::Key_Down, "", "\x1f"}, {Qt::Key_Return, "\r", "\r"}, {Qt::Key_Escape, "", "\x1b"},
+        {Qt::Key_A, "a", "a"}, {Qt::Key_Home, "", "\x01"}, {Qt::Key_End, "", "\x04"}, {Qt::Key_Insert, "", "\x05"},
+        {Qt::Key_PageUp, "", "\x0b"}, {Qt::Key_PageDown, "", "\x0c"}, {Qt::Key_F1, "", "\x10"}, {Qt::Key_F12, "", "\x10"},
+        {Qt::Key_Print, "", "\x10"}, {Qt::Key_Shift, "", ""}, {Qt::Key_Control, "", ""}, {Qt::Key_Meta, "", ""},
+        {Qt::Key_AltGr, "", ""}, {Qt::Key_CapsLock, "", ""}, {Qt::Key_Dead_Acute, "", ""}, {Qt::Key_unknown, "", ""},
+        {Qt::Key_unknown, "\n", "\n"}};
+    for (const auto& [key, text, code] : rows) EXPECT_EQ(fw::KeyTextFor(key, text), code) << std::hex << key;
     std::vector<std::string> keys;
     window->canvas->KeyDown = [&](const std::string& key) { keys.push_back(key); return false; };
     window->canvas->SetFocus();
-    QTest::keyClick(window->canvas->Widget(), Qt::Key_Up);
-    QTest::keyClick(window->canvas->Widget(), Qt::Key_Q);
-    EXPECT_EQ(keys, (std::vector<std::string>{std::string(1, char(30)), "q"}));
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Shift, Qt::Key_Q, Qt::Key_Home, Qt::Key_F5})
+        QTest::keyClick(window->canvas->Widget(), key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"\x1e", "q", "\x01", "\x10"}));
 }
 
 // Drawing outside a paint lands in the backing picture; drawing during one does not

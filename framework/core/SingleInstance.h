@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace fw {
+
+// One copy of the program per user and display. The first copy listens on a local
+// socket in the user's private temporary folder, named after the display; a later
+// copy hands it the documents it was started with and ends. The virtual displays
+// (offscreen, minimal) are nobody's screen: every copy there stands alone.
+class SingleInstance {
+public:
+    enum class Outcome {
+        First,       // no copy answers here: this one now listens (or stands alone)
+        HandedOver,  // a running copy took the documents
+        NoAnswer,    // a running copy was found but did not take them in time
+    };
+    using Receiver = std::function<void(const std::vector<std::string>& paths)>;
+
+    // Looks for the running copy of this user on this display and hands it the
+    // documents' absolute paths; otherwise starts listening, and `receiver` gets each
+    // later copy's paths, in their order, from the event loop. Bounded in time: a copy
+    // that is stuck is never waited for longer than a few seconds.
+    static Outcome Claim(const std::vector<std::string>& paths, Receiver receiver);
+    // Stops listening and removes the socket, so that a copy started during
+    // shut-down becomes the first instead of talking to one that is ending.
+    static void Release();
+    // The socket's name for the given platform and display variable; empty where
+    // the platform has no shared display.
+    static std::string SocketName(const std::string& platform, const std::string& display);
+};
+
+} // namespace fw

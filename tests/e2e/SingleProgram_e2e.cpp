@@ -1,0 +1,142 @@
+// One program per user and display, with the real program under a window manager:
+// a copy that crashed leaves its socket behind without blocking the next start, and
+// each later start hands its photos to the running copy, which shows them and
+// comes to the front, and ends at once. Usage: e2e_single_program path/to/stampora
+
+#include "tests/common/TestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <span>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int failures = 0;
+
+void Check(bool ok, const std::string& what) {
+    std::fprintf(stderr, "%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
+    if (!ok) ++failures;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > ms) return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+// The program's windows that are on the screen (mapped), as X knows them.
+QStringList ShownWindows() {
+    QProcess search;
+    search.start("xdotool", {"search", "--onlyvisible", "--class", "Stampora"});
+    search.waitForFinished(5000);
+    return QString::fromUtf8(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+// How many pixels of the screen show the colour: a photo in the card's photo area
+// covers well over 60000; nothing else on the empty card comes close.
+int ShownPixels(QRgb c) {
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < screen.height(); ++y)
+        for (const QRgb p : std::span(reinterpret_cast<const QRgb*>(screen.constScanLine(y)), size_t(screen.width())))
+            count += std::abs(qRed(p) - qRed(c)) + std::abs(qGreen(p) - qGreen(c)) + std::abs(qBlue(p) - qBlue(c)) < 90;
+    return count;
+}
+
+constexpr QRgb kRed = qRgb(220, 20, 20), kBlue = qRgb(20, 20, 220);
+constexpr int kPhotoShown = 60000;
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    const QString program = QString::fromLocal8Bit(argv[1]);
+    QTemporaryDir home(QDir::tempPath() + "/stampora-e2e-XXXXXX");
+    if (!home.isValid()) return 2;
+    testsupport::UsePrivateHome(home.path().toStdString());
+    // The running copies' sockets live here, apart from the tester's own.
+    const QString runtime = home.path() + "/run";
+    ::mkdir(runtime.toLocal8Bit().constData(), 0700);
+    setenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit().constData(), 1);
+    QGuiApplication app(argc, argv);
+    QImage red(600, 400, QImage::Format_RGB32), blue = red;
+    red.fill(kRed), blue.fill(kBlue);
+    if (!red.save(home.filePath("red.jpg")) || !blue.save(home.filePath("blue.png"))) return 2;
+    const QString cleanUp = home.path() + "/Documents/CleanOnQuitcom.pixalune.stampora";
+
+    // A copy killed outright leaves its socket behind; the next start is not stopped.
+    QProcess crashed, first;
+    crashed.start(program, {});
+    Check(WaitFor([] { return ShownWindows().size() == 1; }, 20000), "a first copy shows its window");
+    crashed.kill(), crashed.waitForFinished(5000);
+    const QDir sockets(runtime + "/stampora-" + QString::number(::getuid()));
+    Check(!sockets.entryList({"*.socket"}, QDir::System).isEmpty(), "the killed copy left its socket behind");
+    first.setProcessChannelMode(QProcess::ForwardedChannels);
+    first.start(program, {});
+    Check(WaitFor([] { return ShownWindows().size() == 1; }, 20000), "the next copy starts despite the stale socket");
+
+    // Later starts, from the photos' folder with relative names: the running copy
+    // gets absolute paths. A running copy that is stuck holds a later start only
+    // briefly, and gets nothing it could open after that start reported failure.
+    struct Row {
+        const char* what;
+        QStringList files;
+        QRgb shown;
+        bool minimiseFirst = false, stuck = false;
+    };
+    const Row rows[] = {
+        {"a second start with a photo", {"red.jpg"}, kRed},
+        {"two photos, the last one shows", {"red.jpg", "blue.png"}, kBlue},
+        {"no file, the window minimised", {}, kBlue, true},
+        {"a photo, the window minimised", {"red.jpg"}, kRed, true},
+        {"a photo, the running copy stuck", {"blue.png"}, kRed, false, true},
+    };
+    for (const Row& row : rows) {
+        const std::string what = row.what;
+        const QStringList before = ShownWindows();
+        if (row.minimiseFirst) {
+            QProcess::execute("xdotool", {"windowminimize", before.value(0)});
+            Check(WaitFor([] { return ShownWindows().isEmpty(); }, 5000), what + ": minimised");
+        }
+        if (row.stuck) ::kill(static_cast<pid_t>(first.processId()), SIGSTOP);
+        QProcess later;
+        later.setWorkingDirectory(home.path());
+        later.setProcessChannelMode(QProcess::ForwardedChannels);
+        QElapsedTimer clock;
+        clock.start();
+        later.start(program, row.files);
+        const bool ended = later.waitForFinished(row.stuck ? 10000 : 2000);
+        Check(ended && later.exitStatus() == QProcess::NormalExit && later.exitCode() == (row.stuck ? 1 : 0),
+              what + ": the later start ends in time, with its status (" + std::to_string(clock.elapsed()) + " ms)");
+        if (!ended) later.kill(), later.waitForFinished(5000);
+        if (row.stuck) ::kill(static_cast<pid_t>(first.processId()), SIGCONT), QThread::msleep(1000);
+        Check(WaitFor([&] { return ShownWindows() == before && ShownPixels(row.shown) > kPhotoShown; }, 5000),
+              what + ": the running copy's one window is shown, with the photo");
+        Check(QFileInfo::exists(cleanUp), what + ": the clean-up folder is left alone");
+    }
+
+    first.terminate();
+    Check(first.waitForFinished(10000) && first.exitCode() == 0, "the running copy ends with 0");
+    Check(!QFileInfo::exists(cleanUp), "the clean-up folder goes with it");
+    std::fprintf(stderr, "%d failure(s)\n", failures);
+    return failures == 0 ? 0 : 1;
+}
