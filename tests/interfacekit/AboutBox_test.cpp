@@ -55,9 +55,8 @@ TEST_F(AboutBoxTest, VersionLineAlternatesAndStartsShortInEachNewBoxBesideTheApp
         }
         box->appIcon()->DeliverPaint();
         const auto pixels = box->appIcon()->BackingPicture();
-        // The icon's landscape fills its middle; its transparent corner shows the canvas.
-        EXPECT_EQ(std::pair(RgbAt(pixels, 32, 32) != 0xFFFFFF, RgbAt(pixels, 0, 0)), std::pair(row.icon, 0xFFFFFFu))
-            << row.executable;
+        // The icon's landscape fills its middle; its transparent corner shows the canvas's background.
+        EXPECT_EQ(RgbAt(pixels, 32, 32) != RgbAt(pixels, 0, 0), row.icon) << row.executable;
         box->Close();
         auto again = ifkAboutBox::Instance();
         EXPECT_NE(again, box);
