@@ -1,23 +1,30 @@
 // One whole session of the program on a real X server: the program starts with a
-// photo named on its command line, the photo is panned with the arrow keys, the
-// card is saved through File > Save..., and two closes end the program. The steps run from timers inside the program's own event loop; only the
-// dialogs are answered by the scripted user-interaction service.
+// photo named on its command line, the font list opens under its box, the photo is
+// panned with the arrow keys, a caption key is typed, the card is saved through
+// File > Save..., and two closes end the program. After the photo comes in and after
+// the keystroke, the card's area as the X server shows it must be the card as saved.
+// The steps run from timers inside the program's own event loop; only the dialogs are
+// answered by the scripted user-interaction service.
 
 #include "app/Stampora.h"
 #include "app/Startup.h"
 #include "framework/core/ExecutableFile.h"
 #include "framework/core/Runtime.h"
 #include "framework/ui/UserInteraction.h"
+#include "interfacekit/ifkFontComboBox.h"
+#include "interfacekit/ifkFontComboBoxMenu.h"
 #include "mail/CleanOnQuit.h"
 #include "tests/common/TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -64,6 +71,52 @@ void RunSteps(std::vector<std::function<void()>> steps, size_t next = 0) {
     });
 }
 
+// Saves the card through File > Save... under `path` and reads it back.
+QImage SaveCard(fw::ScriptedUserInteraction& ui, const std::string& path) {
+    ui.saveAnswers.push_back(fw::FolderItem::FromPath(path));
+    QAction* save = nullptr;
+    auto* mainWindow = qobject_cast<QMainWindow*>(MainWindow()->Widget());
+    for (QAction* menu : mainWindow->menuBar()->actions())
+        if (menu->menu())
+            for (QAction* item : menu->menu()->actions())
+                if (item->text() == "Save...") save = item;
+    Check(save != nullptr, "File > Save... is in the menu bar");
+    const size_t dialogs = ui.dialogs.size();
+    if (save) save->trigger();
+    Check(ui.dialogs.size() == dialogs + 1 && ui.dialogs.back().kind == fw::ScriptedUserInteraction::DialogKind::Save,
+          "the save dialog was asked for");
+    QImageReader reader(QString::fromStdString(path));
+    Check(reader.format() == "jpeg", "the card is written as JPEG under the chosen name");
+    return reader.read().convertToFormat(QImage::Format_RGB32);
+}
+
+// The card's area read back from the X server's screen, as the user sees it: the card
+// as rendered now, pixel for pixel, and the card saved now within the saved file's
+// JPEG error, which in brightness stays under half of 32 at quality 90 (its colour is
+// subsampled, so red and blue edges move by far more).
+void CheckScreenShowsTheSavedCard(fw::ScriptedUserInteraction& ui, const std::string& path, const std::string& when) {
+    QWidget* canvas = MainWindow()->DisplayArea()->Widget();
+    const QPoint at = canvas->mapToGlobal(QPoint(0, 0));
+    const QImage screen = QGuiApplication::primaryScreen()
+                              ->grabWindow(0, at.x(), at.y(), canvas->width(), canvas->height())
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32);
+    const QImage card = MainWindow()->Generate()->Image().convertToFormat(QImage::Format_RGB32);
+    const QImage saved = SaveCard(ui, path);
+    int stale = -1, unlike = -1;
+    if (screen.size() == card.size() && saved.size() == card.size()) {
+        stale = unlike = 0;
+        for (int y = 0; y < card.height(); ++y)
+            for (int x = 0; x < card.width(); ++x) {
+                stale += screen.pixel(x, y) != card.pixel(x, y);
+                unlike += std::abs(qGray(screen.pixel(x, y)) - qGray(saved.pixel(x, y))) > 32;
+            }
+    }
+    Check(stale == 0 && unlike == 0, "the card on screen is the card saved, " + when + " (" + std::to_string(stale) +
+                                         " pixels not the card's, " + std::to_string(unlike) + " not the saved file's)");
+    if (stale != 0 || unlike != 0) screen.save(QString::fromStdString(path) + ".screen.png");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -106,6 +159,28 @@ int main(int argc, char** argv) {
             Check(window->thePicture != nullptr, "the photo from the command line is on the card");
             Check(window->imageOffset && window->imageOffset->LeftInt() == 290, "the new photo is centred");
             Check(QDir(QString::fromStdString(cleanUpRoot)).exists(), "the clean-up folder exists while running");
+            CheckScreenShowsTheSavedCard(*ui, savedPath + " 1", "after the photo came in");
+        },
+        [&] {
+            // The design puts the font box at 411, 20 of the window's content, 153 x 20;
+            // its list opens under it, as wide as the box.
+            auto window = MainWindow();
+            const QPoint content = window->Content()->mapToGlobal(QPoint(0, 0));
+            QRect list;
+            QTimer::singleShot(300, [&] {
+                auto menu = std::dynamic_pointer_cast<ifkFontComboBoxMenu>(fw::Runtime::ImplicitInstance("ifkFontComboBoxMenu"));
+                if (!menu || !menu->Widget()) return;
+                list = menu->Widget()->geometry();
+                QTest::keyClick(menu->Listbox1()->Widget(), Qt::Key_Escape);
+            });
+            auto box = window->textTypeFace();
+            const QPoint onArrow(box->Width - 10, 10);
+            QCursor::setPos(box->Widget()->mapToGlobal(onArrow));
+            box->Event_MouseDown(onArrow.x(), onArrow.y());
+            const QRect expected(content + QPoint(411, 40), QSize(153, list.height()));
+            Check(list == expected, "the font list opens under its box, as wide as the box: at " + std::to_string(list.x()) + "," +
+                                        std::to_string(list.y()) + ", " + std::to_string(list.width()) + " wide, for " +
+                                        std::to_string(expected.x()) + "," + std::to_string(expected.y()) + ", 153");
         },
         [&] {
             auto window = MainWindow();
@@ -113,25 +188,12 @@ int main(int argc, char** argv) {
             QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(200, 150));
             for (int i = 0; i < kLeftPresses; ++i) QTest::keyClick(canvas, Qt::Key_Left);
             Check(window->imageOffset->LeftInt() == 290 + kLeftPresses, "the arrow keys pan the photo");
+            window->textField()->SetFocus();   // its repaint of the canvas comes before the keystroke
         },
+        [&] { QTest::keyClick(MainWindow()->textField()->Widget(), Qt::Key_W); },
         [&] {
-            auto window = MainWindow();
-            ui->saveAnswers.push_back(fw::FolderItem::FromPath(savedPath));
-            QAction* save = nullptr;
-            auto* mainWindow = qobject_cast<QMainWindow*>(window->Widget());
-            for (QAction* menu : mainWindow->menuBar()->actions())
-                if (menu->menu())
-                    for (QAction* item : menu->menu()->actions())
-                        if (item->text() == "Save...") save = item;
-            Check(save != nullptr, "File > Save... is in the menu bar");
-            if (save) save->trigger();
-            Check(ui->dialogs.size() == 1 && ui->dialogs[0].kind == fw::ScriptedUserInteraction::DialogKind::Save,
-                  "the save dialog was asked for");
-        },
-        [&] {
-            QImageReader reader(QString::fromStdString(savedPath));
-            Check(reader.format() == "jpeg", "the card is written as JPEG under the chosen name");
-            const QImage card = reader.read().convertToFormat(QImage::Format_RGB32);
+            CheckScreenShowsTheSavedCard(*ui, savedPath, "after a caption keystroke");
+            const QImage card = QImage(QString::fromStdString(savedPath)).convertToFormat(QImage::Format_RGB32);
             Check(card.size() == QSize(640, 316), "the card is 640 x 316");
             if (card.size() != QSize(640, 316)) return;
             // The boundary now sits at card column 400 - 300 = 100.
