@@ -7,7 +7,6 @@
 
 #include "tests/app/StamporaFixture.h"
 
-#include "app/SharedPictureEffects.h"
 #include "framework/core/Exceptions.h"
 #include "framework/graphics/Graphics.h"
 #include "interfacekit/ifkAboutBox.h"
@@ -15,9 +14,6 @@
 #include <fstream>
 
 namespace {
-
-bool IsRed(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
-bool IsWhite(QRgb c) { return (c & 0xFFFFFF) == 0xFFFFFF; }
 
 // 4 July 2011, 10:30:00: the post mark's date in every reference.
 constexpr double kPostMarkDay = 3392620200.0;
@@ -68,6 +64,16 @@ TEST_F(CardReference, PhotoWithCaptionStampAndPostMark) {
     EXPECT_TRUE(Matches(Card(), "photo_card"));
 }
 
+// Fitted, the whole photo as large as fits, centred in the photo area: 100 x 100 is drawn
+// 316 x 316 at (52, 0), 3000 x 2000 420 x 280 at (0, 18), 1000 x 200 (stored 1580 x 316) 420 x 83 at (0, 116).
+TEST_F(CardReference, FittedPhotos) {
+    for (auto [w, h] : {std::pair{100, 100}, {3000, 2000}, {1000, 200}}) {
+        window->AddImage(std::make_shared<fw::Picture>(cardtest::ColumnRamp(w, h)));
+        window->ScaleToFit = true;
+        EXPECT_TRUE(Matches(Card().copy(0, 0, 420, 316), ("fitted_" + std::to_string(w) + "x" + std::to_string(h)).c_str()));
+    }
+}
+
 // Help > About fills the box with the program's own texts and shows the bundle's version and icon.
 TEST_F(CardReference, AboutBox) {
     fw::Runtime::RuntimeRegisterAppObject(std::make_shared<App>());
@@ -102,25 +108,6 @@ TEST_F(StamporaTest, PhotoIsStoredCoveringThePhotoAreaAndCentred) {
     EXPECT_DOUBLE_EQ(window->imageOffset->Right(), 52);
 }
 
-TEST_F(StamporaTest, FitModeDrawsTheWholePhotoCentred) {
-    // 100 x 100 is drawn 316 x 316 at (52, 0); 3000 x 2000 is drawn 420 x 280 at (0, 18).
-    // 1000 x 200, stored 1580 x 316, fills the whole width, to x 419.
-    for (const auto& [w, h, r] : {std::tuple{100, 100, QRect(52, 0, 316, 316)}, std::tuple{3000, 2000, QRect(0, 18, 420, 280)},
-                                  std::tuple{1000, 200, QRect(0, 116, 420, 83)}}) {
-        window->AddImage(SolidPicture(w, h, qRgb(255, 0, 0)));
-        window->ScaleToFit = true;
-        const QImage card = Card();
-        window->ScaleToFit = false;
-        // Inside, on each edge; outside, one pixel beyond (away from the post mark,
-        // which may reach into the photo area at the top right).
-        const int cx = r.center().x(), cy = r.center().y();
-        for (QPoint p : {QPoint(r.left(), cy), QPoint(r.right(), cy), QPoint(cx, r.top()), QPoint(cx, r.bottom())})
-            EXPECT_TRUE(IsRed(card.pixel(p))) << w << ": " << p.x() << "," << p.y();
-        for (QPoint p : {QPoint(r.left() - 1, cy), QPoint(r.right() + 1, cy), QPoint(cx, r.top() - 1), QPoint(cx, r.bottom() + 1)})
-            EXPECT_TRUE(!QRect(0, 0, 420, 316).contains(p) || IsWhite(card.pixel(p))) << w << ": " << p.x() << "," << p.y();
-    }
-}
-
 TEST_F(StamporaTest, CaptionSizeIsTheWholeNumberOfItsText) {
     auto render = [&](const char* size) {
         static_cast<QComboBox*>(window->textSizeField()->Widget())->setEditText(size);
@@ -130,38 +117,6 @@ TEST_F(StamporaTest, CaptionSizeIsTheWholeNumberOfItsText) {
     // Not a number: the default size.
     EXPECT_EQ(render("abc"), render("12"));
     EXPECT_NE(render("24"), render("12"));
-}
-
-// --- the shared rotation effect
-
-TEST(SharedPictureEffects, RotationFillsTheCornersWithTheBackgroundOrTurnsTheMaskAlongLeavingTheSource) {
-    const auto pixels = [](const fw::PictureRef& p, std::vector<QPoint> at) {
-        std::vector<QRgb> out;
-        for (QPoint q : at) out.push_back(RgbAt(p, q.x(), q.y()));
-        return out;
-    };
-    fw::PictureRef plain = SharedPictureEffects::Rotate(SolidPicture(80, 80, 0x0000FF), 4, 0xFFFFFF, effects::RotationMethod::Smooth);
-    EXPECT_FALSE(plain->HasMask());
-    const int pw = plain->Width(), ph = plain->Height();
-    EXPECT_EQ(pixels(plain, {{0, 0}, {pw - 1, ph - 1}, {pw / 2, ph / 2}}), std::vector<QRgb>({0xFFFFFF, 0xFFFFFF, 0x0000FF}));
-
-    fw::PictureRef source = SolidPicture(200, 45, 0xB60000);
-    fw::PictureRef mask = source->Mask(true);
-    mask->GetGraphics().ClearRect(100, 0, 100, 45);   // opaque only in the left half
-    const QImage before = source->Image().copy(), maskBefore = mask->Image().copy();
-    fw::PictureRef turned = SharedPictureEffects::Rotate(source, -8, 0x00FF00, effects::RotationMethod::Smooth);
-    EXPECT_TRUE(source->Image() == before && source->Mask(false) == mask && mask->Image() == maskBefore);
-    ASSERT_TRUE(turned->HasMask());
-    fw::PictureRef turnedMask = turned->Mask(false);
-    const int w = turned->Width(), h = turned->Height();
-    EXPECT_EQ(QSize(turnedMask->Width(), turnedMask->Height()), QSize(w, h));
-    // Outside the turned source and in its clear right half the mask is white (transparent),
-    // so drawn over green the green shows there.
-    const std::vector<QPoint> at = {{0, 0}, {w - 1, h - 1}, {w / 4, h / 2}, {3 * w / 4, h / 2}};
-    EXPECT_EQ(pixels(turnedMask, at), std::vector<QRgb>({0xFFFFFF, 0xFFFFFF, 0x000000, 0xFFFFFF}));
-    fw::PictureRef card = SolidPicture(w, h, 0x00FF00);
-    card->GetGraphics().DrawPicture(turned, 0, 0);
-    EXPECT_EQ(pixels(card, at), std::vector<QRgb>({0x00FF00, 0x00FF00, 0xB60000, 0x00FF00}));
 }
 
 // --- the project's pictures
@@ -213,31 +168,4 @@ TEST_F(ProjectPicturesTest, PicturesComeFromBesideTheBinFolderAreKeptAndMissingO
     fw::SetExecutableFileForTests("/stampora");
     ResetProjectPicturesForTests();
     EXPECT_THROW(unfsImage(), fw::NilObjectException);
-}
-
-TEST_F(ProjectPicturesTest, OverlayTakesItsMaskFromTheMaskPictureOnceIfThereIsOne) {
-    Provide("StampOverlay.jpg");
-    fw::PictureRef overlay = StampOverlay();
-    ASSERT_NE(overlay, nullptr);
-    EXPECT_EQ(StampOverlayMask(), nullptr);
-    // The mask file arriving later changes nothing: the overlay is loaded.
-    Provide("StampOverlayMask.jpg");
-    EXPECT_EQ(StampOverlay(), overlay);
-
-    ResetProjectPicturesForTests();
-    overlay = StampOverlay();
-    ASSERT_TRUE(overlay && overlay->HasMask());
-    fw::PictureRef mask = overlay->Mask(false);
-    // The mask is the mask picture's pixels: the window transparent, the frame opaque.
-    EXPECT_GT(qGray(mask->Image().pixel(40, 40)), 240);
-    EXPECT_LT(qGray(mask->Image().pixel(40, 4)), 15);
-    // StampOverlayMask was loaded inside that first load, and is kept.
-    Remove("StampOverlayMask.jpg");
-    EXPECT_NE(StampOverlayMask(), nullptr);
-    // Later calls neither reload nor draw the mask again.
-    mask->GetGraphics().ForeColor = 0x808080;
-    mask->GetGraphics().FillRect(0, 0, 80, 80);
-    EXPECT_EQ(StampOverlay(), overlay);
-    EXPECT_EQ(overlay->Mask(false), mask);
-    EXPECT_EQ(mask->Image().pixel(40, 40) & 0xFFFFFF, 0x808080u);
 }

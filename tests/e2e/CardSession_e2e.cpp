@@ -112,9 +112,11 @@ void CheckScreenShowsTheSavedCard(fw::ScriptedUserInteraction& ui, const std::st
                 unlike += std::abs(qGray(screen.pixel(x, y)) - qGray(saved.pixel(x, y))) > 32;
             }
     }
+    const QString shot = QDir::current().absoluteFilePath(QString::fromStdString("screen " + when + ".png"));
     Check(stale == 0 && unlike == 0, "the card on screen is the card saved, " + when + " (" + std::to_string(stale) +
-                                         " pixels not the card's, " + std::to_string(unlike) + " not the saved file's)");
-    if (stale != 0 || unlike != 0) screen.save(QString::fromStdString(path) + ".screen.png");
+                                         " pixels not the card's, " + std::to_string(unlike) + " not the saved file's)" +
+                                         (stale || unlike ? "; the screen: " + shot.toStdString() : ""));
+    if (stale != 0 || unlike != 0) screen.save(shot);
 }
 
 } // namespace
