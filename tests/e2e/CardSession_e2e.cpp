@@ -168,21 +168,21 @@ int main(int argc, char** argv) {
             // its list opens under it, as wide as the box.
             auto window = MainWindow();
             const QPoint content = window->Content()->mapToGlobal(QPoint(0, 0));
-            QRect list;
-            QTimer::singleShot(300, [&] {
+            auto list = std::make_shared<QRect>();   // outlives this step if no list opens
+            QTimer::singleShot(300, [list] {
                 auto menu = std::dynamic_pointer_cast<ifkFontComboBoxMenu>(fw::Runtime::ImplicitInstance("ifkFontComboBoxMenu"));
                 if (!menu || !menu->Widget()) return;
-                list = menu->Widget()->geometry();
+                *list = menu->Widget()->geometry();
                 QTest::keyClick(menu->Listbox1()->Widget(), Qt::Key_Escape);
             });
             auto box = window->textTypeFace();
             const QPoint onArrow(box->Width - 10, 10);
             QCursor::setPos(box->Widget()->mapToGlobal(onArrow));
             box->Event_MouseDown(onArrow.x(), onArrow.y());
-            const QRect expected(content + QPoint(411, 40), QSize(153, list.height()));
-            Check(list == expected, "the font list opens under its box, as wide as the box: at " + std::to_string(list.x()) + "," +
-                                        std::to_string(list.y()) + ", " + std::to_string(list.width()) + " wide, for " +
-                                        std::to_string(expected.x()) + "," + std::to_string(expected.y()) + ", 153");
+            const QRect expected(content + QPoint(411, 40), QSize(153, list->height()));
+            Check(*list == expected, "the font list opens under its box, as wide as the box: at " + std::to_string(list->x()) +
+                                         "," + std::to_string(list->y()) + ", " + std::to_string(list->width()) +
+                                         " wide, for " + std::to_string(expected.x()) + "," + std::to_string(expected.y()) + ", 153");
         },
         [&] {
             auto window = MainWindow();

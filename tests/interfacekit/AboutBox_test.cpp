@@ -34,13 +34,12 @@ protected:
 
 // The icon comes from the bundle's creator code; a bundle that records none leaves the canvas blank.
 TEST_F(AboutBoxTest, VersionLineAlternatesAndStartsShortInEachNewBoxBesideTheApplicationsIcon) {
-    const std::string date = fw::Date(3315485418.0).AbbreviatedDate();
     testsupport::ScratchDir elsewhere;
     struct Row { std::map<std::string, std::string> strings; std::string executable, shortText, longText; bool icon; };
     const Row rows[] = {
-        {{}, STAMPORA_BUNDLE "/bin/stampora", "Version 3.0.6", "Version 3.0.6, Build 409, on " + date, true},
+        {{}, STAMPORA_BUNDLE "/bin/stampora", "Version 3.0.6", "Version 3.0.6, Build 409, on 22 Jan 2009", true},
         {{{"ifkAboutBox.kVersion", "Versione"}, {"ifkAboutBox.kOn", "del"}}, elsewhere.File("bin/x"),
-         "Versione 3.0.6", "Versione 3.0.6, Build 409, del " + date, false},
+         "Versione 3.0.6", "Versione 3.0.6, Build 409, del 22 Jan 2009", false},
     };
     for (const Row& row : rows) {
         fw::System::SetLocalizedStrings(row.strings);
