@@ -1,5 +1,6 @@
 // The card as the user sees it is compared with committed reference pictures in
-// tests/app/testdata, rendered with a fixed date, locale and DejaVu fonts. After an
+// tests/app/testdata, rendered with a fixed date, locale and DejaVu fonts; a picture
+// matches when every channel is within 24 on all but at most 40 pixels. After an
 // intended change of the card's look, regenerate them (then look at them) with
 //     STAMPORA_UPDATE_REFERENCES=1 ctest --test-dir build -R Reference
 // A failing comparison writes the picture drawn and a difference picture into
