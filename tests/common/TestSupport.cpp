@@ -78,25 +78,21 @@ ScopedHome::~ScopedHome() { fw::SpecialFolder::SetHomeForTests(""); }
         return ::testing::AssertionSuccess();
     }
     const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
+    const bool sameSize = expected.size() == actual.size();
     QImage difference = actual;
-    int off = expected.size() == actual.size() ? 0 : actual.width() * actual.height();
+    int off = sameSize ? 0 : actual.width() * actual.height();
     for (int y = 0; y < actual.height(); ++y)
         for (int x = 0; x < actual.width(); ++x) {
-            const QRgb a = actual.pixel(x, y);
-            const QRgb e = expected.valid(x, y) ? expected.pixel(x, y) : ~a;
-            const bool differs = std::max({std::abs(qRed(a) - qRed(e)), std::abs(qGreen(a) - qGreen(e)),
-                                           std::abs(qBlue(a) - qBlue(e))}) > channelTolerance;
-            off += differs && expected.size() == actual.size();
-            const int faded = 192 + qGray(a) / 4;
-            difference.setPixel(x, y, differs ? qRgb(255, 0, 0) : qRgb(faded, faded, faded));
+            const bool differs = !sameSize || !Near(actual.pixel(x, y), expected.pixel(x, y), channelTolerance);
+            const int faded = 192 + qGray(actual.pixel(x, y)) / 4;
+            off += differs && sameSize, difference.setPixel(x, y, differs ? qRgb(255, 0, 0) : qRgb(faded, faded, faded));
         }
     if (off <= maxOffPixels) return ::testing::AssertionSuccess();
     const QString folder = QDir::current().absoluteFilePath("reference-failures");
     QDir().mkpath(folder);
     const QString actualPath = folder + "/" + QString::fromStdString(name) + ".actual.png";
     const QString differencePath = folder + "/" + QString::fromStdString(name) + ".difference.png";
-    actual.save(actualPath, "PNG");
-    difference.save(differencePath, "PNG");
+    actual.save(actualPath, "PNG"), difference.save(differencePath, "PNG");
     return ::testing::AssertionFailure()
            << name << ": " << (expected.isNull() ? "no reference picture, " : "") << off
            << " pixels differ from " << reference.toStdString() << " by more than " << channelTolerance

@@ -90,10 +90,8 @@ QImage SaveCard(fw::ScriptedUserInteraction& ui, const std::string& path) {
     return reader.read().convertToFormat(QImage::Format_RGB32);
 }
 
-// The card's area read back from the X server's screen, as the user sees it: the card
-// as rendered now, pixel for pixel, and the card saved now within the saved file's
-// JPEG error, which in brightness stays under half of 32 at quality 90 (its colour is
-// subsampled, so red and blue edges move by far more).
+// The card's area on the X server's screen is the card rendered now, pixel for pixel, and the card saved now
+// within its JPEG error, in brightness under half of 32 at quality 90 (colour is subsampled, so edges move more).
 void CheckScreenShowsTheSavedCard(fw::ScriptedUserInteraction& ui, const std::string& path, const std::string& when) {
     QWidget* canvas = MainWindow()->DisplayArea()->Widget();
     const QPoint at = canvas->mapToGlobal(QPoint(0, 0));

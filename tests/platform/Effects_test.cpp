@@ -42,5 +42,4 @@ TEST(EnsurePictureCompatible, OnlyOtherPixelFormatsAreConvertedWithTheirMask) {
     EXPECT_EQ(std::pair(RgbAt(mask, 3, 1), RgbAt(mask, 0, 0)), std::pair(0xFFFFFFu, 0u));
 }
 
-// The rotation and the clouds are seen as the card uses them, in the post mark's and the
-// stamp's reference pictures (tests/app/Rendering_test.cpp).
+// The rotation and the clouds are seen as the card uses them, in its reference pictures (tests/app).
