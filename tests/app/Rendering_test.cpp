@@ -75,15 +75,18 @@ TEST_F(CardReference, FittedPhotos) {
     }
 }
 
-// Help > About fills the box with the program's own texts and shows the bundle's version and icon.
+// Help > About fills the box with the program's own texts and shows the version (fixed here,
+// so that the picture outlives a release) and the bundle's icon.
 TEST_F(CardReference, AboutBox) {
-    fw::Runtime::RuntimeRegisterAppObject(std::make_shared<App>());
+    auto app = std::make_shared<App>();
+    app->ShortVersion = "3.0.6";
+    fw::Runtime::RuntimeRegisterAppObject(app);
     EXPECT_FALSE(window->_HelpAboutStampora_Action());
     auto box = ifkAboutBox::Instance();
     ASSERT_TRUE(box->Widget()->isVisible());
     EXPECT_EQ((std::vector<std::string>{box->Name()->Text(), box->Find<fw::StaticText>("appVer")->Text(),
                                         box->Information()->Text(), box->Copyright()->Text()}),
-              (std::vector<std::string>{"Stampora", "Version 1.0.0", "Turns a photo into an electronic greeting card, a Zinglet.",
+              (std::vector<std::string>{"Stampora", "Version 3.0.6", "Turns a photo into an electronic greeting card, a Zinglet.",
                                         "Made by Pixalune, makers of Pixalune Photos.\nwww.pixalune.com"}));
     EXPECT_TRUE(Matches(box->Content()->grab().toImage(), "about_box"));
     box->Close();
