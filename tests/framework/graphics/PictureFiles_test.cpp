@@ -3,6 +3,7 @@
 #include "framework/graphics/JpegDecoder.h"
 #include "framework/graphics/Picture.h"
 #include "framework/graphics/PictureDecoder.h"
+#include "framework/graphics/PngDecoder.h"
 
 #include "tests/common/TestSupport.h"
 #include "tests/fuzz/DecodeOne.h"
@@ -237,13 +238,12 @@ TEST(OpenAsPicture, EveryTypeOpensInStandardFormWithItsColoursInPlace) {
 // Decoded reduced, each output pixel averages a block; the last, partial blocks at the
 // right and the bottom (here one column and three rows, all blue) average only the
 // pixels they have, and the white stays white.
-TEST(OpenAsPicture, AReducedOddSizedPngKeepsItsColoursToItsLastPartialBands) {
-    testsupport::ScratchDir dir;
+TEST(PngDecoder, AReducedOddSizedPictureKeepsItsColoursToItsLastPartialBands) {
     QImage photo(1001, 603, QImage::Format_RGB32);
     photo.fill(Qt::white);
     QPainter(&photo).fillRect(QRect(1000, 0, 1, 600), Qt::blue);
     QPainter(&photo).fillRect(QRect(0, 600, 1001, 3), Qt::blue);
-    PictureRef p = FolderItem::FromPath(dir.Write("odd.png", Encoded(photo, "PNG").toStdString()))->OpenAsPicture({200, 120});
+    PictureRef p = fw::PngDecoder::Open(Encoded(photo, "PNG"), {200, 120});
     ASSERT_NE(p, nullptr);
     const QImage reduced = p->PixelsForScale(0.2, 0.2).image.convertToFormat(QImage::Format_RGB32);
     QImage expected(reduced.size(), QImage::Format_RGB32);
