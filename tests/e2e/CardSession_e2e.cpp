@@ -162,8 +162,7 @@ int main(int argc, char** argv) {
             CheckScreenShowsTheSavedCard(*ui, savedPath + " 1", "after the photo came in");
         },
         [&] {
-            // The design puts the font box at 411, 20 of the window's content, 153 x 20;
-            // its list opens under it, as wide as the box.
+            // The font box is at 411, 20 of the window's content, 153 x 20; its list opens under it, as wide.
             auto window = MainWindow();
             const QPoint content = window->Content()->mapToGlobal(QPoint(0, 0));
             auto list = std::make_shared<QRect>();   // outlives this step if no list opens

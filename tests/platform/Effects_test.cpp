@@ -41,5 +41,3 @@ TEST(EnsurePictureCompatible, OnlyOtherPixelFormatsAreConvertedWithTheirMask) {
     const PictureRef mask = converted->Mask(false);
     EXPECT_EQ(std::pair(RgbAt(mask, 3, 1), RgbAt(mask, 0, 0)), std::pair(0xFFFFFFu, 0u));
 }
-
-// The rotation and the clouds are seen as the card uses them, in its reference pictures (tests/app).

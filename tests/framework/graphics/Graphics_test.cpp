@@ -106,7 +106,6 @@ TEST(GraphicsRectangles, FillUsesTheForeColourClearMakesWhiteAndEveryCallReports
     EXPECT_EQ(changes, 4);
 }
 
-// Pixel sizes, bold and the substituted faces show in the card's reference pictures (tests/app).
 TEST(GraphicsText, FontNamesResolveToAnInstalledFamily) {
     const std::pair<const char*, QString> rows[] = {
         {"Monaco", "DejaVu Sans Mono"}, {"Papyrus", "DejaVu Serif"}, {"DejaVu Serif", "DejaVu Serif"},

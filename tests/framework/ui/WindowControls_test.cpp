@@ -165,7 +165,6 @@ TEST(WindowResize, LockedControlsKeepTheirDistancesToTheirEdges) {
     window->Construct();
     for (QSize size : {QSize(260, 150), QSize(200, 100)}) {
         window->SetWidth(size.width()), window->SetHeight(size.height());
-        EXPECT_EQ(window->Content()->size(), size);
         for (size_t i = 0; i < std::size(rows); ++i)
             EXPECT_EQ(window->controls[i]->Widget()->geometry(), size.width() == 200 ? QRect(10, 20, 30, 40) : rows[i].after) << i;
     }
