@@ -93,6 +93,8 @@ QImage SaveCard(fw::ScriptedUserInteraction& ui, const std::string& path) {
 // The card's area on the X server's screen is the card rendered now, pixel for pixel, and the card saved now
 // within its JPEG error, in brightness under half of 32 at quality 90 (colour is subsampled, so edges move more).
 void CheckScreenShowsTheSavedCard(fw::ScriptedUserInteraction& ui, const std::string& path, const std::string& when) {
+    Check(QTest::qWaitForWindowExposed(MainWindow()->Widget()), "the window is on screen " + when);
+    QTest::qWait(50);   // a slow start may not have painted yet
     QWidget* canvas = MainWindow()->DisplayArea()->Widget();
     const QPoint at = canvas->mapToGlobal(QPoint(0, 0));
     const QImage screen = QGuiApplication::primaryScreen()
