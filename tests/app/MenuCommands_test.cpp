@@ -170,7 +170,6 @@ TEST_F(MenuCommandTest, ImportAndStampTakeTheChosenPictureAndOnlyTheStampTellsOf
 
 // --- Help, About, Window
 
-// (About has its texts and picture checked with the card's references.)
 TEST_F(MenuCommandTest, HelpOpensTheMakersPagesAndMinimizeMinimizes) {
     EXPECT_TRUE(Run(window->MenuBar->_Lookup("HelpPixalunePhotosWebPage")));
     EXPECT_TRUE(Run(window->MenuBar->_Lookup("HelpServiceSupport")));
