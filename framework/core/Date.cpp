@@ -21,9 +21,17 @@ QDateTime WallClock(double totalSeconds) {
     return Epoch().addSecs(static_cast<qint64>(std::floor(totalSeconds)));
 }
 
+double frozenNow = 0;
+
 } // namespace
 
+void Date::SetNowForTests(double totalSeconds) { frozenNow = totalSeconds; }
+
 Date::Date() {
+    if (frozenNow != 0) {
+        totalSeconds_ = frozenNow;
+        return;
+    }
     const QDateTime now = QDateTime::currentDateTime();
     const QDateTime wall(now.date(), now.time(), Qt::UTC);
     totalSeconds_ = static_cast<double>(Epoch().secsTo(wall));

@@ -24,6 +24,10 @@ public:
     // The locale's short date with the month as a word ("Jan 22, 2009" in English).
     std::string AbbreviatedDate() const;
 
+    // Makes every new Date() read this moment, so that pictures showing today's date
+    // can be compared; 0 restores the clock.
+    static void SetNowForTests(double totalSeconds);
+
 private:
     double totalSeconds_;
 };

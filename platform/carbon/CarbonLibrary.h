@@ -56,6 +56,8 @@ struct UserRecord {
     std::optional<std::string> fullName;
 };
 void SetUserRecordForTests(std::optional<UserRecord> record);
+// The full name held in a user-database comment field ("Ana Lima,room,phone,").
+std::optional<std::string> FullNameFromGecos(const char* gecos);
 
 // Name references handed out and not yet released (tests check for leaks).
 int LiveStringCount();

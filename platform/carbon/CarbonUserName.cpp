@@ -32,11 +32,7 @@ UserRecord SystemRecord() {
     const passwd* pw = ::getpwuid(::getuid());
     if (!pw) return record;
     if (pw->pw_name) record.shortName = pw->pw_name;
-    // The full name is the first comma-separated field of the comment field.
-    if (pw->pw_gecos) {
-        std::string gecos = pw->pw_gecos;
-        record.fullName = gecos.substr(0, gecos.find(','));
-    }
+    record.fullName = FullNameFromGecos(pw->pw_gecos);
     return record;
 }
 
@@ -69,6 +65,13 @@ void CFRelease(const void* ref) {
 }
 
 } // namespace
+
+std::optional<std::string> FullNameFromGecos(const char* gecos) {
+    if (!gecos) return std::nullopt;
+    // The full name is the first comma-separated field of the comment field.
+    const std::string field = gecos;
+    return field.substr(0, field.find(','));
+}
 
 CFStringRef NewCFString(const std::string& utf8) {
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));

@@ -57,21 +57,22 @@ protected:
 // --- the send button
 
 TEST_F(SendingTest, EachRowSendsToItsProgramByItsTagWithTheFullNameInTheSubject) {
-    struct Row { int row; std::optional<std::string> fullName; const char* program; };
-    const Row rows[] = {{0, "Ana Lima", "Mail"},   {1, "Ana Lima", "Microsoft Entourage"}, {2, "Ana Lima", "Mailsmith"},
-                        {3, "Ana Lima", "Eudora"}, {4, "Ana Lima", "GyazMail"},
+    // The full name as the user database's comment field holds it.
+    struct Row { int row; const char* gecos; const char* program; };
+    const Row rows[] = {{0, "Ana Lima,,,", "Mail"},   {1, "Ana Lima,,,", "Microsoft Entourage"}, {2, "Ana Lima,,,", "Mailsmith"},
+                        {3, "Ana Lima,,,", "Eudora"}, {4, "Ana Lima,,,", "GyazMail"},
                         // No full name: the subject begins with a blank.
-                        {2, std::nullopt, "Mailsmith"}};
+                        {2, nullptr, "Mailsmith"}};
     mail_.Install();
     int runs = 0;
     for (const Row& row : rows) {
-        carbon::SetUserRecordForTests(carbon::UserRecord{"ana", row.fullName});
+        carbon::SetUserRecordForTests(carbon::UserRecord{"ana", carbon::FullNameFromGecos(row.gecos)});
         window->eMailApplication()->SetListIndex(row.row);
         window->SaveButton()->Push();
         ASSERT_EQ(mail_.Runs(), ++runs);
         const std::string tell = "tell application \"" + std::string(row.program) + "\"\r";
         EXPECT_EQ(mail_.Script().rfind(tell, 0), 0u) << mail_.Script();
-        const std::string subject = "\"" + row.fullName.value_or("") + " has sent you a Zinglet\"";
+        const std::string subject = std::string("\"") + (row.gecos ? "Ana Lima" : "") + " has sent you a Zinglet\"";
         EXPECT_NE(mail_.Script().find(subject), std::string::npos) << mail_.Script();
     }
 }

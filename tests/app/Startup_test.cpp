@@ -78,10 +78,13 @@ TEST_F(StartupTest, ModuleObjectsAreReleasedInTheirOrderWithTheirEffects) {
 }
 
 // The program itself, stopped by a signal once it runs: it still ends in order, and
-// the clean-up folder goes with the rest of shut-down.
-class EndBySignal : public ::testing::TestWithParam<int> {};
+// the clean-up folder goes with the rest of shut-down. A signal that was ignored when it
+// started, as nohup leaves SIGHUP and a background job SIGINT, stays ignored.
+struct SignalCase { int signal; bool ignored; };
+class EndBySignal : public ::testing::TestWithParam<SignalCase> {};
 
 TEST_P(EndBySignal, RunsTheShutDownAndRemovesTheCleanUpFolder) {
+    const SignalCase c = GetParam();
     testsupport::ScratchDir home;
     const QString root = QString::fromStdString(home.File("Documents/") + CleanOnQuit::kRootName);
     QDir().mkpath(QString::fromStdString(home.File("Documents")));
@@ -90,21 +93,30 @@ TEST_P(EndBySignal, RunsTheShutDownAndRemovesTheCleanUpFolder) {
     environment.insert("XDG_CONFIG_HOME", QString::fromStdString(home.File(".config")));
     QProcess program;
     program.setProcessEnvironment(environment);
-    // Started from a desktop, not as a background job that ignores SIGINT.
-    program.setChildProcessModifier([signal = GetParam()] { std::signal(signal, SIG_DFL); });
+    program.setChildProcessModifier([c] { std::signal(c.signal, c.ignored ? SIG_IGN : SIG_DFL); });
     program.start(STAMPORA_BUNDLE "/bin/stampora", {});
     for (QDeadlineTimer deadline(30000); !QFileInfo::exists(root) && !deadline.hasExpired();) QThread::msleep(20);
     ASSERT_TRUE(QFileInfo::exists(root));
 
-    ::kill(static_cast<pid_t>(program.processId()), GetParam());
+    const auto pid = static_cast<pid_t>(program.processId());
+    ASSERT_GT(pid, 0);   // 0 would signal the whole test run
+    ::kill(pid, c.signal);
+    if (c.ignored) {
+        EXPECT_FALSE(program.waitForFinished(500)) << "ended by a signal it was started ignoring";
+        if (program.state() == QProcess::Running) ::kill(pid, SIGTERM);
+    }
     ASSERT_TRUE(program.waitForFinished(30000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
     EXPECT_FALSE(QFileInfo::exists(root));
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, EndBySignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
-                         [](const auto& test) { return std::string(sigabbrev_np(test.param)); });
+INSTANTIATE_TEST_SUITE_P(Signals, EndBySignal,
+                         ::testing::Values(SignalCase{SIGTERM, false}, SignalCase{SIGINT, false}, SignalCase{SIGHUP, false},
+                                           SignalCase{SIGHUP, true}, SignalCase{SIGINT, true}),
+                         [](const auto& test) {
+                             return std::string(sigabbrev_np(test.param.signal)) + (test.param.ignored ? "Ignored" : "");
+                         });
 
 // --- the image file types
 
@@ -125,14 +137,16 @@ TEST_F(StartupTest, EachImageFileExtensionIsAdmittedWhateverItsCaseAndOnlyByItsO
 
 // --- the application object
 
+// The full name is parsed from the user database's comment field as systems fill it.
 TEST_F(StartupTest, NamesComeWholeFromTheUserRecordAndEveryCopyIsGivenBack) {
     // U+1F600 and U+1D11E take two UTF-16 units each; the buffer must hold all units.
-    const std::string wide = "Zo\xC3\xAB \xF0\x9F\x98\x80 \xF0\x9D\x84\x9E";
-    struct Row { std::optional<std::string> shortName, fullName; std::string wantShort, wantFull; };
-    const Row rows[] = {{"jdoe", "Jane Doe", "jdoe", "Jane Doe"}, {"jdoe", "", "jdoe", ""},
-                        {std::nullopt, std::nullopt, "", ""},     {"zoe", wide, "zoe", wide}};
+    const std::string wide = "Zo\xC3\xAB \xF0\x9F\x98\x80 \xF0\x9D\x84\x9E", accented = "Jo\xC3\xA3o \xC3\x91\xC3\xBA\xC3\xB1" "ez";
+    struct Row { std::optional<std::string> shortName, gecos; std::string wantShort, wantFull; };
+    const Row rows[] = {{"ana", "Ana Lima,,,", "ana", "Ana Lima"}, {"jdoe", "", "jdoe", ""}, {"x", ",,,", "x", ""},
+                        {std::nullopt, std::nullopt, "", ""}, {"zoe", wide + ",Room 1,555,", "zoe", wide},
+                        {"joao", accented + ",Sala 2", "joao", accented}};
     for (const Row& row : rows) {
-        carbon::SetUserRecordForTests(carbon::UserRecord{row.shortName, row.fullName});
+        carbon::SetUserRecordForTests(carbon::UserRecord{row.shortName, carbon::FullNameFromGecos(row.gecos ? row.gecos->c_str() : nullptr)});
         EXPECT_EQ(app.UserName(true), row.wantShort);
         EXPECT_EQ(app.UserName(false), row.wantFull);
         EXPECT_EQ(carbon::LiveStringCount(), 0) << row.wantFull;

@@ -6,10 +6,12 @@
 #include <QBuffer>
 #include <QColor>
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -66,6 +68,40 @@ ScopedHome::~ScopedHome() { fw::SpecialFolder::SetHomeForTests(""); }
     if (d <= tolerance) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << std::hex << "colour 0x" << (actual & 0xFFFFFF)
                                          << " is not near 0x" << (expected & 0xFFFFFF);
+}
+
+::testing::AssertionResult MatchesReference(const QImage& picture, const std::string& testdata,
+                                            const std::string& name, int channelTolerance, int maxOffPixels) {
+    const QImage actual = picture.convertToFormat(QImage::Format_RGB32);
+    const QString reference = QString::fromStdString(testdata + "/" + name + ".png");
+    if (qEnvironmentVariableIntValue("STAMPORA_UPDATE_REFERENCES") == 1) {
+        QDir().mkpath(QFileInfo(reference).path());
+        if (!actual.save(reference, "PNG", 0)) return ::testing::AssertionFailure() << "cannot write " << reference.toStdString();
+        std::fprintf(stderr, "reference written: %s\n", qPrintable(reference));
+        return ::testing::AssertionSuccess();
+    }
+    const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
+    const bool sameSize = expected.size() == actual.size();
+    QImage difference = actual;
+    int off = sameSize ? 0 : actual.width() * actual.height();
+    for (int y = 0; y < actual.height(); ++y)
+        for (int x = 0; x < actual.width(); ++x) {
+            const bool differs = !sameSize || !Near(actual.pixel(x, y), expected.pixel(x, y), channelTolerance);
+            const int faded = 192 + qGray(actual.pixel(x, y)) / 4;
+            off += differs && sameSize, difference.setPixel(x, y, differs ? qRgb(255, 0, 0) : qRgb(faded, faded, faded));
+        }
+    if (off <= maxOffPixels) return ::testing::AssertionSuccess();
+    const QString folder = QDir::current().absoluteFilePath("reference-failures");
+    QDir().mkpath(folder);
+    const QString actualPath = folder + "/" + QString::fromStdString(name) + ".actual.png";
+    const QString differencePath = folder + "/" + QString::fromStdString(name) + ".difference.png";
+    actual.save(actualPath, "PNG"), difference.save(differencePath, "PNG");
+    return ::testing::AssertionFailure()
+           << name << ": " << (expected.isNull() ? "no reference picture, " : "") << off
+           << " pixels differ from " << reference.toStdString() << " by more than " << channelTolerance
+           << " (at most " << maxOffPixels << " may); the picture drawn: " << actualPath.toStdString()
+           << ", the differing pixels in red: " << differencePath.toStdString()
+           << ". After an intended change: STAMPORA_UPDATE_REFERENCES=1 ctest --test-dir build -R Reference";
 }
 
 QImage QuadrantImage(int width, int height) {

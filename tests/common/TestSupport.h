@@ -57,6 +57,16 @@ fw::PictureRef QuadrantPicture(int width = 64, int height = 48);
 
 QByteArray Encoded(const QImage& image, const char* format = "JPEG", int quality = 90);
 
+// Compares a rendered picture with the committed reference `<testdata>/<name>.png`:
+// they match when at most `maxOffPixels` pixels differ by more than `channelTolerance`
+// in a channel (anti-aliasing may move with the font library's version). On a mismatch
+// the actual picture and a difference picture (differing pixels red) are written into
+// the working folder, reference-failures/. With STAMPORA_UPDATE_REFERENCES=1 in the
+// environment the reference is written instead.
+::testing::AssertionResult MatchesReference(const QImage& picture, const std::string& testdata,
+                                            const std::string& name, int channelTolerance = 24,
+                                            int maxOffPixels = 40);
+
 // A new picture of one colour.
 fw::PictureRef SolidPicture(int width, int height, QRgb color);
 // A picture's pixel without its alpha byte.

@@ -1,9 +1,12 @@
 // One whole session of the program on a real X server: the program starts with a
-// photo named on its command line, the photo is panned with the arrow keys, the
-// card is saved with Ctrl+S while another program owning the clipboard has stopped
-// answering, a paste from such an owner gives up soon, and two closes end the
-// program. The steps run from timers inside the program's own event loop; only the
-// dialogs are answered by the scripted user-interaction service.
+// photo named on its command line, the font list opens under its box, the photo is
+// panned with the arrow keys, a caption key is typed, the card is saved through
+// File > Save... and again with Ctrl+S while another program owning the clipboard has
+// stopped answering, a paste from such an owner gives up soon, and two closes end the
+// program. After the photo comes in and after the keystroke, the card's area as the
+// X server shows it must be the card as saved. The steps run from timers inside the
+// program's own event loop; only the dialogs are answered by the scripted
+// user-interaction service.
 
 #include "app/Stampora.h"
 #include "app/Startup.h"
@@ -11,15 +14,21 @@
 #include "framework/core/Runtime.h"
 #include "framework/graphics/Clipboard.h"
 #include "framework/ui/UserInteraction.h"
+#include "interfacekit/ifkFontComboBox.h"
+#include "interfacekit/ifkFontComboBoxMenu.h"
 #include "mail/CleanOnQuit.h"
 #include "tests/common/TestSupport.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QImageReader>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -80,6 +89,54 @@ void OwnClipboard(QProcess& owner, const QStringList& args) {
     Check(owner.waitForStarted(), "xclip starts");
 }
 
+// Saves the card through File > Save... under `path` and reads it back.
+QImage SaveCard(fw::ScriptedUserInteraction& ui, const std::string& path) {
+    ui.saveAnswers.push_back(fw::FolderItem::FromPath(path));
+    QAction* save = nullptr;
+    auto* mainWindow = qobject_cast<QMainWindow*>(MainWindow()->Widget());
+    for (QAction* menu : mainWindow->menuBar()->actions())
+        if (menu->menu())
+            for (QAction* item : menu->menu()->actions())
+                if (item->text() == "Save...") save = item;
+    Check(save != nullptr, "File > Save... is in the menu bar");
+    const size_t dialogs = ui.dialogs.size();
+    if (save) save->trigger();
+    Check(ui.dialogs.size() == dialogs + 1 && ui.dialogs.back().kind == fw::ScriptedUserInteraction::DialogKind::Save,
+          "the save dialog was asked for");
+    QImageReader reader(QString::fromStdString(path));
+    Check(reader.format() == "jpeg", "the card is written as JPEG under the chosen name");
+    return reader.read().convertToFormat(QImage::Format_RGB32);
+}
+
+// The card's area on the X server's screen is the card rendered now, pixel for pixel, and the card saved now
+// within its JPEG error, in brightness under half of 32 at quality 90 (colour is subsampled, so edges move more).
+void CheckScreenShowsTheSavedCard(fw::ScriptedUserInteraction& ui, const std::string& path, const std::string& when) {
+    Check(QTest::qWaitForWindowExposed(MainWindow()->Widget()), "the window is on screen " + when);
+    QTest::qWait(50);   // a slow start may not have painted yet
+    QWidget* canvas = MainWindow()->DisplayArea()->Widget();
+    const QPoint at = canvas->mapToGlobal(QPoint(0, 0));
+    const QImage screen = QGuiApplication::primaryScreen()
+                              ->grabWindow(0, at.x(), at.y(), canvas->width(), canvas->height())
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32);
+    const QImage card = MainWindow()->Generate()->Image().convertToFormat(QImage::Format_RGB32);
+    const QImage saved = SaveCard(ui, path);
+    int stale = -1, unlike = -1;
+    if (screen.size() == card.size() && saved.size() == card.size()) {
+        stale = unlike = 0;
+        for (int y = 0; y < card.height(); ++y)
+            for (int x = 0; x < card.width(); ++x) {
+                stale += screen.pixel(x, y) != card.pixel(x, y);
+                unlike += std::abs(qGray(screen.pixel(x, y)) - qGray(saved.pixel(x, y))) > 32;
+            }
+    }
+    const QString shot = QDir::current().absoluteFilePath(QString::fromStdString("screen " + when + ".png"));
+    Check(stale == 0 && unlike == 0, "the card on screen is the card saved, " + when + " (" + std::to_string(stale) +
+                                         " pixels not the card's, " + std::to_string(unlike) + " not the saved file's)" +
+                                         (stale || unlike ? "; the screen: " + shot.toStdString() : ""));
+    if (stale != 0 || unlike != 0) screen.save(shot);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -123,6 +180,27 @@ int main(int argc, char** argv) {
             Check(window->thePicture != nullptr, "the photo from the command line is on the card");
             Check(window->imageOffset && window->imageOffset->LeftInt() == 290, "the new photo is centred");
             Check(QDir(QString::fromStdString(cleanUpRoot)).exists(), "the clean-up folder exists while running");
+            CheckScreenShowsTheSavedCard(*ui, savedPath + " 1", "after the photo came in");
+        },
+        [&] {
+            // The font box is at 411, 20 of the window's content, 153 x 20; its list opens under it, as wide.
+            auto window = MainWindow();
+            const QPoint content = window->Content()->mapToGlobal(QPoint(0, 0));
+            auto list = std::make_shared<QRect>();   // outlives this step if no list opens
+            QTimer::singleShot(300, [list] {
+                auto menu = std::dynamic_pointer_cast<ifkFontComboBoxMenu>(fw::Runtime::ImplicitInstance("ifkFontComboBoxMenu"));
+                if (!menu || !menu->Widget()) return;
+                *list = menu->Widget()->geometry();
+                QTest::keyClick(menu->Listbox1()->Widget(), Qt::Key_Escape);
+            });
+            auto box = window->textTypeFace();
+            const QPoint onArrow(box->Width - 10, 10);
+            QCursor::setPos(box->Widget()->mapToGlobal(onArrow));
+            box->Event_MouseDown(onArrow.x(), onArrow.y());
+            const QRect expected(content + QPoint(411, 40), QSize(153, list->height()));
+            Check(*list == expected, "the font list opens under its box, as wide as the box: at " + std::to_string(list->x()) +
+                                         "," + std::to_string(list->y()) + ", " + std::to_string(list->width()) +
+                                         " wide, for " + std::to_string(expected.x()) + "," + std::to_string(expected.y()) + ", 153");
         },
         [&] {
             auto window = MainWindow();
@@ -130,29 +208,31 @@ int main(int argc, char** argv) {
             QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(200, 150));
             for (int i = 0; i < kLeftPresses; ++i) QTest::keyClick(canvas, Qt::Key_Left);
             Check(window->imageOffset->LeftInt() == 290 + kLeftPresses, "the arrow keys pan the photo");
+            window->textField()->SetFocus();   // its repaint of the canvas comes before the keystroke
         },
-        [&] { OwnClipboard(owner, {"-i", photoPath}); },   // as text
+        [&] { QTest::keyClick(MainWindow()->textField()->Widget(), Qt::Key_W); },
         [&] {
-            // Text on the clipboard, its owner stopped: readying the shortcut must not wait on it.
-            ::kill(pid_t(owner.processId()), SIGSTOP);
-            ui->saveAnswers.push_back(fw::FolderItem::FromPath(savedPath));
-            QElapsedTimer clock;
-            clock.start();
-            QTest::keyClick(MainWindow()->DisplayArea()->Widget(), Qt::Key_S, Qt::ControlModifier);
-            Check(ui->dialogs.size() == 1 && ui->dialogs[0].kind == fw::ScriptedUserInteraction::DialogKind::Save,
-                  "Ctrl+S asks for the save dialog");
-            Check(clock.elapsed() < 3000, "with a stopped clipboard owner, within 3 s (" + std::to_string(clock.elapsed()) + " ms)");
-        },
-        [&] {
-            QImageReader reader(QString::fromStdString(savedPath));
-            Check(reader.format() == "jpeg", "the card is written as JPEG under the chosen name");
-            const QImage card = reader.read().convertToFormat(QImage::Format_RGB32);
+            CheckScreenShowsTheSavedCard(*ui, savedPath, "after a caption keystroke");
+            const QImage card = QImage(QString::fromStdString(savedPath)).convertToFormat(QImage::Format_RGB32);
             Check(card.size() == QSize(640, 316), "the card is 640 x 316");
             if (card.size() != QSize(640, 316)) return;
             // The boundary now sits at card column 400 - 300 = 100.
             const int boundary = kBoundary - (290 + kLeftPresses);
             Check(testsupport::Near(card.pixel(boundary - 5, 200), kLeftColour, 40), "the photo left of the moved boundary");
             Check(testsupport::Near(card.pixel(boundary + 5, 200), kRightColour, 40), "the photo right of the moved boundary");
+        },
+        [&] { OwnClipboard(owner, {"-i", photoPath}); },   // as text
+        [&] {
+            // Text on the clipboard, its owner stopped: readying the shortcut must not wait on it.
+            ::kill(pid_t(owner.processId()), SIGSTOP);
+            ui->saveAnswers.push_back(fw::FolderItem::FromPath(savedPath + " 2"));
+            const size_t dialogs = ui->dialogs.size();
+            QElapsedTimer clock;
+            clock.start();
+            QTest::keyClick(MainWindow()->DisplayArea()->Widget(), Qt::Key_S, Qt::ControlModifier);
+            Check(ui->dialogs.size() == dialogs + 1 && ui->dialogs.back().kind == fw::ScriptedUserInteraction::DialogKind::Save,
+                  "Ctrl+S asks for the save dialog");
+            Check(clock.elapsed() < 3000, "with a stopped clipboard owner, within 3 s (" + std::to_string(clock.elapsed()) + " ms)");
         },
         [&] { OwnClipboard(owner, {"-t", "image/jpeg", "-i", photoPath}); },
         [&] {

@@ -3,6 +3,8 @@
 #include "interfacekit/ifkFontComboBoxMenu.h"
 #include "tests/interfacekit/KitFixture.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
@@ -159,5 +161,18 @@ TEST_F(FontBoxTest, ListIsPlacedAgainstTheAvailableAreaOfItsScreen) {
         });
         ifkFontComboBoxMenu::Instance()->Popup(40, row.top, 153, "");
         EXPECT_EQ(QPoint(top, height), QPoint(row.wantTop, row.wantHeight)) << row.fonts;
+    }
+}
+
+// A typed beginning is completed by the rest of the first listed name it starts, whatever its case.
+TEST_F(FontBoxTest, TypedNamesCompleteWhateverTheirCase) {
+    auto* edit = static_cast<QComboBox*>(window->box->Widget())->lineEdit();
+    window->Widget()->show(), window->Widget()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window->Widget()));
+    edit->setFocus();
+    for (auto [typed, completed] : {std::pair{"mo", "mono"}, {"BE", "BEta"}, {"Al", "Alpha"}, {"x", "x"}}) {
+        edit->clear();
+        QTest::keyClicks(edit, typed);
+        EXPECT_EQ(window->box->Text(), completed) << typed;
     }
 }

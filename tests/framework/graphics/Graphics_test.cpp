@@ -1,6 +1,7 @@
 #include "framework/core/Exceptions.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Picture.h"
+#include "framework/graphics/SystemColors.h"
 
 #include "tests/common/TestSupport.h"
 
@@ -67,6 +68,27 @@ TEST(GraphicsDrawPicture, PlacesScalesAndClipsTheSource) {
         for (const Probe& p : row.probes) EXPECT_EQ(RgbAt(row.target, p.x, p.y), p.rgb) << row.why << " at " << p.x << "," << p.y;
     }
     EXPECT_THROW(Picture::New(4, 4, 32)->GetGraphics().DrawPicture(nullptr, 0, 0), fw::NilObjectException);
+
+    // Shrunk to a third, a checkerboard of single pixels becomes even grey, not a pattern of its samples.
+    PictureRef board = Picture::New(12, 12, 32), shrunk = Picture::New(4, 4, 32);
+    for (int i = 0; i < 144; ++i) board->Image().setPixel(i % 12, i / 12, (i % 12 + i / 12) % 2 ? 0xFFFFFFFF : 0xFF000000);
+    shrunk->GetGraphics().DrawPicture(board, 0, 0, 4, 4, 0, 0, 12, 12);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(qGray(shrunk->Image().pixel(i % 4, i / 4)), 128, 20) << i;
+}
+
+// One colour in each sixth of the hue circle gives its hue in that sixth and comes back whole; greys have no hue.
+TEST(Colours, HueSaturationAndValueRoundTripThroughTheSixSectors) {
+    const QRgb rows[] = {0xFF8020, 0x90F020, 0x20F090, 0x2090F0, 0x9020F0, 0xF02090};
+    for (int sector = 0; sector < 6; ++sector) {
+        const fw::HSVParts parts = fw::HSVOf(rows[sector]);
+        EXPECT_EQ(int(parts.hue * 6), sector) << std::hex << rows[sector];
+        EXPECT_EQ(fw::HSV(parts.hue, parts.saturation, parts.value), rows[sector]) << std::hex << rows[sector];
+        EXPECT_EQ(fw::HSV(parts.hue + 1, parts.saturation, parts.value), rows[sector]) << "the hue wraps";
+    }
+    for (QRgb grey : {0x000000u, 0x808080u, 0xFFFFFFu}) {
+        const fw::HSVParts parts = fw::HSVOf(grey);
+        EXPECT_EQ(std::tuple(parts.hue, parts.saturation, fw::HSV(0.3, 0, parts.value)), std::tuple(0.0, 0.0, fw::Color(grey)));
+    }
 }
 
 TEST(GraphicsRectangles, FillUsesTheForeColourClearMakesWhiteAndEveryCallReportsAChange) {
@@ -82,26 +104,6 @@ TEST(GraphicsRectangles, FillUsesTheForeColourClearMakesWhiteAndEveryCallReports
     g.DrawPicture(SolidPicture(2, 2, 0), 0, 0);
     g.DrawString("x", 2, 12);
     EXPECT_EQ(changes, 4);
-}
-
-TEST(GraphicsText, SizesArePixelsZeroIsTwelveAndBoldIsWider) {
-    PictureRef p = Picture::New(10, 10, 32);
-    Graphics& g = p->GetGraphics();
-    EXPECT_EQ(g.TextFont, "System");
-    g.TextSize = 0;
-    const double zero = g.StringWidth("Stamped mail");
-    EXPECT_EQ(g.CurrentFont().pixelSize(), 12);
-    g.TextSize = 12;
-    EXPECT_DOUBLE_EQ(g.StringWidth("Stamped mail"), zero);
-    g.TextSize = 24.7;   // truncated like every double made integer
-    EXPECT_EQ(g.CurrentFont().pixelSize(), 24);
-    const double regular = g.StringWidth("Stamped mail");
-    EXPECT_GT(regular, 1.8 * zero);
-    EXPECT_GT(g.TextHeight(), g.TextAscent());
-    g.Bold = true;
-    EXPECT_GT(g.StringWidth("Stamped mail"), regular);
-    g.TextFont = "Monaco";   // stays fixed-width in bold
-    EXPECT_DOUBLE_EQ(g.StringWidth("iiii"), g.StringWidth("WWWW"));
 }
 
 TEST(GraphicsText, FontNamesResolveToAnInstalledFamily) {
@@ -128,6 +130,8 @@ TEST(GraphicsText, StringsSitOnTheirBaselineInTheForeColourAndWrapWithinTheWidth
     const int top = 22 - probe.TextAscent();   // of the 20-pixel capitals on baseline 22
     const struct { std::string text; int size, x, y, wrap; QRect inked; std::vector<QRect> blank; } rows[] = {
         {"HH", 20, 5, 22, 0, QRect(5, top, 40, 22 - top),
+         {QRect(0, 0, 300, top - 1), QRect(0, 23, 300, 97), QRect(0, 0, 4, 120)}},
+        {"HH", 20, 5, 22, 80, QRect(5, top, 40, 22 - top),   // laid out for wrapping, on the same baseline
          {QRect(0, 0, 300, top - 1), QRect(0, 23, 300, 97), QRect(0, 0, 4, 120)}},
         {words, 12, 10, 20, 80, QRect(10, 20 + below, 80, height), {QRect(92, 0, 208, 120)}},
         {words, 12, 10, 20, 0, QRect(100, 0, 200, 30), {QRect(0, 26, 300, 94)}},   // no width: one line

@@ -3,12 +3,14 @@
 #include "framework/graphics/JpegDecoder.h"
 #include "framework/graphics/Picture.h"
 #include "framework/graphics/PictureDecoder.h"
+#include "framework/graphics/PngDecoder.h"
 
 #include "tests/common/TestSupport.h"
 #include "tests/fuzz/DecodeOne.h"
 
 #include <QColorSpace>
 #include <QDir>
+#include <QPainter>
 
 #include <array>
 #include <functional>
@@ -215,6 +217,9 @@ TEST(OpenAsPicture, EveryTypeOpensInStandardFormWithItsColoursInPlace) {
         {"one_pixel.png", 6, {1, 1}, {{0, 0}}, {0x336699}},    {"one_pixel.jpg", 6, {1, 1}, {{0, 0}}, {0x336699}},
         {"animated.gif", 0, {16, 16}, {{8, 8}}, {kRed}},       // the first frame
         {"alpha.png", 0, {16, 8}, {{2, 4}, {12, 4}}, {0xFFFFFF, kBlue}},   // transparent parts show white
+        // Samples of 1 and 4 bits stretch to the whole 0 to 255.
+        {"gray1.jp2", 0, {3, 2}, {{0, 0}, {1, 0}, {0, 1}, {2, 1}}, {0xFFFFFF, 0, 0, 0xFFFFFF}},
+        {"gray4.jp2", 0, {3, 2}, {{0, 0}, {1, 0}, {2, 0}, {0, 1}}, {0xFFFFFF, 0, 0x555555, 0xAAAAAA}},
         {"orient2.jpg", 12, {64, 48}, quads, {kLime, kRed, kYellow, kBlue}},   // the orientation tag: mirrored,
         {"orient3.jpg", 12, {64, 48}, quads, {kYellow, kBlue, kLime, kRed}},   // half turn,
         {"orient6.jpg", 12, {48, 64}, tall, {kBlue, kRed, kYellow, kLime}},    // quarter clockwise
@@ -228,6 +233,25 @@ TEST(OpenAsPicture, EveryTypeOpensInStandardFormWithItsColoursInPlace) {
         for (size_t i = 0; i < row.at.size(); ++i)
             EXPECT_TRUE(Near(p->Image().pixel(row.at[i]), row.colours[i], row.tolerance)) << row.file << " " << i;
     }
+}
+
+// Decoded reduced, each output pixel averages a block; the last, partial blocks at the
+// right and the bottom (here one column and three rows, all blue) average only the
+// pixels they have, and the white stays white.
+TEST(PngDecoder, AReducedOddSizedPictureKeepsItsColoursToItsLastPartialBands) {
+    QImage photo(1001, 603, QImage::Format_RGB32);
+    photo.fill(Qt::white);
+    QPainter(&photo).fillRect(QRect(1000, 0, 1, 600), Qt::blue);
+    QPainter(&photo).fillRect(QRect(0, 600, 1001, 3), Qt::blue);
+    PictureRef p = fw::PngDecoder::Open(Encoded(photo, "PNG"), {200, 120});
+    ASSERT_NE(p, nullptr);
+    const QImage reduced = p->PixelsForScale(0.2, 0.2).image.convertToFormat(QImage::Format_RGB32);
+    QImage expected(reduced.size(), QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    QPainter(&expected).fillRect(QRect(expected.width() - 1, 0, 1, expected.height()), Qt::blue);
+    QPainter(&expected).fillRect(QRect(0, expected.height() - 1, expected.width(), 1), Qt::blue);
+    EXPECT_LT(reduced.width(), 1001);
+    EXPECT_TRUE(reduced == expected);
 }
 
 TEST(OpenAsPicture, BadOrAbsurdInputGivesNil) {

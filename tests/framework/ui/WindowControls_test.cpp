@@ -1,12 +1,14 @@
 #include "framework/core/Exceptions.h"
 #include "framework/core/Runtime.h"
 #include "framework/ui/Canvas.h"
+#include "framework/ui/Listbox.h"
 #include "framework/ui/PagePanel.h"
 #include "framework/ui/PushButton.h"
 #include "framework/ui/Window.h"
 #include "tests/common/TestSupport.h"
 
 #include <QApplication>
+#include <QListWidget>
 #include <QTest>
 
 namespace {
@@ -41,6 +43,15 @@ public:
     bool cancelCloses = false;
     bool throwOnce = false;
     std::vector<bool> closeRequests;
+};
+
+// A 200 x 100 window holding the given controls.
+struct Holder : fw::Window {
+    std::vector<fw::ControlRef> controls;
+    void Layout() override { Width = 200, Height = 100; }
+    void CreateControls() override {
+        for (size_t i = 0; i < controls.size(); ++i) AddControl("c" + std::to_string(i), controls[i]);
+    }
 };
 
 class WindowTest : public ::testing::Test {
@@ -142,4 +153,52 @@ TEST_F(WindowTest, ARefusedCloseOrQuitKeepsTheWindowOpen) {
     EXPECT_FALSE(window->canvas->DeliverMouseDown(1, 1));
     fw::Runtime::Quit(), QApplication::processEvents();
     EXPECT_TRUE(fw::Runtime::HasQuit() && !window->IsOpen());
+}
+
+// Resized, a control keeps its distance to each edge it is locked to: locked to both
+// sides it stretches, to the far side only it moves, to the near side or none it stays.
+TEST(WindowResize, LockedControlsKeepTheirDistancesToTheirEdges) {
+    struct Row { bool l, t, r, b; QRect after; };   // 10, 20, 30 x 40 in 200 x 100, after 260 x 150
+    const Row rows[] = {{0, 0, 0, 0, {10, 20, 30, 40}}, {1, 1, 0, 0, {10, 20, 30, 40}}, {0, 0, 1, 0, {70, 20, 30, 40}},
+                        {1, 0, 1, 0, {10, 20, 90, 40}}, {0, 0, 0, 1, {10, 70, 30, 40}}, {0, 1, 0, 1, {10, 20, 30, 90}},
+                        {1, 1, 1, 1, {10, 20, 90, 90}}};
+    auto window = std::make_shared<Holder>();
+    for (const Row& row : rows) {
+        auto c = std::make_shared<fw::Canvas>();
+        c->Left = 10, c->Top = 20, c->Width = 30, c->Height = 40;
+        c->LockLeft = row.l, c->LockTop = row.t, c->LockRight = row.r, c->LockBottom = row.b;
+        window->controls.push_back(c);
+    }
+    window->Construct();
+    for (QSize size : {QSize(260, 150), QSize(200, 100)}) {
+        window->SetWidth(size.width()), window->SetHeight(size.height());
+        for (size_t i = 0; i < std::size(rows); ++i)
+            EXPECT_EQ(window->controls[i]->Widget()->geometry(), size.width() == 200 ? QRect(10, 20, 30, 40) : rows[i].after) << i;
+    }
+    window.reset();
+    fw::Runtime::ReleaseFrameworkLists();
+}
+
+// A list row's text sits in the middle of its row, none of it above the row or cut at its foot.
+TEST(ListboxRows, TextSitsInTheMiddleOfItsRow) {
+    auto list = std::make_shared<fw::Listbox>();
+    list->Width = 100, list->Height = 80;
+    auto window = std::make_shared<Holder>();
+    window->controls = {list};
+    window->Construct();
+    for (int i = 0; i < 3; ++i) list->AddRow("HH");
+    auto* view = static_cast<QListWidget*>(list->Widget());
+    QApplication::processEvents();
+    const QImage shot = view->viewport()->grab().toImage();
+    for (int row = 0; row < 3; ++row) {
+        const QRect cell = view->visualItemRect(view->item(row));
+        ASSERT_EQ(cell.height(), 18);
+        int top = -1, bottom = -1;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                if (qGray(shot.pixel(x, y)) < 128) bottom = y, top = top < 0 ? y : top;
+        EXPECT_NEAR(top + bottom, 2 * cell.center().y(), 3) << "row " << row << ": ink from " << top << " to " << bottom;
+    }
+    window.reset();
+    fw::Runtime::ReleaseFrameworkLists();
 }

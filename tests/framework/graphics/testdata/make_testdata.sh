@@ -25,6 +25,13 @@ $IM quadrants.png -strip -quality 0 quadrants.j2k
 # same four quadrants.
 $IM quadrants.png -strip -filter point -resize 2000x1200! -quality 40 large_quadrants.jp2
 
+# JPEG 2000 of low precision, 3 x 2 grey: 1-bit samples 1 0 1 / 0 1 1 and 4-bit
+# samples 15 0 5 / 10 15 15 (opj_compress is in libopenjp2-tools; ImageMagick rounds
+# such depths up).
+printf '\001\000\001\000\001\001' > gray1.raw && opj_compress -n 1 -F 3,2,1,1,u -i gray1.raw -o gray1.jp2
+printf '\017\000\005\012\017\017' > gray4.raw && opj_compress -n 1 -F 3,2,1,4,u -i gray4.raw -o gray4.jp2
+rm -f gray1.raw gray4.raw
+
 # Half transparent: the left half clear, the right half opaque blue.
 $IM -size 8x8 xc:none \( -size 8x8 xc:blue \) +append -strip PNG32:alpha.png
 
