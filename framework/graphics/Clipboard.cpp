@@ -1,5 +1,7 @@
 #include "framework/graphics/Clipboard.h"
 
+#include "framework/graphics/DecodeHelper.h"
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -19,9 +21,8 @@ bool Clipboard::PictureAvailable() const {
 
 PictureRef Clipboard::Picture() const {
     if (!PictureAvailable()) return nullptr;
-    const QImage image = System()->image();
-    if (image.isNull()) return nullptr;
-    return std::make_shared<fw::Picture>(image);
+    const QMimeData* data = System()->mimeData();
+    return data ? DecodeHelper::FromMimeData(*data) : nullptr;
 }
 
 void Clipboard::SetPicture(const PictureRef& picture) {

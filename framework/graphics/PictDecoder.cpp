@@ -45,6 +45,9 @@ void InitializeMagick() {
         Magick::ResourceLimits::area(static_cast<MagickCore::MagickSizeType>(Picture::PixelLimit()));
         Magick::ResourceLimits::listLength(16);
         Magick::ResourceLimits::thread(1);
+        // A flood of tiles must not run for minutes; a sound picture takes well under
+        // a second.
+        MagickCore::SetMagickResourceLimit(MagickCore::TimeResource, PictDecoder::kSecondsLimit);
     });
 }
 
@@ -59,6 +62,15 @@ QSize PictDecoder::FrameSize(const QByteArray& bytes) {
     const int right = Read16(bytes, start + 8);
     const QSize size(right - left, bottom - top);
     return size.isEmpty() ? QSize() : size;
+}
+
+void PictDecoder::Prepare() {
+    InitializeMagick();
+    // The coder is a module loaded from disk on first use; loading it now lets the
+    // caller forbid opening files before any byte of a picture is read.
+    MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
+    MagickCore::GetMagickInfo("PICT", exception);
+    MagickCore::DestroyExceptionInfo(exception);
 }
 
 bool PictDecoder::HasVersionOpcode(const QByteArray& bytes) {

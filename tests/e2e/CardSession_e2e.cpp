@@ -7,6 +7,7 @@
 #include "app/Startup.h"
 #include "framework/core/ExecutableFile.h"
 #include "framework/core/Runtime.h"
+#include "framework/graphics/DecodeHelper.h"
 #include "framework/ui/UserInteraction.h"
 #include "mail/CleanOnQuit.h"
 #include "tests/common/TestSupport.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
     QTemporaryDir home(QDir::tempPath() + "/stampora-e2e-XXXXXX");
     if (!home.isValid()) return 2;
     testsupport::UsePrivateHome(home.path().toStdString());
+    fw::DecodeHelper::SetProgramForTests(STAMPORA_BUNDLE "/bin/stampora-decode");
 
     const QString photoPath = home.path() + "/holiday photo.jpg";
     if (!Photo().save(photoPath, "JPEG", 95)) return 2;
