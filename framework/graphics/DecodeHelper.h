@@ -53,7 +53,7 @@ public:
     // converted copy, the copy into the memfd and the decoder's working memory (a
     // progressive JPEG's coefficients alone are 1.5 times its RGB32 pixels).
     static constexpr int64_t kAddressAllowance = 4 * PictureDecoder::kByteBudget;
-    static constexpr int kCpuSeconds = 8;
+    static constexpr int kCpuSeconds = 6;
     // The program gives up on a helper after this long, whatever it is doing.
     static constexpr int kWallSeconds = 20;
 };

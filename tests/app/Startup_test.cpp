@@ -6,6 +6,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
 
@@ -78,8 +79,18 @@ TEST_F(StartupTest, ModuleObjectsAreReleasedInTheirOrderWithTheirEffects) {
 }
 
 // The program itself, stopped by a signal once it runs: it still ends in order, and
-// the clean-up folder goes with the rest of shut-down.
-class EndBySignal : public ::testing::TestWithParam<int> {};
+// the clean-up folder goes with the rest of shut-down; also in the middle of a
+// picture that its helper would take seconds over, which it then ends within 1 s.
+struct Stop {
+    int signal;
+    bool midDecode;
+};
+class EndBySignal : public ::testing::TestWithParam<Stop> {};
+
+// The helper process the program has started, if any.
+bool HasChild(qint64 pid) {
+    return !testsupport::ReadFile("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children").empty();
+}
 
 TEST_P(EndBySignal, RunsTheShutDownAndRemovesTheCleanUpFolder) {
     testsupport::ScratchDir home;
@@ -88,23 +99,35 @@ TEST_P(EndBySignal, RunsTheShutDownAndRemovesTheCleanUpFolder) {
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert("HOME", QString::fromStdString(home.Path()));
     environment.insert("XDG_CONFIG_HOME", QString::fromStdString(home.File(".config")));
+    QStringList photo;
+    if (GetParam().midDecode) photo << QString::fromStdString(home.Write("tiles.pict", cardtest::PictTiles(400)));
     QProcess program;
     program.setProcessEnvironment(environment);
     // Started from a desktop, not as a background job that ignores SIGINT.
-    program.setChildProcessModifier([signal = GetParam()] { std::signal(signal, SIG_DFL); });
-    program.start(STAMPORA_BUNDLE "/bin/stampora", {});
-    for (QDeadlineTimer deadline(30000); !QFileInfo::exists(root) && !deadline.hasExpired();) QThread::msleep(20);
+    program.setChildProcessModifier([signal = GetParam().signal] { std::signal(signal, SIG_DFL); });
+    program.start(STAMPORA_BUNDLE "/bin/stampora", photo);
+    QDeadlineTimer deadline(30000);
+    while (!(QFileInfo::exists(root) && (!GetParam().midDecode || HasChild(program.processId()))) &&
+           !deadline.hasExpired())
+        QThread::msleep(10);
     ASSERT_TRUE(QFileInfo::exists(root));
 
-    ::kill(static_cast<pid_t>(program.processId()), GetParam());
+    ::kill(static_cast<pid_t>(program.processId()), GetParam().signal);
+    QElapsedTimer ending;
+    ending.start();
     ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_TRUE(!GetParam().midDecode || ending.elapsed() < 1000) << ending.elapsed() << " ms";
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
     EXPECT_FALSE(QFileInfo::exists(root));
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, EndBySignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
-                         [](const auto& test) { return std::string(sigabbrev_np(test.param)); });
+INSTANTIATE_TEST_SUITE_P(Signals, EndBySignal,
+                         ::testing::Values(Stop{SIGTERM, false}, Stop{SIGINT, false}, Stop{SIGHUP, false},
+                                           Stop{SIGTERM, true}),
+                         [](const auto& test) {
+                             return std::string(sigabbrev_np(test.param.signal)) + (test.param.midDecode ? "MidDecode" : "");
+                         });
 
 // --- the image file types
 
