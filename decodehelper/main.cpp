@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 #include <linux/audit.h>
 #include <linux/filter.h>
@@ -164,6 +165,14 @@ int main(int argc, char** argv) {
     const int format = std::atoi(argv[1]);
     if (format <= int(PictureDecoder::Format::Unknown) || format > int(PictureDecoder::Format::Pict)) return 2;
     LimitThisProcess(PictureDecoder::Format(format));
+    std::thread([] {
+        for (;;) {
+            rusage use {};
+            ::getrusage(RUSAGE_SELF, &use);
+            if (int64_t{use.ru_maxrss} * 1024 > DecodeHelper::kResidentLimit) ::_exit(3);
+            ::usleep(10'000);
+        }
+    }).detach();
     // _exit: nothing of the decoders needs tearing down, and a sanitizer's exit-time
     // checks belong to the program's own tests.
     ::_exit(Decode(PictureDecoder::Format(format), QSize(std::atoi(argv[2]), std::atoi(argv[3])), argv[4]));

@@ -250,7 +250,7 @@ std::string DecodeHelper::Program() {
     return self.substr(0, self.rfind('/') + 1) + "stampora-decode";
 }
 
-void DecodeHelper::SetProgramForTests(const std::string& path) {
+void DecodeHelper::SetProgram(const std::string& path) {
     const std::lock_guard<std::mutex> lock(programLock);
     programForTests = path;
 }

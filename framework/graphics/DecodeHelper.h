@@ -36,7 +36,9 @@ public:
 
     // The helper's path: `stampora-decode` in the running executable's folder.
     static std::string Program();
-    static void SetProgramForTests(const std::string& path);   // empty restores it
+    // Another helper binary, for tests and benchmarks run outside the bundle; empty
+    // restores the one beside the executable.
+    static void SetProgram(const std::string& path);
 
     // The helper's side of the exchange. It is started with the input on standard
     // input, an empty memfd as descriptor 3 and a pipe on standard output, and the
@@ -53,6 +55,9 @@ public:
     // converted copy, the copy into the memfd and the decoder's working memory (a
     // progressive JPEG's coefficients alone are 1.5 times its RGB32 pixels).
     static constexpr int64_t kAddressAllowance = 4 * PictureDecoder::kByteBudget;
+    // Resident memory is watched too: a sanitizer's allocator reserves its arena up
+    // front, so that under it the address-space limit holds only large blocks.
+    static constexpr int64_t kResidentLimit = kAddressAllowance - (int64_t{256} << 20);
     static constexpr int kCpuSeconds = 6;
     // The program gives up on a helper after this long, whatever it is doing.
     static constexpr int kWallSeconds = 20;

@@ -2,6 +2,7 @@
 
 #include <Magick++.h>
 
+#include <cstdlib>
 #include <mutex>
 
 namespace fw {
@@ -31,10 +32,15 @@ int HeaderStart(const QByteArray& bytes) {
     return bytes.size() >= kPreamble + 10 ? kPreamble : 0;
 }
 
+// ImageMagick ends the process on a fatal error (its time limit is one); at once,
+// since exit handlers have nothing to finish in the middle of a decode.
+void EndAtOnce(const MagickCore::ExceptionType, const char*, const char*) { std::_Exit(1); }
+
 void InitializeMagick() {
     static std::once_flag once;
     std::call_once(once, [] {
         Magick::InitializeMagick(nullptr);
+        MagickCore::SetFatalErrorHandler(EndAtOnce);
         // A corrupt file must fail, never page the pixel cache out to disk or grow
         // without bound; the coder runs on the calling thread only.
         Magick::ResourceLimits::memory(256ull << 20);

@@ -52,13 +52,13 @@ double CpuSeconds() {
     return Seconds(self.ru_utime, self.ru_stime) + Seconds(children.ru_utime, children.ru_stime);
 }
 
-QByteArray Be(uint32_t v, int bytes) {
+QByteArray Be(uint64_t v, int bytes) {
     QByteArray out(bytes, '\0');
     for (int i = 0; i < bytes; ++i) out[bytes - 1 - i] = char(v >> (8 * i));
     return out;
 }
 
-QByteArray Le(uint32_t v, int bytes) {
+QByteArray Le(uint64_t v, int bytes) {
     QByteArray out = Be(v, bytes);
     std::reverse(out.begin(), out.end());
     return out;

@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     testsupport::UsePrivateHome(home.path().toStdString());
 
     QApplication app(argc, argv);
-    fw::DecodeHelper::SetProgramForTests(STAMPORA_BUNDLE "/bin/stampora-decode");
+    fw::DecodeHelper::SetProgram(STAMPORA_BUNDLE "/bin/stampora-decode");
     QApplication::setFont(QFont("DejaVu Sans", 12));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     QTemporaryDir home(QDir::tempPath() + "/stampora-e2e-XXXXXX");
     if (!home.isValid()) return 2;
     testsupport::UsePrivateHome(home.path().toStdString());
-    fw::DecodeHelper::SetProgramForTests(STAMPORA_BUNDLE "/bin/stampora-decode");
+    fw::DecodeHelper::SetProgram(STAMPORA_BUNDLE "/bin/stampora-decode");
 
     const QString photoPath = home.path() + "/holiday photo.jpg";
     if (!Photo().save(photoPath, "JPEG", 95)) return 2;
