@@ -124,10 +124,21 @@ int Decode(PictureDecoder::Format format, QSize cover, const char* fileName) {
     if (::fstat(STDIN_FILENO, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
         info.st_size > PictureDecoder::kByteBudget)
         return 1;
-    // Mapped, not read: a sparse file costs only the pages the decoder touches.
+    // Mapped, not read: a sparse file costs only the pages the decoder touches. A
+    // file system that cannot map files is read from.
+    QByteArray bytes;
     void* input = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, STDIN_FILENO, 0);
-    if (input == MAP_FAILED) return 1;
-    const QByteArray bytes = QByteArray::fromRawData(static_cast<const char*>(input), qsizetype(info.st_size));
+    if (input != MAP_FAILED) {
+        bytes = QByteArray::fromRawData(static_cast<const char*>(input), qsizetype(info.st_size));
+    } else {
+        bytes.resize(qsizetype(info.st_size));
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = ::pread(STDIN_FILENO, bytes.data() + done, size_t(bytes.size() - done), done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return 1;
+            done += n;
+        }
+    }
     if (PictureDecoder::Sniff(bytes, fileName) != format) return 1;
     const fw::PictureRef picture = PictureDecoder::Decode(bytes, fileName, cover);
     if (!picture) return 1;

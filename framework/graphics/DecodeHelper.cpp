@@ -1,5 +1,6 @@
 #include "framework/graphics/DecodeHelper.h"
 
+#include "framework/core/FileDescriptor.h"
 #include "framework/core/TerminationSignal.h"
 
 #include <QCoreApplication>
@@ -28,24 +29,6 @@ namespace {
 
 std::mutex programLock;
 std::string programForTests;
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return fd_; }
-    void Reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-};
 
 // A descriptor above the three standard ones and the helper's result descriptor, so
 // that the child's renumbering never overwrites one it still has to move.
@@ -146,14 +129,14 @@ pid_t Spawn(int input, int reply, int memfd, PictureDecoder::Format format, cons
 
 // One run of the helper over `input` (its offset does not matter: the helper maps it).
 Decoded Run(int input, PictureDecoder::Format format, const std::string& fileName, QSize cover) {
-    const Fd source(HighCopy(input));
-    const Fd memfd(::memfd_create("stampora-pixels", MFD_CLOEXEC));
+    const FileDescriptor source(HighCopy(input));
+    const FileDescriptor memfd(::memfd_create("stampora-pixels", MFD_CLOEXEC));
     if (source.Get() < 0 || memfd.Get() < 0) return {};
-    const Fd result(HighCopy(memfd.Get()));
+    const FileDescriptor result(HighCopy(memfd.Get()));
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0) return {};
-    const Fd replyRead(pipe[0]);
-    Fd replyWrite(HighCopy(pipe[1]));
+    const FileDescriptor replyRead(pipe[0]);
+    FileDescriptor replyWrite(HighCopy(pipe[1]));
     ::close(pipe[1]);
     if (replyWrite.Get() < 0 || result.Get() < 0) return {};
     const pid_t pid = Spawn(source.Get(), replyWrite.Get(), result.Get(), format, fileName, cover);
@@ -184,7 +167,7 @@ public:
     }
 
 private:
-    Fd fd_;
+    FileDescriptor fd_;
     PictureDecoder::Format format_;
     std::string fileName_;
 };
@@ -205,7 +188,7 @@ PictureRef DecodeHelper::OpenFile(int fd, PictureDecoder::Format format, const s
 PictureRef DecodeHelper::OpenBytes(const QByteArray& bytes, QSize coverArea) {
     const PictureDecoder::Format format = PictureDecoder::Sniff(bytes, {});
     if (format == PictureDecoder::Format::Unknown || bytes.size() > PictureDecoder::kByteBudget) return nullptr;
-    const Fd memfd(::memfd_create("stampora-picture", MFD_CLOEXEC | MFD_ALLOW_SEALING));
+    const FileDescriptor memfd(::memfd_create("stampora-picture", MFD_CLOEXEC | MFD_ALLOW_SEALING));
     if (memfd.Get() < 0) return nullptr;
     for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t n = ::write(memfd.Get(), bytes.constData() + done, size_t(bytes.size() - done));

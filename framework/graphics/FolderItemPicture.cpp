@@ -1,5 +1,6 @@
 #include "framework/graphics/FolderItemPicture.h"
 
+#include "framework/core/FileDescriptor.h"
 #include "framework/graphics/DecodeHelper.h"
 #include "framework/graphics/Picture.h"
 #include "framework/graphics/PictureDecoder.h"
@@ -24,20 +25,6 @@ constexpr qint64 kHeaderBytes = 4096;
 
 // High enough that the card's caption keeps crisp edges.
 constexpr int kJpegQuality = 90;
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Appends up to `count` bytes; false on a read error.
 bool ReadInto(int fd, QByteArray& bytes, qint64 count) {
@@ -78,7 +65,7 @@ int OpenCandidate(const FolderItem& item, QByteArray& header, PictureDecoder::Fo
 std::shared_ptr<Picture> OpenPictureFile(const FolderItem& item, QSize coverArea) {
     QByteArray header;
     PictureDecoder::Format format = PictureDecoder::Format::Unknown;
-    const Descriptor fd(OpenCandidate(item, header, format));
+    const FileDescriptor fd(OpenCandidate(item, header, format));
     if (fd.Get() < 0) return nullptr;
     return DecodeHelper::OpenFile(fd.Get(), format, item.Name(), coverArea);
 }
@@ -86,7 +73,7 @@ std::shared_ptr<Picture> OpenPictureFile(const FolderItem& item, QSize coverArea
 std::shared_ptr<Picture> OpenOwnPictureFile(const FolderItem& item) {
     QByteArray bytes;
     PictureDecoder::Format format = PictureDecoder::Format::Unknown;
-    const Descriptor fd(OpenCandidate(item, bytes, format));
+    const FileDescriptor fd(OpenCandidate(item, bytes, format));
     struct stat info {};
     if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0) return nullptr;
     if (!ReadInto(fd.Get(), bytes, info.st_size - bytes.size())) return nullptr;
