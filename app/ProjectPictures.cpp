@@ -1,6 +1,7 @@
 #include "app/ProjectPictures.h"
 
 #include "framework/core/ExecutableFile.h"
+#include "framework/graphics/FolderItemPicture.h"
 #include "framework/graphics/Graphics.h"
 
 namespace {
@@ -22,7 +23,8 @@ fw::PictureRef Load(fw::PictureRef& cache, const char* fileName) {
     // Found anew on every load, not through the advert page's cached folder.
     if (auto folder = fw::BundleResourcesFolder()) {
         auto file = folder->Child(fileName);
-        cache = file ? file->OpenAsPicture() : nullptr;
+        // The bundle's own pictures need no helper process.
+        cache = file ? fw::OpenOwnPictureFile(*file) : nullptr;
     }
     return cache;
 }

@@ -147,6 +147,8 @@ public:
     static std::string kSentYouAZinglet();
     // The width of the card's photo area, at its left.
     static constexpr int kPhotoAreaWidth = 420;
+    // The stamp square, which a stamp picture is drawn to cover.
+    static constexpr int kStampSide = 80;
     // The maker's web site, scheme and host, without a trailing slash.
     static constexpr const char* kMakerSite = "http://www.pixalune.com";
     static constexpr const char* kMakerHost = "www.pixalune.com";

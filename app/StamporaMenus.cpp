@@ -125,7 +125,8 @@ bool Stampora::_EditScaleToFit_Action() {
 
 bool Stampora::_EditChooseStampImage_Action() {
     if (auto file = fw::UserInteraction::Current().ChooseFileToOpen(this, IMageFiles::All())) {
-        auto picture = file->OpenAsPicture();
+        // Decoded at the size the stamp square is drawn at.
+        auto picture = file->OpenAsPicture(QSize(kStampSide, kStampSide));
         if (!picture) {
             fw::UserInteraction::Current().ShowMessage(this, "Sorry I was unable to open the file");
         } else {

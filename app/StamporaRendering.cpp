@@ -16,7 +16,6 @@ namespace {
 constexpr fw::Color kPlaceholderInk = 0xDFDFDF;
 constexpr fw::Color kPostMarkInk = 0xB60000;
 constexpr fw::Color kWhite = 0xFFFFFF;
-constexpr int kStampSide = 80;
 constexpr int kPostMarkWidth = 200;
 constexpr int kPostMarkHeight = 45;
 // The most pixels of a cover-scaled photo held at once; panoramas of 40 000 pixels

@@ -1,6 +1,6 @@
 /* Starts a program under the current X display and measures it from outside:
  *
- *   first_paint_watch [--keys N] [--settle MS] [--no-window] -- program [arguments...]
+ *   first_paint_watch [--keys N] [--settle MS] [--settled] [--no-window] -- program [arguments...]
  *
  * Prints one line:  paint_ms=<start to first paint> maxrss_kb=<peak memory>
  * and, with --keys N, also  key_cpu_ms=<program CPU per keystroke>. With
@@ -11,6 +11,11 @@
  * after it was mapped: every window made on the root is given an XDamage object as
  * soon as it is created, so no paint can slip past before the watch is in place.
  * (Without a window manager the program's windows are the root's children.)
+ *
+ * With --settled, paint_ms is instead the time of the last damage before the
+ * program stayed idle for --settle ms: a program that paints its window before a
+ * picture has come in (it keeps painting while the picture decodes elsewhere) is
+ * measured to the paint that shows the picture.
  *
  * With --keys, once the program has painted and stayed idle for --settle ms, N
  * letter keys are typed into it through XTest, each waited on until the program
@@ -94,14 +99,16 @@ int main(int argc, char** argv) {
     int keys = 0;
     int settleMs = 400;
     int noWindow = 0;
+    int settled = 0;
     int i = 1;
     for (; i < argc && strcmp(argv[i], "--") != 0; ++i) {
         if (!strcmp(argv[i], "--keys") && i + 1 < argc) keys = atoi(argv[++i]);
         else if (!strcmp(argv[i], "--settle") && i + 1 < argc) settleMs = atoi(argv[++i]);
         else if (!strcmp(argv[i], "--no-window")) noWindow = 1;
+        else if (!strcmp(argv[i], "--settled")) settled = 1;
     }
     if (i + 1 >= argc) {
-        fprintf(stderr, "usage: %s [--keys N] [--settle MS] [--no-window] -- program [arguments...]\n",
+        fprintf(stderr, "usage: %s [--keys N] [--settle MS] [--settled] [--no-window] -- program [arguments...]\n",
                 argv[0]);
         return 2;
     }
@@ -157,6 +164,16 @@ int main(int argc, char** argv) {
             const XDamageNotifyEvent* de = (const XDamageNotifyEvent*)&e;
             XDamageSubtract(d, de->damage, None, None);
             if (shown && de->drawable == shown) paintMs = Now() - start;
+        }
+    }
+
+    if (paintMs >= 0 && settled) {
+        while (NextEvent(d, &e, settleMs)) {
+            if (e.type == damageEvent + XDamageNotify) {
+                const XDamageNotifyEvent* de = (const XDamageNotifyEvent*)&e;
+                XDamageSubtract(d, de->damage, None, None);
+                if (de->drawable == shown) paintMs = Now() - start;
+            }
         }
     }
 

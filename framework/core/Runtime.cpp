@@ -4,6 +4,7 @@
 #include "framework/core/FolderItem.h"
 #include "framework/core/SingleInstance.h"
 #include "framework/core/System.h"
+#include "framework/core/TerminationSignal.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -13,8 +14,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
-#include <fcntl.h>
 #include <typeinfo>
 #include <unistd.h>
 
@@ -55,17 +54,6 @@ void PerformQuit() {
     QCoreApplication::quit();
 }
 
-// A signal handler may do next to nothing, so it only writes a byte into this pipe;
-// the event loop reads it and ends the program from there.
-int signalPipe[2] = {-1, -1};
-
-extern "C" void OnTerminationSignal(int) {
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-    errno = saved;
-}
-
 void EndNow() {
     auto& s = State();
     s.quitPending = false;
@@ -80,23 +68,15 @@ void EndNow() {
 void Runtime::EndOnTerminationSignals() {
     static QPointer<QSocketNotifier> notifier;
     if (notifier || !QCoreApplication::instance()) return;
-    if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-    notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+    if (!TerminationSignal::Catch()) return;
+    const int fd = TerminationSignal::Descriptor();
+    notifier = new QSocketNotifier(fd, QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [fd] {
         char bytes[64];
-        while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+        while (::read(fd, bytes, sizeof bytes) > 0) {
         }
         Dispatch(EndNow);
     });
-    struct sigaction action {};
-    action.sa_handler = OnTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        struct sigaction previous {};
-        if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
-        ::sigaction(signal, &action, nullptr);
-    }
 }
 
 void Runtime::RuntimeInit(int& argc, char** argv) {

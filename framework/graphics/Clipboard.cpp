@@ -1,6 +1,7 @@
 #include "framework/graphics/Clipboard.h"
 
 #include "framework/graphics/ClipboardWatch.h"
+#include "framework/graphics/DecodeHelper.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -20,9 +21,8 @@ PictureRef Clipboard::Picture() const {
     // An owner elsewhere may have stopped answering since it offered its picture:
     // one short wait here instead of Qt's own long one, and then nothing is pasted.
     if (!PictureAvailable() || !ClipboardWatch::OwnerAnswers()) return nullptr;
-    const QImage image = System()->image();
-    if (image.isNull()) return nullptr;
-    return std::make_shared<fw::Picture>(image);
+    const QMimeData* data = System()->mimeData();
+    return data ? DecodeHelper::FromMimeData(*data) : nullptr;
 }
 
 void Clipboard::SetPicture(const PictureRef& picture) {

@@ -1,5 +1,7 @@
 #include "framework/graphics/FolderItemPicture.h"
 
+#include "framework/core/FileDescriptor.h"
+#include "framework/graphics/DecodeHelper.h"
 #include "framework/graphics/Picture.h"
 #include "framework/graphics/PictureDecoder.h"
 
@@ -24,20 +26,6 @@ constexpr qint64 kHeaderBytes = 4096;
 // High enough that the card's caption keeps crisp edges.
 constexpr int kJpegQuality = 90;
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // Appends up to `count` bytes; false on a read error.
 bool ReadInto(int fd, QByteArray& bytes, qint64 count) {
     const qint64 start = bytes.size();
@@ -54,21 +42,42 @@ bool ReadInto(int fd, QByteArray& bytes, qint64 count) {
 }
 } // namespace
 
-std::shared_ptr<Picture> OpenPictureFile(const FolderItem& item, QSize coverArea) {
+namespace {
+// The cheap refusals before any decoder sees a byte: only a regular file of a
+// plausible size, whose first bytes name one of the seven types, is decoded. Gives
+// the descriptor, positioned after the header, or -1.
+int OpenCandidate(const FolderItem& item, QByteArray& header, PictureDecoder::Format& format) {
     // Without blocking, so that a FIFO or a device named as a picture cannot hang the
     // program in open; only a regular file is read at all.
-    const Descriptor fd(::open(item.AbsolutePath().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (fd.Get() < 0) return nullptr;
+    const int fd = ::open(item.AbsolutePath().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return -1;
     struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-    const qint64 size = info.st_size;
-    if (size <= 0 || size > kMaxPictureFileBytes) return nullptr;
-    // The type is known from the header before the rest is read.
+    const qint64 size = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? qint64(info.st_size) : 0;
+    if (size > 0 && size <= kMaxPictureFileBytes && ReadInto(fd, header, std::min(size, kHeaderBytes))) {
+        format = PictureDecoder::Sniff(header, item.Name());
+        if (format != PictureDecoder::Format::Unknown) return fd;
+    }
+    ::close(fd);
+    return -1;
+}
+} // namespace
+
+std::shared_ptr<Picture> OpenPictureFile(const FolderItem& item, QSize coverArea) {
+    QByteArray header;
+    PictureDecoder::Format format = PictureDecoder::Format::Unknown;
+    const FileDescriptor fd(OpenCandidate(item, header, format));
+    if (fd.Get() < 0) return nullptr;
+    return DecodeHelper::OpenFile(fd.Get(), format, item.Name(), coverArea);
+}
+
+std::shared_ptr<Picture> OpenOwnPictureFile(const FolderItem& item) {
     QByteArray bytes;
-    if (!ReadInto(fd.Get(), bytes, std::min(size, kHeaderBytes))) return nullptr;
-    if (PictureDecoder::Sniff(bytes, item.Name()) == PictureDecoder::Format::Unknown) return nullptr;
-    if (!ReadInto(fd.Get(), bytes, size - bytes.size())) return nullptr;
-    return PictureDecoder::Decode(bytes, item.Name(), coverArea);
+    PictureDecoder::Format format = PictureDecoder::Format::Unknown;
+    const FileDescriptor fd(OpenCandidate(item, bytes, format));
+    struct stat info {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0) return nullptr;
+    if (!ReadInto(fd.Get(), bytes, info.st_size - bytes.size())) return nullptr;
+    return PictureDecoder::Decode(bytes, item.Name());
 }
 
 bool SavePictureAsJPEG(const FolderItem& item, const std::shared_ptr<Picture>& picture, std::string* failure) {

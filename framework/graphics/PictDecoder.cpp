@@ -4,6 +4,7 @@
 
 #include <Magick++.h>
 
+#include <cstdlib>
 #include <mutex>
 
 namespace fw {
@@ -33,10 +34,15 @@ int HeaderStart(const QByteArray& bytes) {
     return bytes.size() >= kPreamble + 10 ? kPreamble : 0;
 }
 
+// ImageMagick ends the process on a fatal error (its time limit is one); at once,
+// since exit handlers have nothing to finish in the middle of a decode.
+void EndAtOnce(const MagickCore::ExceptionType, const char*, const char*) { std::_Exit(1); }
+
 void InitializeMagick() {
     static std::once_flag once;
     std::call_once(once, [] {
         Magick::InitializeMagick(nullptr);
+        MagickCore::SetFatalErrorHandler(EndAtOnce);
         // A corrupt file must fail, never page the pixel cache out to disk or grow
         // without bound; the coder runs on the calling thread only.
         Magick::ResourceLimits::memory(256ull << 20);
@@ -47,6 +53,9 @@ void InitializeMagick() {
         Magick::ResourceLimits::area(static_cast<MagickCore::MagickSizeType>(Picture::PixelLimit()));
         Magick::ResourceLimits::listLength(16);
         Magick::ResourceLimits::thread(1);
+        // A flood of tiles must not run for minutes; a sound picture takes well under
+        // a second.
+        MagickCore::SetMagickResourceLimit(MagickCore::TimeResource, PictDecoder::kSecondsLimit);
     });
 }
 
@@ -61,6 +70,15 @@ QSize PictDecoder::FrameSize(const QByteArray& bytes) {
     const int right = Read16(bytes, start + 8);
     const QSize size(right - left, bottom - top);
     return size.isEmpty() ? QSize() : size;
+}
+
+void PictDecoder::Prepare() {
+    InitializeMagick();
+    // The coder is a module loaded from disk on first use; loading it now lets the
+    // caller forbid opening files before any byte of a picture is read.
+    MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
+    MagickCore::GetMagickInfo("PICT", exception);
+    MagickCore::DestroyExceptionInfo(exception);
 }
 
 bool PictDecoder::HasVersionOpcode(const QByteArray& bytes) {

@@ -18,6 +18,11 @@ public:
     // True when a PICT version opcode follows the frame, with or without the preamble.
     static bool HasVersionOpcode(const QByteArray& bytes);
     static PictureRef Open(const QByteArray& bytes);
+    // Initialises ImageMagick with its limits and loads the PICT coder, which reads
+    // files; Open does it too when it has not been done.
+    static void Prepare();
+    // ImageMagick's own time limit for one run of the coder, in seconds.
+    static constexpr int kSecondsLimit = 5;
 };
 
 } // namespace fw

@@ -74,6 +74,25 @@ bool PictureDecoder::StartsWith(const QByteArray& bytes, const void* signature, 
            std::memcmp(bytes.constData(), signature, length) == 0;
 }
 
+void PictureDecoder::Prepare(Format format) {
+    const char* qtFormat = nullptr;
+    switch (format) {
+    case Format::Jpeg: qtFormat = "jpeg"; break;
+    case Format::Gif: qtFormat = "gif"; break;
+    case Format::Bmp: qtFormat = "bmp"; break;
+    case Format::Tiff: qtFormat = "tiff"; break;
+    case Format::Pict: PictDecoder::Prepare(); return;
+    case Format::Png:
+    case Format::Jpeg2000:
+    case Format::Unknown: return;
+    }
+    QByteArray empty;
+    QBuffer buffer(&empty);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, qtFormat);
+    reader.canRead();
+}
+
 PictureRef PictureDecoder::Decode(const QByteArray& bytes, const std::string& fileName,
                                   QSize coverArea) {
     if (bytes.isEmpty()) return nullptr;

@@ -27,6 +27,10 @@ public:
     // The bytes begin with the `length` bytes of `signature`.
     static bool StartsWith(const QByteArray& bytes, const void* signature, size_t length);
     static Format Sniff(const QByteArray& bytes, const std::string& fileName);
+    // Loads now whatever the decoder of `format` would load from disk on first use
+    // (a Qt image plug-in, ImageMagick's coder), so that a process can forbid itself
+    // to open files before it decodes.
+    static void Prepare(Format format);
     // `coverArea`, when not empty, is the area the picture is first drawn to cover
     // (scaled by max(area width / width, area height / height)); decoders that can
     // reduce decode once, at the smallest scale that still covers it.

@@ -16,6 +16,10 @@ namespace fw {
 
 namespace {
 
+// The largest ICC profiles are a few megabytes.
+constexpr png_alloc_size_t kChunkBytesLimit = png_alloc_size_t{16} << 20;
+constexpr png_uint_32 kAncillaryChunksLimit = 256;
+
 struct Reader {
     const unsigned char* data;
     size_t size;
@@ -100,6 +104,13 @@ bool Run(const QByteArray& bytes, Job* job) {
     png_set_read_fn(png, &reader, ReadBytes);
     // Both are lifted to what Picture accepts; libpng's own default is a million.
     png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
+    // Text chunks are never used; kept, a file of a thousand compressed ones holds
+    // gigabytes through both passes. They are skipped unread, and no other chunk
+    // (an ICC profile) may inflate to more than a sound one needs.
+    static const png_byte kText[] = "tEXt\0zTXt\0iTXt";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kText, 3);
+    png_set_chunk_malloc_max(png, kChunkBytesLimit);
+    png_set_chunk_cache_max(png, kAncillaryChunksLimit);
     png_read_info(png, info);
     const png_uint_32 w = png_get_image_width(png, info);
     const png_uint_32 h = png_get_image_height(png, info);

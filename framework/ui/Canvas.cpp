@@ -69,8 +69,7 @@ protected:
     }
 
     void dragEnterEvent(QDragEnterEvent* event) override {
-        if (DragItem::FromMimeData(*event->mimeData(), owner_->AcceptedFileTypes(),
-                                   owner_->AcceptsPictures()))
+        if (DragItem::Accepts(*event->mimeData(), owner_->AcceptedFileTypes(), owner_->AcceptsPictures()))
             event->acceptProposedAction();
     }
 

@@ -16,8 +16,12 @@ public:
         : file_(std::move(file)), picture_(std::move(picture)) {}
     // The drag's first item as the canvas would receive it; files are admitted only
     // when the filter (file type names) lets them in.
+    // A dropped picture is decoded here, in the helper process (DecodeHelper.h).
     static std::shared_ptr<DragItem> FromMimeData(const QMimeData& data, const std::string& fileFilter,
                                                   bool acceptPictures);
+    // Whether FromMimeData could give an item, without decoding anything: a drag
+    // passing over the canvas costs nothing.
+    static bool Accepts(const QMimeData& data, const std::string& fileFilter, bool acceptPictures);
 
     bool FolderItemAvailable() const { return file_ != nullptr; }
     FolderItemRef FolderItem() const { return file_; }

@@ -36,6 +36,19 @@
 // checked in, so their content is exactly what a test needs.
 namespace cardtest {
 
+// A PICT of `tiles` white 4000 x 4000 DirectBitsRect tiles, each row one packed run:
+// ImageMagick spends a fifth of a second on every tile.
+inline std::string PictTiles(int tiles) {
+    auto hex = [](const char* text) { return QByteArray::fromHex(text); };
+    const QByteArray frame = hex("00000000" "0fa00fa0");
+    const QByteArray header = QByteArray(512, '\0') + hex("0200") + frame + hex("001102ff" "0c00fffe0000") +
+                              QByteArray(8, '\0') + frame + QByteArray(4, '\0') + hex("0001000a") + frame;
+    const QByteArray tile = hex("009a000000ffbe80") + frame + hex("00000004") + QByteArray(12, '\0') +
+                            hex("0010002000030008") + QByteArray(12, '\0') + frame + frame + hex("0040") +
+                            hex("000281ff").repeated(4000);
+    return (header + tile.repeated(tiles) + hex("00ff")).toStdString();
+}
+
 inline QImage Solid(int width, int height, QRgb color) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(color);

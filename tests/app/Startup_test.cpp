@@ -6,6 +6,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
 
@@ -78,24 +79,39 @@ TEST_F(StartupTest, ModuleObjectsAreReleasedInTheirOrderWithTheirEffects) {
 }
 
 // The program itself, stopped by a signal once it runs: it still ends in order, and
-// the clean-up folder goes with the rest of shut-down. A signal that was ignored when it
-// started, as nohup leaves SIGHUP and a background job SIGINT, stays ignored.
-struct SignalCase { int signal; bool ignored; };
-class EndBySignal : public ::testing::TestWithParam<SignalCase> {};
+// the clean-up folder goes with the rest of shut-down; also in the middle of a
+// picture that its helper would take seconds over, which it then ends within 1 s. A
+// signal that was ignored when it started, as nohup leaves SIGHUP and a background job
+// SIGINT, stays ignored.
+struct Stop {
+    int signal;
+    bool ignored;
+    bool midDecode;
+};
+class EndBySignal : public ::testing::TestWithParam<Stop> {};
+
+// The helper process the program has started, if any.
+bool HasChild(qint64 pid) {
+    return !testsupport::ReadFile("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children").empty();
+}
 
 TEST_P(EndBySignal, RunsTheShutDownAndRemovesTheCleanUpFolder) {
-    const SignalCase c = GetParam();
+    const Stop c = GetParam();
     testsupport::ScratchDir home;
     const QString root = QString::fromStdString(home.File("Documents/") + CleanOnQuit::kRootName);
     QDir().mkpath(QString::fromStdString(home.File("Documents")));
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert("HOME", QString::fromStdString(home.Path()));
     environment.insert("XDG_CONFIG_HOME", QString::fromStdString(home.File(".config")));
+    QStringList photo;
+    if (c.midDecode) photo << QString::fromStdString(home.Write("tiles.pict", cardtest::PictTiles(400)));
     QProcess program;
     program.setProcessEnvironment(environment);
     program.setChildProcessModifier([c] { std::signal(c.signal, c.ignored ? SIG_IGN : SIG_DFL); });
-    program.start(STAMPORA_BUNDLE "/bin/stampora", {});
-    for (QDeadlineTimer deadline(30000); !QFileInfo::exists(root) && !deadline.hasExpired();) QThread::msleep(20);
+    program.start(STAMPORA_BUNDLE "/bin/stampora", photo);
+    QDeadlineTimer deadline(30000);
+    while (!(QFileInfo::exists(root) && (!c.midDecode || HasChild(program.processId()))) && !deadline.hasExpired())
+        QThread::msleep(10);
     ASSERT_TRUE(QFileInfo::exists(root));
 
     const auto pid = static_cast<pid_t>(program.processId());
@@ -105,17 +121,21 @@ TEST_P(EndBySignal, RunsTheShutDownAndRemovesTheCleanUpFolder) {
         EXPECT_FALSE(program.waitForFinished(500)) << "ended by a signal it was started ignoring";
         if (program.state() == QProcess::Running) ::kill(pid, SIGTERM);
     }
+    QElapsedTimer ending;
+    ending.start();
     ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_TRUE(!c.midDecode || ending.elapsed() < 1000) << ending.elapsed() << " ms";
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
     EXPECT_FALSE(QFileInfo::exists(root));
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, EndBySignal,
-                         ::testing::Values(SignalCase{SIGTERM, false}, SignalCase{SIGINT, false}, SignalCase{SIGHUP, false},
-                                           SignalCase{SIGHUP, true}, SignalCase{SIGINT, true}),
+                         ::testing::Values(Stop{SIGTERM, false, false}, Stop{SIGINT, false, false}, Stop{SIGHUP, false, false},
+                                           Stop{SIGHUP, true, false}, Stop{SIGINT, true, false}, Stop{SIGTERM, false, true}),
                          [](const auto& test) {
-                             return std::string(sigabbrev_np(test.param.signal)) + (test.param.ignored ? "Ignored" : "");
+                             return std::string(sigabbrev_np(test.param.signal)) + (test.param.ignored ? "Ignored" : "") +
+                                    (test.param.midDecode ? "MidDecode" : "");
                          });
 
 // --- the image file types

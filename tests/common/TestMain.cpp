@@ -1,5 +1,7 @@
 #include "tests/common/TestSupport.h"
 
+#include "framework/graphics/DecodeHelper.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFont>
@@ -13,6 +15,7 @@ int main(int argc, char** argv) {
     testsupport::UsePrivateHome(home.path().toStdString());
 
     QApplication app(argc, argv);
+    fw::DecodeHelper::SetProgram(STAMPORA_BUNDLE "/bin/stampora-decode");
     QApplication::setFont(QFont("DejaVu Sans", 12));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -13,6 +13,7 @@
 #include "framework/core/ExecutableFile.h"
 #include "framework/core/Runtime.h"
 #include "framework/graphics/Clipboard.h"
+#include "framework/graphics/DecodeHelper.h"
 #include "framework/ui/UserInteraction.h"
 #include "interfacekit/ifkFontComboBox.h"
 #include "interfacekit/ifkFontComboBoxMenu.h"
@@ -144,6 +145,7 @@ int main(int argc, char** argv) {
     QTemporaryDir home(QDir::tempPath() + "/stampora-e2e-XXXXXX");
     if (!home.isValid()) return 2;
     testsupport::UsePrivateHome(home.path().toStdString());
+    fw::DecodeHelper::SetProgram(STAMPORA_BUNDLE "/bin/stampora-decode");
 
     const QString photoPath = home.path() + "/holiday photo.jpg";
     if (!Photo().save(photoPath, "JPEG", 95)) return 2;
