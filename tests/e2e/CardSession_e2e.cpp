@@ -1,23 +1,31 @@
-// One whole session of the program on a real X server: the program starts with a
-// photo named on its command line, the photo is panned with the arrow keys, the
-// card is saved through File > Save..., and two closes end the program. The steps run from timers inside the program's own event loop; only the
-// dialogs are answered by the scripted user-interaction service.
+// One whole session of the program on a real X server under a window manager: the
+// program starts with a photo named on its command line, the photo is panned with the
+// arrow keys, the card is saved through File > Save...; then a table of desktop rows
+// (the font list, keyboard focus, maximising, the about box) drives it through the X
+// server as a user would, and two closes end the program. The steps run from timers
+// inside the program's own event loop; only the dialogs are answered by the scripted
+// user-interaction service.
 
 #include "app/Stampora.h"
 #include "app/Startup.h"
 #include "framework/core/ExecutableFile.h"
 #include "framework/core/Runtime.h"
 #include "framework/ui/UserInteraction.h"
+#include "interfacekit/ifkColorWell.h"
+#include "interfacekit/ifkFontComboBox.h"
 #include "mail/CleanOnQuit.h"
 #include "tests/common/TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QImageReader>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -54,14 +62,60 @@ QImage Photo() {
     return image;
 }
 
-// Runs the steps one after another, each a little after the previous one so that
-// the window is shown and painted in between.
-void RunSteps(std::vector<std::function<void()>> steps, size_t next = 0) {
-    if (next >= steps.size()) return;
-    QTimer::singleShot(150, [steps = std::move(steps), next]() mutable {
-        steps[next]();
-        RunSteps(std::move(steps), next + 1);
+// A row of the session: named steps, each answering whether it is done; one that is
+// not is asked again a little later, for at most 3 s. The rows run one after another
+// on the program's own event loop, also inside the font list's modal loop.
+using Step = std::function<bool()>;
+struct Row {
+    std::string name;
+    std::vector<Step> steps;
+};
+Step Do(std::function<void()> act) { return [act] { return act(), true; }; }
+Step Pause(int ms) {
+    auto started = std::make_shared<QElapsedTimer>();
+    return [=] { return (started->isValid() || (started->start(), false)) && started->elapsed() >= ms; };
+}
+
+void RunRows(std::shared_ptr<std::vector<Row>> rows, size_t row = 0, size_t step = 0, int tries = 0, bool failed = false) {
+    if (row >= rows->size()) return;
+    if (step >= (*rows)[row].steps.size()) {
+        if (!failed) Check(true, (*rows)[row].name);
+        return RunRows(rows, row + 1);
+    }
+    QTimer::singleShot(30, [=] {
+        const bool done = (*rows)[row].steps[step]();
+        if (!done && tries < 100) return RunRows(rows, row, step, tries + 1, failed);
+        if (!done) Check(false, (*rows)[row].name + ": step " + std::to_string(step + 1) + " within 3 s");
+        RunRows(rows, row, step + 1, 0, failed || !done);
     });
+}
+
+// Real input through the X server, as a user gives it, and the screen's real pixels.
+QString Run(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args), process.waitForFinished();
+    return process.readAllStandardOutput();
+}
+void Press(const QString& keys) { Run("xdotool", QStringList{"key"} + keys.split(' ')); }
+void ClickAt(QWidget* widget, QPoint at) {
+    const QPoint p = widget->mapToGlobal(at);
+    Run("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y()), "click", "1"});
+}
+QImage Shown(QWidget* widget) {
+    const QPoint p = widget->mapToGlobal(QPoint());
+    return QGuiApplication::primaryScreen()->grabWindow(0, p.x(), p.y(), widget->width(), widget->height()).toImage();
+}
+
+QAction* MenuItem(QWidget* window, const QString& text) {
+    for (QAction* menu : qobject_cast<QMainWindow*>(window)->menuBar()->actions())
+        for (QAction* item : menu->menu() ? menu->menu()->actions() : QList<QAction*>())
+            if (item->text() == text) return item;
+    return nullptr;
+}
+
+std::shared_ptr<fw::Window> Open(const char* className) {
+    auto window = std::dynamic_pointer_cast<fw::Window>(fw::Runtime::ImplicitInstance(className));
+    return window && window->Widget()->isVisible() ? window : nullptr;
 }
 
 } // namespace
@@ -98,37 +152,30 @@ int main(int argc, char** argv) {
     });
     watchdog.start(60000);
 
-    RunSteps({
-        [&] {
-            auto window = MainWindow();
-            Check(window && window->Widget()->isVisible(), "the main window is shown");
-            if (!window) return;
-            Check(window->thePicture != nullptr, "the photo from the command line is on the card");
-            Check(window->imageOffset && window->imageOffset->LeftInt() == 290, "the new photo is centred");
+    std::shared_ptr<Stampora> w;
+    auto rows = std::make_shared<std::vector<Row>>();
+    rows->push_back({"compose, pan and save", {
+        [&] { return (w = MainWindow()) && QTest::qWaitForWindowExposed(w->Widget()); },
+        Do([&] {
+            Check(w->thePicture != nullptr, "the photo from the command line is on the card");
+            Check(w->imageOffset && w->imageOffset->LeftInt() == 290, "the new photo is centred");
             Check(QDir(QString::fromStdString(cleanUpRoot)).exists(), "the clean-up folder exists while running");
-        },
-        [&] {
-            auto window = MainWindow();
-            QWidget* canvas = window->DisplayArea()->Widget();
+        }),
+        Do([&] {
+            QWidget* canvas = w->DisplayArea()->Widget();
             QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(200, 150));
             for (int i = 0; i < kLeftPresses; ++i) QTest::keyClick(canvas, Qt::Key_Left);
-            Check(window->imageOffset->LeftInt() == 290 + kLeftPresses, "the arrow keys pan the photo");
-        },
-        [&] {
-            auto window = MainWindow();
+            Check(w->imageOffset->LeftInt() == 290 + kLeftPresses, "the arrow keys pan the photo");
+        }),
+        Do([&] {
             ui->saveAnswers.push_back(fw::FolderItem::FromPath(savedPath));
-            QAction* save = nullptr;
-            auto* mainWindow = qobject_cast<QMainWindow*>(window->Widget());
-            for (QAction* menu : mainWindow->menuBar()->actions())
-                if (menu->menu())
-                    for (QAction* item : menu->menu()->actions())
-                        if (item->text() == "Save...") save = item;
+            QAction* save = MenuItem(w->Widget(), "Save...");
             Check(save != nullptr, "File > Save... is in the menu bar");
             if (save) save->trigger();
             Check(ui->dialogs.size() == 1 && ui->dialogs[0].kind == fw::ScriptedUserInteraction::DialogKind::Save,
                   "the save dialog was asked for");
-        },
-        [&] {
+        }),
+        Do([&] {
             QImageReader reader(QString::fromStdString(savedPath));
             Check(reader.format() == "jpeg", "the card is written as JPEG under the chosen name");
             const QImage card = reader.read().convertToFormat(QImage::Format_RGB32);
@@ -138,18 +185,80 @@ int main(int argc, char** argv) {
             const int boundary = kBoundary - (290 + kLeftPresses);
             Check(testsupport::Near(card.pixel(boundary - 5, 200), kLeftColour, 40), "the photo left of the moved boundary");
             Check(testsupport::Near(card.pixel(boundary + 5, 200), kRightColour, 40), "the photo right of the moved boundary");
-        },
-        [&] {
-            auto window = MainWindow();
-            Check(!window->Close(), "the first close is cancelled");
-            Check(window->PagePanel1()->Value() == 1 && window->IsOpen(), "the advert page shows");
-        },
-        [&] {
-            auto window = MainWindow();
-            Check(window->Close(), "the second close closes the window");
-            finished = true;
-        },
+            Check(testsupport::Near(card.pixel(1, 1), kLeftColour, 40) &&
+                      !testsupport::Near(Shown(w->DisplayArea()->Widget()).pixel(1, 1), kLeftColour, 40),
+                  "the focused card shows a focus ring on the screen, never in the saved card");
+        }),
+    }});
+
+    // The desktop rows, as users meet the program under a window manager.
+    std::string caption;
+    QImage unfocused;
+    QSize size;
+    const auto box = [&] { return w->textTypeFace()->Widget(); };
+    const auto typeIntoCaption = [&] { caption = w->textField()->Text(), ClickAt(w->textField()->Widget(), {5, 8}), Press("End x"); };
+    // The arrow opens the list: a pop-up that the window manager never took in, as wide
+    // as the box, right under it, on the screen, the main window still active. The way
+    // out closes it and leaves the font; the caption then takes typing at once.
+    const auto listRow = [&](const std::string& name, std::function<void()> wayOut) {
+        rows->push_back({name, {
+            Do([&] { ClickAt(box(), QPoint(box()->width() - 8, 10)); }),
+            [&] {
+                auto list = Open("ifkFontComboBoxMenu");
+                const QRect at = list ? list->Widget()->frameGeometry() : QRect();
+                return list && at.topLeft() == box()->mapToGlobal(QPoint(0, box()->height())) && at.width() == 153 &&
+                       w->Widget()->isActiveWindow() && QGuiApplication::primaryScreen()->availableGeometry().contains(at) &&
+                       Run("xwininfo", {"-children", "-id", QString::number(list->Widget()->winId())}).contains("(the root window)");
+            },
+            Do(wayOut), [&] { return !Open("ifkFontComboBoxMenu") && w->textTypeFace()->Text() == "Papyrus"; },
+            Do(typeIntoCaption), [&] { return w->textField()->Text() == caption + "x"; }}});
+    };
+    for (int i = 1; i <= 20; ++i) listRow("the arrow opens the list, try " + std::to_string(i), [] { Press("Escape"); });
+    listRow("a click on the card closes the list", [&] { ClickAt(w->DisplayArea()->Widget(), {300, 150}); });
+    listRow("a click on the menu bar closes the list", [&] {
+        auto* bar = qobject_cast<QMainWindow*>(w->Widget())->menuBar();
+        ClickAt(bar, bar->actionGeometry(bar->actions()[0]).center());
     });
+    listRow("a click on the caption closes the list", [&] { ClickAt(w->textField()->Widget(), {5, 8}); });
+    listRow("a click on the desktop closes the list", [&] { ClickAt(w->Widget(), w->Widget()->mapFromGlobal(QPoint(4, 1020))); });
+    // Tab to the well and away once first: a first paint may differ from a repaint in antialiasing.
+    const auto well = [&] { return Shown(w->ifkColorWell1()->Widget()); };
+    rows->push_back({"Tab to the well shows its focus, Tab away hides it", {
+        Do([&] { ClickAt(w->textField()->Widget(), {5, 8}), Press("shift+Tab"); }), [&] { return w->ifkColorWell1()->HasFocus(); },
+        Do([&] { Press("Tab"); }), [&] { return QApplication::processEvents(), w->textField()->HasFocus(); },
+        Do([&] { unfocused = well(), Press("shift+Tab"); }),
+        [&] { return w->ifkColorWell1()->HasFocus() && well() != unfocused; },
+        Do([&] { Press("Tab"); }), [&] { return well() == unfocused; }}});
+    const auto maximiseRow = [&](const std::string& name, std::function<QWidget*()> window) {
+        rows->push_back({name, {
+            [=] { return window() && QTest::qWaitForWindowExposed(window()); },
+            Do([&, window] {
+                size = window()->size();
+                Run("wmctrl", {"-i", "-r", QString::number(window()->winId()), "-b", "add,maximized_vert,maximized_horz"});
+            }),
+            Pause(500), [&, window] { return window()->size() == size; }}});
+    };
+    const auto about = [] { return Open("ifkAboutBox"); };
+    maximiseRow("maximising the main window leaves its size", [&] { return w->Widget(); });
+    rows->push_back({"the about box opens", {Do([&] { MenuItem(w->Widget(), "About Stampora")->trigger(); })}});
+    maximiseRow("maximising the about box leaves its size", [&] { return about() ? about()->Widget() : nullptr; });
+    rows->push_back({"the about box's icon corner shows the window's background", {
+        [&] {
+            const QColor background = about()->Widget()->palette().color(QPalette::Window);
+            return background != Qt::white && testsupport::Near(Shown(about()->Content()).pixel(110, 9), background.rgb(), 4);
+        },
+        Do([&] { about()->Close(); })}});
+
+    rows->push_back({"two closes end the program", {
+        Do([&] {
+            Check(!w->Close(), "the first close is cancelled");
+            Check(w->PagePanel1()->Value() == 1 && w->IsOpen(), "the advert page shows");
+        }),
+        Do([&] {
+            Check(w->Close(), "the second close closes the window");
+            finished = true, w.reset();
+        })}});
+    RunRows(rows);
 
     const int status = StamporaMain(programArgc, args.data());
 
