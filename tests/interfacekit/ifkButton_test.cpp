@@ -5,8 +5,6 @@
 #include "platform/carbon/CarbonButton.h"
 #include "tests/interfacekit/KitFixture.h"
 
-#include <QStyle>
-
 using namespace kittest;
 using carbon::kThemeStateActive, carbon::kThemeStatePressed;
 
@@ -204,19 +202,6 @@ TEST_F(ButtonTest, WellSwatchIsFramedTwoPixelsAroundAndOneBelow) {
     EXPECT_EQ(RgbAt(shown, 15, 11), orange);
     for (auto [at, inside] : {std::pair{QPoint(5, 5), true}, {QPoint(24, 16), true}, {QPoint(4, 4), false}, {QPoint(25, 17), false}})
         EXPECT_EQ(RgbAt(shown, at.x(), at.y()) == frame, inside) << at.x();
-}
-
-// The focus adornment shows whichever way the focus came, in each of Qt's own styles.
-TEST_F(ButtonTest, WellShowsItsFocusInEachStyle) {
-    const QString before = QApplication::style()->name();
-    for (const char* style : {"Fusion", "Windows"}) {
-        QApplication::setStyle(style);
-        well.DeliverFocus(false), Paint(well);
-        const QImage unfocused = well.BackingPicture()->Image().copy();
-        well.DeliverFocus(true), Paint(well);
-        EXPECT_NE(well.BackingPicture()->Image(), unfocused) << style;
-    }
-    QApplication::setStyle(before);
 }
 
 TEST_F(ButtonTest, WellRaisesChangedOnlyForAnAcceptedPick) {
