@@ -198,8 +198,8 @@ int main(int argc, char** argv) {
     };
     // The arrow opens the list: a pop-up that the window manager never took in, as wide
     // as the box, right under it, on the screen, the main window still active. The way
-    // out closes it and leaves the font; the caption then takes typing at once.
-    const auto listRow = [&](const std::string& name, std::function<void()> wayOut) {
+    // out closes it and leaves the font, or chooses one; the caption then takes typing.
+    const auto listRow = [&](const std::string& name, std::function<void()> wayOut, bool chooses = false) {
         rows->push_back({name, {
             Do([&] { ClickAt(box(), QPoint(box()->width() - 8, 10)); }),
             [&] {
@@ -211,7 +211,8 @@ int main(int argc, char** argv) {
                        Run("xwininfo", {"-children", "-id", QString::number(list->Widget()->winId())})
                            .contains("(the root window)");
             },
-            Do(wayOut), [&] { return !Open("ifkFontComboBoxMenu") && w->textTypeFace()->Text() == "Papyrus"; },
+            Do(wayOut),
+            [&, chooses] { return !Open("ifkFontComboBoxMenu") && (w->textTypeFace()->Text() != "Papyrus") == chooses; },
             Do(typeIntoCaption), [&] { return w->textField()->Text() == caption + "x"; }}});
     };
     for (int i = 1; i <= 20; ++i)
@@ -224,6 +225,7 @@ int main(int argc, char** argv) {
     listRow("a click on the caption closes the list", [&] { ClickAt(w->textField()->Widget(), {5, 8}); });
     listRow("a click on the desktop closes the list",
             [&] { ClickAt(w->Widget(), w->Widget()->mapFromGlobal(QPoint(4, 1020))); });
+    listRow("Down and Return choose a font from the list", [] { Press("Down Return"); }, true);
     // Tab to the well and away once first: a first paint may differ from a repaint in antialiasing.
     const auto well = [&] { return Shown(w->ifkColorWell1()->Widget()); };
     rows->push_back({"Tab to the well shows its focus, Tab away hides it", {
