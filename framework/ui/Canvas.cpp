@@ -17,6 +17,8 @@ namespace fw {
 
 namespace {
 
+constexpr int kFocusRingWidth = 2;
+
 class CanvasWidget : public QWidget {
 public:
     CanvasWidget(Canvas* owner, QWidget* parent) : QWidget(parent), owner_(owner) {
@@ -28,6 +30,12 @@ protected:
         owner_->DeliverPaint();
         QPainter painter(this);
         painter.drawImage(0, 0, owner_->BackingPicture()->Image());
+        // The ring goes on the screen only, never into the picture the program drew.
+        // A plain band along the edges: a style's focus frame may tint all it encloses.
+        if (owner_->UseFocusRing && hasFocus()) {
+            painter.setPen(QPen(palette().color(QPalette::Highlight), kFocusRingWidth));
+            painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+        }
     }
 
     void mousePressEvent(QMouseEvent* event) override {
@@ -60,8 +68,14 @@ protected:
             update();
         return QWidget::event(event);
     }
-    void focusInEvent(QFocusEvent*) override { owner_->DeliverFocus(true); }
-    void focusOutEvent(QFocusEvent*) override { owner_->DeliverFocus(false); }
+    void focusInEvent(QFocusEvent*) override {
+        if (owner_->UseFocusRing) update();
+        owner_->DeliverFocus(true);
+    }
+    void focusOutEvent(QFocusEvent*) override {
+        if (owner_->UseFocusRing) update();
+        owner_->DeliverFocus(false);
+    }
 
     void keyPressEvent(QKeyEvent* event) override {
         const std::string key = KeyTextFor(event->key(), event->text().toStdString());
@@ -150,6 +164,7 @@ PictureRef Canvas::BackingPicture() {
         shownValid_ = false;
         backing_->GetGraphics().SetChangedCallback([this] {
             ++drawCount_;
+            drawnOutsidePaint_ = drawnOutsidePaint_ || !painting_;
             if (drawingChanges_) {
                 changedInBatch_ = true;
                 return;
@@ -286,13 +301,16 @@ void Canvas::DeliverDrop(const DragItemRef& item) {
 void Canvas::DeliverPaint() {
     const ControlPaintScope windowDrawsHere(*this, *BackingPicture());
     painting_ = true;
-    if (erasePending_) {
+    // What was drawn outside Paint is what this paint is to show, so the background is
+    // erased only for paints that nothing drew for.
+    if (erasePending_ || (EraseBackground && !drawnOutsidePaint_)) {
         erasePending_ = false;
         const QColor background = widget_ ? widget_->palette().color(QPalette::Window) : QColor(Qt::white);
         BackingPicture()->Image().fill(background);
         ++drawCount_;
         shownValid_ = false;
     }
+    drawnOutsidePaint_ = false;
     Runtime::Dispatch([&] { Event_Paint(GetGraphics()); });
     painting_ = false;
 }

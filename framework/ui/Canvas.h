@@ -40,10 +40,12 @@ constexpr char kKeyDelete = 127;
 class Canvas : public Control {
 public:
     bool AcceptFocus = false;
-    // Design properties stored as given but not applied: nothing here reads them.
+    // A ring on the screen while the canvas has the keyboard focus.
     bool UseFocusRing = true;
-    bool AcceptTabs = false;
+    // The window's background fills the canvas before each Paint.
     bool EraseBackground = true;
+    // A design property stored as given but not applied: nothing here reads it.
+    bool AcceptTabs = false;
 
     Graphics& GetGraphics();
     PictureRef BackingPicture();
@@ -138,6 +140,7 @@ private:
     bool shownValid_ = false;
     bool drawingChanges_ = false;
     bool changedInBatch_ = false;
+    bool drawnOutsidePaint_ = false;
 };
 
 // The key text of a key press, as the canvas delivers it; empty for what is no key

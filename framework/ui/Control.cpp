@@ -27,7 +27,11 @@ void Control::SetEnabled(bool enabled) {
 bool Control::Active() const { return widget_ && widget_->isActiveWindow(); }
 
 void Control::SetFocus() {
-    if (widget_) widget_->setFocus(Qt::OtherFocusReason);
+    if (!widget_) return;
+    // Qt gives a hidden widget no focus; a control asked for it while hidden takes it
+    // when it shows.
+    focusWhenShown_ = widget_->isHidden();
+    widget_->setFocus(Qt::OtherFocusReason);
 }
 
 bool Control::HasFocus() const {
@@ -98,7 +102,12 @@ bool Control::Showing() const {
 }
 
 void Control::UpdateVisibility() {
-    if (widget_) widget_->setVisible(Showing());
+    if (!widget_) return;
+    widget_->setVisible(Showing());
+    if (focusWhenShown_ && !widget_->isHidden()) {
+        focusWhenShown_ = false;
+        widget_->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 } // namespace fw

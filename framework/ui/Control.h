@@ -87,6 +87,7 @@ protected:
 private:
     bool visible_ = true;
     bool enabled_ = true;
+    bool focusWhenShown_ = false;
     std::map<std::string, std::function<bool()>> menuHandlers_;
 };
 

@@ -9,9 +9,11 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -46,6 +48,13 @@ protected:
         QMainWindow::changeEvent(event);
     }
 
+    // Whatever hides a pop-up ends it, so that no hidden window keeps a modal loop
+    // waiting for it.
+    void hideEvent(QHideEvent* event) override {
+        if (windowType() == Qt::Popup && owner_->IsOpen()) close();
+        QMainWindow::hideEvent(event);
+    }
+
     void enterEvent(QEnterEvent* event) override {
         Runtime::Dispatch([this] { owner_->Event_MouseEnter(); });
         QMainWindow::enterEvent(event);
@@ -59,6 +68,14 @@ protected:
 private:
     Window* owner_;
 };
+
+bool IsProgramWindow(const QWindow* window) {
+    const auto windows = Runtime::Windows();
+    return window && std::any_of(windows.begin(), windows.end(), [window](const auto& w) {
+        const auto* own = dynamic_cast<const Window*>(w.get());
+        return own && own->Widget() && own->Widget()->windowHandle() == window;
+    });
+}
 
 QAction::MenuRole RoleOf(const MenuItem& item) {
     switch (item.ItemKind()) {
@@ -99,27 +116,54 @@ void Window::Construct() {
     } else {
         content_->setFixedSize(Width, Height);
     }
-    Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
-    if (Frame == kFrameGlobalFloating) flags |= Qt::WindowStaysOnTopHint;
-    if (MacProcID == kProcPlain) flags |= Qt::FramelessWindowHint;
-    if (CloseButton) flags |= Qt::WindowCloseButtonHint;
-    if (MinimizeButton) flags |= Qt::WindowMinimizeButtonHint;
-    if (MaximizeButton) flags |= Qt::WindowMaximizeButtonHint;
-    widget->setWindowFlags(flags);
+    widget->setWindowFlags(QtWindowFlags());
 
     for (const auto& control : controls_) control->Attach(this, content_);
     ApplyTabOrder();
     BuildMenuBar();
     AddMenuHandlers(*this);
+    // A window that cannot be resized is exactly its content and menu bar, with equal
+    // minimum and maximum sizes, so that the window manager offers neither resizing by
+    // the frame nor maximising.
+    if (!Resizeable) widget->layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     Runtime::AddWindow(shared_from_this());
     open_ = true;
-    if (Visible) {
+    // A pop-up takes the pointer and the keyboard the moment it shows, so it shows only
+    // once it has been placed; its platform window exists already, so that placing it
+    // works as for a window on screen.
+    if (IsPopup()) {
+        widget->winId();
+        // Another program or another window coming to the front deactivates the
+        // pop-up; Qt tells it nothing, since a pop-up never holds the focus itself.
+        // One of the program's windows taking the focus is no deactivation: a click
+        // on an inactive window both opens the list and, a moment later, activates it.
+        QObject::connect(qApp, &QGuiApplication::focusWindowChanged, widget, [this, widget](QWindow* focus) {
+            if (widget->isVisible() && !IsProgramWindow(focus)) Runtime::Dispatch([this] { Event_Deactivate(); });
+        });
+    } else if (Visible) {
         if (FullScreen) widget->showFullScreen();
         else widget->show();
     }
     for (const auto& control : controls_) Runtime::Dispatch([&] { control->Event_Open(); });
     Runtime::Dispatch([&] { Event_Open(); });
+}
+
+Qt::WindowFlags Window::QtWindowFlags() const {
+    // A borderless floating window is a pop-up on X11: the window manager neither
+    // decorates nor places it, it stays above the others and takes no taskbar entry,
+    // and the window that opened it keeps its active look.
+    if (IsPopup()) return Qt::Popup;
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
+    if (Frame == kFrameGlobalFloating) flags |= Qt::WindowStaysOnTopHint;
+    // Qt gives a window that asks for any title-bar button its title bar back, so a
+    // window without a frame asks for none.
+    if (MacProcID == kProcPlain) return flags | Qt::FramelessWindowHint;
+    flags |= Qt::WindowTitleHint;
+    if (CloseButton) flags |= Qt::WindowCloseButtonHint;
+    if (MinimizeButton) flags |= Qt::WindowMinimizeButtonHint;
+    if (MaximizeButton && Resizeable) flags |= Qt::WindowMaximizeButtonHint;
+    return flags;
 }
 
 void Window::ApplyTabOrder() {
@@ -179,13 +223,17 @@ void Window::Show() {
     if (!widget_ || !open_) return;
     widget_->show();
     widget_->raise();
-    widget_->activateWindow();
+    if (!IsPopup()) widget_->activateWindow();
 }
 
 void Window::ShowModal() {
     if (!widget_ || !open_) return;
-    // Qt takes a new modality only when the window is shown anew.
-    if (widget_->isVisible()) {
+    if (IsPopup()) {
+        // Qt routes every press and key to an open pop-up and closes it on a press
+        // outside, so it needs no modality.
+        Show();
+    } else if (widget_->isVisible()) {
+        // Qt takes a new modality only when the window is shown anew.
         reshowing_ = true;
         widget_->hide();
         widget_->setWindowModality(Qt::ApplicationModal);
@@ -226,9 +274,13 @@ void Window::ResizeContent(int width, int height) {
         if (c->Widget()) c->Widget()->setGeometry(c->Left, c->Top, c->Width, c->Height);
     }
     if (!content_) return;
-    if (Resizeable) content_->resize(Width, Height);
-    else content_->setFixedSize(Width, Height);
-    widget_->adjustSize();
+    if (Resizeable) {
+        content_->resize(Width, Height);
+        widget_->adjustSize();
+    } else {
+        content_->setFixedSize(Width, Height);
+        widget_->layout()->activate();
+    }
 }
 
 void Window::Minimize() {

@@ -141,6 +141,9 @@ public:
     virtual void Event_MouseEnter() {}
     virtual void Event_MouseExit() {}
 
+    // A borderless floating window: a pop-up that the window manager leaves alone.
+    bool IsPopup() const { return Frame == kFrameGlobalFloating && MacProcID == kProcPlain; }
+
     // Framework: the widget's close request; answers whether it may close.
     bool ClosingRequested();
     // Framework: Return and Escape that no control took push the default and
@@ -151,6 +154,7 @@ public:
     bool Reshowing() const { return reshowing_; }
 
 private:
+    Qt::WindowFlags QtWindowFlags() const;
     void BuildMenuBar();
     void ApplyTabOrder();
     void ResizeContent(int width, int height);

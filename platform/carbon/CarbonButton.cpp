@@ -73,7 +73,9 @@ QStyle::State StateOf(const ThemeButtonDraw& d) {
         state |= QStyle::State_On;
     else
         state |= QStyle::State_Off;
-    if (d.adornment & kThemeAdornmentFocus) state |= QStyle::State_HasFocus;
+    // Styles draw a focus frame only for focus that came from the keyboard; the
+    // adornment asks for it whenever the button has the focus.
+    if (d.adornment & kThemeAdornmentFocus) state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
     if (!(state & (QStyle::State_Sunken | QStyle::State_On))) state |= QStyle::State_Raised;
     return state;
 }

@@ -28,8 +28,8 @@ TEST_F(StamporaTest, WindowHasTheDesignSizeTitleFrameAndContentBorder) {
     EXPECT_EQ(window->Widget()->windowTitle().toStdString(), "Quorvine's Stampora");
     EXPECT_EQ(window->WindowMenuItem(0)->Text(), "Quorvine's Stampora");
     EXPECT_EQ(window->Content()->size(), QSize(640, 428));
-    // Neither resizable nor maximisable; closable and minimisable.
-    EXPECT_EQ(window->Content()->minimumSize(), window->Content()->maximumSize());
+    // Neither resizable nor maximisable, as a whole window with its menu bar; closable and minimisable.
+    EXPECT_EQ(window->Widget()->minimumSize(), window->Widget()->maximumSize());
     const Qt::WindowFlags flags = window->Widget()->windowFlags();
     EXPECT_EQ(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint),
               Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);

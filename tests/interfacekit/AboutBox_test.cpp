@@ -54,8 +54,10 @@ TEST_F(AboutBoxTest, VersionLineAlternatesAndStartsShortInEachNewBoxBesideTheApp
         }
         box->appIcon()->DeliverPaint();
         const auto pixels = box->appIcon()->BackingPicture();
-        // The icon's landscape fills its middle; its transparent corner shows the canvas's background.
-        EXPECT_EQ(RgbAt(pixels, 32, 32) != RgbAt(pixels, 0, 0), row.icon) << row.executable;
+        // The icon's landscape fills its middle; its transparent corner shows the window's background.
+        const QRgb background = box->Widget()->palette().color(QPalette::Window).rgb() & 0xFFFFFF;
+        EXPECT_EQ(std::pair(RgbAt(pixels, 32, 32) != background, RgbAt(pixels, 1, 1)), std::pair(row.icon, background))
+            << row.executable;
         box->Close();
         auto again = ifkAboutBox::Instance();
         EXPECT_NE(again, box);

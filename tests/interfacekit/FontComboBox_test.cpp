@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <optional>
 
@@ -32,7 +33,7 @@ public:
 void WhilePoppedUp(std::function<void(ifkFontComboBoxMenu*)> act) {
     QTimer::singleShot(0, [act] {
         auto open = std::dynamic_pointer_cast<fw::Window>(fw::Runtime::ImplicitInstance("ifkFontComboBoxMenu"));
-        if (open) { EXPECT_TRUE(QTest::qWaitForWindowActive(open->Widget())); }
+        if (open) { EXPECT_TRUE(QTest::qWaitForWindowExposed(open->Widget())); }
         act(dynamic_cast<ifkFontComboBoxMenu*>(open.get()));
     });
 }
@@ -113,8 +114,8 @@ TEST_F(FontBoxTest, WaysOutOfTheListAnswerTheChosenOrTheCurrentName) {
         {"Escape", "Beta", [&](auto* m) { down(m); Key(m, Qt::Key_Escape); }, "Beta"},
         {"deactivation", "Beta", [&](auto* m) {
              down(m);
-             QApplication::setActiveWindow(nullptr);   // another application comes to the front
-             QApplication::processEvents();
+             QWindow other;   // another application comes to the front
+             other.show(), other.requestActivate(), QApplication::processEvents();
              if (m->IsOpen()) Key(m, Qt::Key_Return);   // not closed: answers a wrong name
          }, "Beta"},
         {"absent current name, Return", "Papyrus", [](auto* m) { Key(m, Qt::Key_Return); }, ""},
