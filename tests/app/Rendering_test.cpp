@@ -38,16 +38,9 @@ protected:
 } // namespace
 
 // The placeholder centred in the photo area with its prompt, the default stamp, the
-// post mark and the default caption.
+// post mark (whole: its three centred lines, the date among them, slanted and worn)
+// and the default caption.
 TEST_F(CardReference, EmptyCard) { EXPECT_TRUE(Matches(Card(), "empty_card")); }
-
-// The post mark alone over white: its three centred lines, the date among them, slanted and worn.
-TEST_F(CardReference, PostMark) {
-    ASSERT_TRUE(window->PostMark);
-    auto over = SolidPicture(window->PostMark->Width(), window->PostMark->Height(), 0xFFFFFF);
-    over->GetGraphics().DrawPicture(window->PostMark, 0, 0);
-    EXPECT_TRUE(Matches(Pixels(over), "post_mark"));
-}
 
 // A panned photo, a stamp made from a photo of its own (only its middle shows), the
 // post mark over it and a long blue caption wrapping right of the photo area.
