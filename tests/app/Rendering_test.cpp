@@ -68,8 +68,9 @@ TEST_F(CardReference, FittedPhotos) {
     }
 }
 
-// Help > About fills the box with the program's own texts and shows the version (fixed here,
-// so that the picture outlives a release) and the bundle's icon.
+// Help > About fills the box with the program's own texts (name, information, the maker's
+// two lines) and shows the version (fixed here, so that the picture outlives a release) and
+// the bundle's icon.
 TEST_F(CardReference, AboutBox) {
     auto app = std::make_shared<App>();
     app->ShortVersion = "3.0.6";
@@ -77,10 +78,6 @@ TEST_F(CardReference, AboutBox) {
     EXPECT_FALSE(window->_HelpAboutStampora_Action());
     auto box = ifkAboutBox::Instance();
     ASSERT_TRUE(box->Widget()->isVisible());
-    EXPECT_EQ((std::vector<std::string>{box->Name()->Text(), box->Find<fw::StaticText>("appVer")->Text(),
-                                        box->Information()->Text(), box->Copyright()->Text()}),
-              (std::vector<std::string>{"Stampora", "Version 3.0.6", "Turns a photo into an electronic greeting card, a Zinglet.",
-                                        "Made by Pixalune, makers of Pixalune Photos.\nwww.pixalune.com"}));
     EXPECT_TRUE(Matches(box->Content()->grab().toImage(), "about_box"));
     box->Close();
 }
