@@ -78,6 +78,8 @@ TEST_F(CardReference, AboutBox) {
     EXPECT_FALSE(window->_HelpAboutStampora_Action());
     auto box = ifkAboutBox::Instance();
     ASSERT_TRUE(box->Widget()->isVisible());
+    // The picture wraps the maker's first line where its line break is: only the text shows that break.
+    EXPECT_EQ(box->Copyright()->Text(), "Made by Pixalune, makers of Pixalune Photos.\nwww.pixalune.com");
     EXPECT_TRUE(Matches(box->Content()->grab().toImage(), "about_box"));
     box->Close();
 }
