@@ -4,8 +4,6 @@
 
 #include <QAbstractItemView>
 
-#include <sys/stat.h>
-
 namespace {
 
 const std::vector<std::string> kMenuTexts = {

@@ -1,7 +1,5 @@
 #include "platform/effects/EnsurePictureCompatible.h"
 
-#include "framework/core/Exceptions.h"
-
 #include "tests/common/TestSupport.h"
 
 using namespace effects;
