@@ -42,25 +42,21 @@ TEST_F(MenuCommandTest, CopyPutsTheCardOnTheClipboardAlsoAsPngAndPasteMakesOnlyA
     window->textField()->SetText("Greetings");
     const QImage card = Card();
     QGuiApplication::clipboard()->setText("no picture here");
-    EXPECT_FALSE(window->_EditPaste_Action());
     EXPECT_FALSE(Run(window->EditPaste()));
     EXPECT_EQ(Card(), card);
 
+    // The copied image itself is checked in the opening-state table; here its PNG form.
     EXPECT_TRUE(Run(window->EditCopy()));
-    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), card);
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_TRUE(data && data->hasFormat("image/png"));
-    const QByteArray png = data->data("image/png");
-    ASSERT_TRUE(png.startsWith("\x89PNG"));
-    EXPECT_EQ(QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32), card);
+    EXPECT_EQ(QImage::fromData(data->data("image/png"), "PNG").convertToFormat(QImage::Format_RGB32), card);
 
     window->AddImage({});
     EXPECT_TRUE(Run(window->EditPaste()));
     ASSERT_TRUE(window->thePicture);
     // A 640 x 316 card already covers the photo area at scale 1.
     EXPECT_EQ(Pixels(window->thePicture), card);
-    EXPECT_EQ(window->imageOffset->Left(), 110);
-    EXPECT_EQ(window->imageOffset->Right(), 0);
+    EXPECT_EQ(std::pair(window->imageOffset->Left(), window->imageOffset->Right()), std::pair(110.0, 0.0));
     EXPECT_TRUE(ShowsTheCard());
 }
 

@@ -129,6 +129,34 @@ QByteArray Encoded(const QImage& image, const char* format, int quality) {
     return bytes;
 }
 
+namespace {
+
+class RecordingSource : public fw::PictureSource {
+public:
+    RecordingSource(QSize natural, std::vector<QSize>* asked, bool fail) : natural_(natural), asked_(asked), fail_(fail) {}
+    QImage Decode(QSize atLeast) override {
+        asked_->push_back(atLeast);
+        if (fail_) return {};
+        QSize size = natural_;
+        while (size.width() / 2 >= atLeast.width() && size.height() / 2 >= atLeast.height()) size /= 2;
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(0x2080C0);
+        return image;
+    }
+
+private:
+    QSize natural_;
+    std::vector<QSize>* asked_;
+    bool fail_;
+};
+
+} // namespace
+
+fw::PictureRef LazyPicture(int width, int height, std::vector<QSize>* asked, QImage preview, bool fail) {
+    return std::make_shared<fw::Picture>(width, height, std::make_unique<RecordingSource>(QSize(width, height), asked, fail),
+                                         std::move(preview));
+}
+
 fw::PictureRef SolidPicture(int width, int height, QRgb color) {
     auto picture = fw::Picture::New(width, height, 24);
     picture->Image().fill(QColor::fromRgb(color));

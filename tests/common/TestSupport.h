@@ -67,6 +67,10 @@ QByteArray Encoded(const QImage& image, const char* format = "JPEG", int quality
                                             const std::string& name, int channelTolerance = 24,
                                             int maxOffPixels = 40);
 
+// A picture of the given size whose pixels come, when asked for, from a source that records
+// each size asked, halves down like a real reduced decode and paints 0x2080C0, or fails.
+fw::PictureRef LazyPicture(int width, int height, std::vector<QSize>* asked, QImage preview = {}, bool fail = false);
+
 // A new picture of one colour.
 fw::PictureRef SolidPicture(int width, int height, QRgb color);
 // A picture's pixel without its alpha byte.

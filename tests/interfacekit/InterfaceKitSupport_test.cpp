@@ -32,7 +32,6 @@ protected:
     void SetUp() override {
         KitTest::SetUp();
         ks::ReleaseQDRefs();
-        QApplication::setFont(QFont("DejaVu Sans", 12));
         palette_ = QApplication::palette();
     }
     void TearDown() override {

@@ -1,7 +1,5 @@
 #include "platform/effects/EnsurePictureCompatible.h"
 
-#include "framework/core/Exceptions.h"
-
 #include "tests/common/TestSupport.h"
 
 using namespace effects;
@@ -9,24 +7,13 @@ using fw::Picture;
 using fw::PictureRef;
 using namespace testsupport;
 
-namespace {
-class CountingSource : public fw::PictureSource {
-public:
-    explicit CountingSource(int* calls) : calls_(calls) {}
-    QImage Decode(QSize) override { return ++*calls_, QImage(100, 50, QImage::Format_RGB32); }
-
-private:
-    int* calls_;
-};
-} // namespace
-
 TEST(EnsurePictureCompatible, OnlyOtherPixelFormatsAreConvertedWithTheirMask) {
     EXPECT_EQ(effects::EnsurePictureCompatible(nullptr), nullptr);
     PictureRef standard = Picture::New(10, 10, 24);
     EXPECT_EQ(effects::EnsurePictureCompatible(standard), standard);
-    int decodes = 0;   // a lazy photo is standard already and stays undecoded
-    auto lazy = std::make_shared<Picture>(100, 50, std::make_unique<CountingSource>(&decodes), QImage());
-    EXPECT_TRUE(effects::EnsurePictureCompatible(lazy) == lazy && decodes == 0);
+    std::vector<QSize> decodes;   // a lazy photo is standard already and stays undecoded
+    auto lazy = LazyPicture(100, 50, &decodes);
+    EXPECT_TRUE(effects::EnsurePictureCompatible(lazy) == lazy && decodes.empty());
 
     PictureRef p = Picture::New(4, 2, 32);
     QImage grey(4, 2, QImage::Format_Grayscale8);

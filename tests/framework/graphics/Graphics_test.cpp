@@ -27,10 +27,7 @@ bool HasInk(const PictureRef& p, QRect area) {
     return false;
 }
 
-struct Probe {
-    int x, y;
-    QRgb rgb;
-};
+using Probe = std::tuple<int, int, QRgb>;   // x, y, colour
 
 } // namespace
 
@@ -65,7 +62,7 @@ TEST(GraphicsDrawPicture, PlacesScalesAndClipsTheSource) {
     };
     for (const auto& row : rows) {
         row.draw(row.target);
-        for (const Probe& p : row.probes) EXPECT_EQ(RgbAt(row.target, p.x, p.y), p.rgb) << row.why << " at " << p.x << "," << p.y;
+        for (const auto& [x, y, rgb] : row.probes) EXPECT_EQ(RgbAt(row.target, x, y), rgb) << row.why << " at " << x << "," << y;
     }
     EXPECT_THROW(Picture::New(4, 4, 32)->GetGraphics().DrawPicture(nullptr, 0, 0), fw::NilObjectException);
 

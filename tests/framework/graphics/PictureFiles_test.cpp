@@ -51,31 +51,6 @@ QByteArray WithOrientation(const QByteArray& jpeg, char orientation) {
     return jpeg.left(2) + QByteArray("\xFF\xE1\0", 3) + char(body.size() + 2) + body + jpeg.mid(2);
 }
 
-// Paints a known colour at whatever size it is asked for, halving down like a real
-// reduced decode, and records the sizes asked.
-class RecordingSource : public fw::PictureSource {
-public:
-    RecordingSource(QSize natural, std::vector<QSize>* asked, bool fail) : natural_(natural), asked_(asked), fail_(fail) {}
-    QImage Decode(QSize atLeast) override {
-        asked_->push_back(atLeast);
-        if (fail_) return {};
-        QSize size = natural_;
-        while (size.width() / 2 >= atLeast.width() && size.height() / 2 >= atLeast.height()) size /= 2;
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(QColor(0x20, 0x80, 0xC0));
-        return image;
-    }
-
-private:
-    QSize natural_;
-    std::vector<QSize>* asked_;
-    bool fail_;
-};
-
-PictureRef LazyPicture(int w, int h, std::vector<QSize>* asked, QImage preview = {}, bool fail = false) {
-    return std::make_shared<Picture>(w, h, std::make_unique<RecordingSource>(QSize(w, h), asked, fail), std::move(preview));
-}
-
 } // namespace
 
 // --- pictures in memory
