@@ -15,6 +15,7 @@
 #include "framework/core/ExecutableFile.h"
 #include "framework/core/Runtime.h"
 #include "framework/graphics/Clipboard.h"
+#include "framework/graphics/DecodeHelper.h"
 #include "framework/ui/UserInteraction.h"
 #include "interfacekit/ifkColorWell.h"
 #include "interfacekit/ifkFontComboBox.h"
@@ -177,6 +178,7 @@ int main(int argc, char** argv) {
     QTemporaryDir home(QDir::tempPath() + "/stampora-e2e-XXXXXX");
     if (!home.isValid()) return 2;
     testsupport::UsePrivateHome(home.path().toStdString());
+    fw::DecodeHelper::SetProgram(STAMPORA_BUNDLE "/bin/stampora-decode");
 
     const QString photoPath = home.path() + "/holiday photo.jpg";
     if (!Photo().save(photoPath, "JPEG", 95)) return 2;
@@ -209,11 +211,11 @@ int main(int argc, char** argv) {
     auto rows = std::make_shared<std::vector<Row>>();
     rows->push_back({"compose, pan and save", {
         [&] {
+            // The window shows at once; the photo follows when its helper has decoded it.
             w = std::dynamic_pointer_cast<Stampora>(Open("Stampora"));
-            return w && QTest::qWaitForWindowExposed(w->Widget());
+            return w && QTest::qWaitForWindowExposed(w->Widget()) && w->thePicture;
         },
         Do([&] {
-            Check(w->thePicture != nullptr, "the photo from the command line is on the card");
             Check(w->imageOffset && w->imageOffset->LeftInt() == 290, "the new photo is centred");
             Check(QDir(QString::fromStdString(cleanUpRoot)).exists(), "the clean-up folder exists while running");
             CheckScreenShowsTheSavedCard(*ui, *w, savedPath + " 1", "after the photo came in");
