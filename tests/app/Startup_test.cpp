@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <csignal>
@@ -153,6 +154,12 @@ TEST_F(StartupTest, EachImageFileExtensionIsAdmittedWhateverItsCaseAndOnlyByItsO
         {jpeg, "p.JPE", true},   {jpeg, "p.png", false},
     };
     for (const Row& row : rows) EXPECT_EQ(fw::FileTypeRegistry::Admits(row.filter, row.file), row.admitted) << row.file;
+    // The open dialog lists files by these patterns, and Linux file names keep their case.
+    const auto patterns = fw::FileTypeRegistry::Patterns(all);
+    for (const char* name : {"photo.jpg", "PHOTO.JPG", "scan.TIFF", "old.pct"})
+        EXPECT_TRUE(std::any_of(patterns.begin(), patterns.end(), [name](const std::string& p) {
+            return QRegularExpression::fromWildcard(QString::fromStdString(p), Qt::CaseSensitive).match(name).hasMatch();
+        })) << name;
 }
 
 // --- the application object
