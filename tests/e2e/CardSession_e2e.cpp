@@ -21,6 +21,7 @@
 #include "interfacekit/ifkFontComboBox.h"
 #include "mail/CleanOnQuit.h"
 #include "tests/common/TestSupport.h"
+#include "tests/e2e/E2eSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,19 +37,14 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
-int failures = 0;
-
-void Check(bool ok, const std::string& what) {
-    std::fprintf(stderr, "%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
-    if (!ok) ++failures;
-}
+using e2e::Check;
+using e2e::Run;
 
 // Red left of photo column 400, blue from there on. The photo keeps its size in the
 // card (it is exactly as high as the card) and starts centred at x = 290.
@@ -91,11 +87,6 @@ void RunRows(std::shared_ptr<std::vector<Row>> rows, size_t row = 0, size_t step
 }
 
 // Real input through the X server, as a user gives it, and the screen's real pixels.
-QString Run(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args), process.waitForFinished();
-    return process.readAllStandardOutput();
-}
 void Press(const QString& keys) { Run("xdotool", QStringList{"key"} + keys.split(' ')); }
 void ClickAt(QWidget* widget, QPoint at) {
     const QPoint p = widget->mapToGlobal(at);
@@ -361,6 +352,5 @@ int main(int argc, char** argv) {
     Check(!QDir(QString::fromStdString(cleanUpRoot)).exists(), "the clean-up folder is gone after the end");
 
     fw::UserInteraction::Install(nullptr);
-    std::fprintf(stderr, "%d failure(s)\n", failures);
-    return failures == 0 ? 0 : 1;
+    return e2e::Finish();
 }
