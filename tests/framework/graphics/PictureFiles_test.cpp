@@ -285,16 +285,13 @@ TEST(OpenAsPicture, EmbeddedProfilesAreConvertedToSrgb) {
 
 // --- saving
 
-TEST(SaveAsJPEG, WritesAQualityNinetyJpegThatOpensAgain) {
+// That it reads back as the card, the end-to-end session checks with each card it saves.
+TEST(SaveAsJPEG, WritesAQualityNinetyJpeg) {
     testsupport::ScratchDir dir;
     PictureRef card = Picture::New(640, 316, 24);
     card->Image() = QuadrantImage(640, 316);
     auto file = FolderItem::FromPath(dir.File("card.jpg"));
     ASSERT_TRUE(file->SaveAsJPEG(card));
-    PictureRef back = file->OpenAsPicture();
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(QSize(back->Width(), back->Height()), QSize(640, 316));
-    EXPECT_TRUE(HasQuadrants(back->Image(), kUpright));
     // The first luminance quantisation value: 16 in the standard table, scaled to
     // (16 * 20 + 50) / 100 = 3 at quality 90 (8 at 75, 1 at 95).
     const std::string bytes = testsupport::ReadFile(file->AbsolutePath());
