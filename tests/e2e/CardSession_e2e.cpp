@@ -201,7 +201,6 @@ int main(int argc, char** argv) {
         },
         Do([&] {
             Check(w->imageOffset && w->imageOffset->LeftInt() == 290, "the new photo is centred");
-            Check(QDir(QString::fromStdString(cleanUpRoot)).exists(), "the clean-up folder exists while running");
             CheckScreenShowsTheSavedCard(*ui, *w, savedPath + " 1", "after the photo came in");
         }),
         Do([&] {
