@@ -101,6 +101,7 @@ TEST_F(FontBoxTest, ReturnTakesTheHighlightedRowWhole) {
 TEST_F(FontBoxTest, WaysOutOfTheListAnswerTheChosenOrTheCurrentName) {
     struct Row { const char* way; std::string current; std::function<void(ifkFontComboBoxMenu*)> act; std::string answer; };
     const auto down = [](ifkFontComboBoxMenu* m) { Key(m, Qt::Key_Down); };
+    QWindow* elsewhere = window->Widget()->windowHandle();
     const std::vector<Row> rows = {
         {"double quote", "Beta", [&](auto* m) { down(m); QTest::keyClicks(m->Listbox1()->Widget(), "\""); }, "Mono"},
         {"line feed", "alpha", [&](auto* m) { QTest::sendKeyEvent(QTest::Click, m->Listbox1()->Widget(), Qt::Key_unknown, QString("\n"), {}); }, "alpha"},
@@ -115,8 +116,19 @@ TEST_F(FontBoxTest, WaysOutOfTheListAnswerTheChosenOrTheCurrentName) {
              if (m->IsOpen()) Key(m, Qt::Key_Return);   // not closed: answers a wrong name
          }, "Beta"},
         {"absent current name, Return", "Papyrus", [](auto* m) { Key(m, Qt::Key_Return); }, ""},
+        // On the desktop any click outside closes the list; this row keeps it open while the opening press is held.
+        {"a new press outside", "Beta", [&](auto* m) {   // the running close timer, acted by hand
+             QEvent leave(QEvent::Leave);   // the pointer goes outside the list
+             QApplication::sendEvent(m->Widget(), &leave), m->CloseTimer_Action();   // the opening press is still held
+             EXPECT_TRUE(m->IsOpen() && m->CloseTimer->Mode() == fw::Timer::ModeMultiple);
+             QTest::mouseRelease(elsewhere, Qt::LeftButton, {}, QPoint(5, 5)), m->CloseTimer_Action();
+             down(m);
+             QTest::mousePress(elsewhere, Qt::LeftButton, {}, QPoint(5, 5)), m->CloseTimer_Action();
+             if (m->IsOpen()) Key(m, Qt::Key_Return);
+         }, "Beta"},
     };
     for (const Row& row : rows) {
+        if (row.way == std::string("a new press outside")) QTest::mousePress(elsewhere, Qt::LeftButton, {}, QPoint(5, 5));
         WhilePoppedUp([&](ifkFontComboBoxMenu* menu) {
             ASSERT_NE(menu, nullptr);
             auto list = menu->Listbox1();
@@ -125,6 +137,7 @@ TEST_F(FontBoxTest, WaysOutOfTheListAnswerTheChosenOrTheCurrentName) {
             row.act(menu);
         });
         EXPECT_EQ(ifkFontComboBoxMenu::Instance()->Popup(10, 100, 153, row.current), row.answer) << row.way;
+        QTest::mouseRelease(elsewhere, Qt::LeftButton, {}, QPoint(5, 5));
         QApplication::processEvents();
     }
 }
