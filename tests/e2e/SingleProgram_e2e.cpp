@@ -4,6 +4,7 @@
 // comes to the front, and ends at once. Usage: e2e_single_program path/to/stampora
 
 #include "tests/common/TestSupport.h"
+#include "tests/e2e/E2eSupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,7 +17,6 @@
 #include <QThread>
 
 #include <csignal>
-#include <cstdio>
 #include <functional>
 #include <span>
 #include <string>
@@ -26,12 +26,7 @@
 
 namespace {
 
-int failures = 0;
-
-void Check(bool ok, const std::string& what) {
-    std::fprintf(stderr, "%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
-    if (!ok) ++failures;
-}
+using e2e::Check;
 
 bool WaitFor(const std::function<bool()>& condition, int ms) {
     QElapsedTimer clock;
@@ -45,10 +40,7 @@ bool WaitFor(const std::function<bool()>& condition, int ms) {
 
 // The program's windows that are on the screen (mapped), as X knows them.
 QStringList ShownWindows() {
-    QProcess search;
-    search.start("xdotool", {"search", "--onlyvisible", "--class", "Stampora"});
-    search.waitForFinished(5000);
-    return QString::fromUtf8(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    return e2e::Run("xdotool", {"search", "--onlyvisible", "--class", "Stampora"}).split('\n', Qt::SkipEmptyParts);
 }
 
 // How many pixels of the screen show the colour: a photo in the card's photo area
@@ -137,6 +129,5 @@ int main(int argc, char** argv) {
     first.terminate();
     Check(first.waitForFinished(10000) && first.exitCode() == 0, "the running copy ends with 0");
     Check(!QFileInfo::exists(cleanUp), "the clean-up folder goes with it");
-    std::fprintf(stderr, "%d failure(s)\n", failures);
-    return failures == 0 ? 0 : 1;
+    return e2e::Finish();
 }

@@ -138,7 +138,7 @@ TEST(PictureLazy, APreviewCoveringTheScaleIsUsedAndAFailedDecodeLeavesWhite) {
 
 // --- what the bytes are
 
-TEST(PictureDecoder, KnowsTheFormatByItsBytesAndRefusesJunkWithoutThrowing) {
+TEST(PictureDecoder, KnowsTheFormatByItsBytes) {
     // The decoders would also take a mislabelled type: only this table sees the sniffed one.
     const struct { const char* file; const char* name; Format format; } rows[] = {
         {"quadrants.jpg", "", Format::Jpeg},     {"quadrants.png", "x.jpg", Format::Png}, {"quadrants.gif", "", Format::Gif},
@@ -148,12 +148,6 @@ TEST(PictureDecoder, KnowsTheFormatByItsBytesAndRefusesJunkWithoutThrowing) {
         {"text.png", "text.PCT", Format::Pict},   // without a version opcode only the name says PICT
     };
     for (const auto& row : rows) EXPECT_EQ(PictureDecoder::Sniff(TestBytes(row.file), row.name), row.format) << row.file;
-
-    QByteArray junk;
-    for (int i = 0; i < 4096; ++i) junk.append(char((i * 131 + 7) & 0xFF));
-    for (const QByteArray& head : {QByteArray("\xFF\xD8\xFF", 3), QByteArray("\x89PNG\r\n\x1A\n", 8), QByteArray("GIF89a"),
-                                   QByteArray("BM"), QByteArray("II*\0", 4), QByteArray("\xFF\x4F\xFF\x51", 4)})
-        EXPECT_NO_THROW(EXPECT_EQ(PictureDecoder::Decode(head + junk, "junk.pict"), nullptr));
 }
 
 TEST(JpegScan, OnlyAWholeStreamWithFrameAndScanIsComplete) {
@@ -291,16 +285,13 @@ TEST(OpenAsPicture, EmbeddedProfilesAreConvertedToSrgb) {
 
 // --- saving
 
-TEST(SaveAsJPEG, WritesAQualityNinetyJpegThatOpensAgain) {
+// That it reads back as the card, the end-to-end session checks with each card it saves.
+TEST(SaveAsJPEG, WritesAQualityNinetyJpeg) {
     testsupport::ScratchDir dir;
     PictureRef card = Picture::New(640, 316, 24);
     card->Image() = QuadrantImage(640, 316);
     auto file = FolderItem::FromPath(dir.File("card.jpg"));
     ASSERT_TRUE(file->SaveAsJPEG(card));
-    PictureRef back = file->OpenAsPicture();
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(QSize(back->Width(), back->Height()), QSize(640, 316));
-    EXPECT_TRUE(HasQuadrants(back->Image(), kUpright));
     // The first luminance quantisation value: 16 in the standard table, scaled to
     // (16 * 20 + 50) / 100 = 3 at quality 90 (8 at 75, 1 at 95).
     const std::string bytes = testsupport::ReadFile(file->AbsolutePath());
@@ -313,7 +304,8 @@ TEST(SaveAsJPEG, WritesAQualityNinetyJpegThatOpensAgain) {
 }
 
 // Every input the fuzzer keeps, through the decoder with the fuzzer's own checks, so
-// that each ordinary build (GCC included) covers the corpus.
+// that each ordinary build (GCC included) covers the corpus: its broken files of every
+// format are refused without a throw.
 TEST(FuzzCorpus, EveryInputDecodesOrIsRefusedCleanly) {
     const QDir corpus(STAMPORA_TESTDATA "/../../../fuzz/corpus");
     const QStringList names = corpus.entryList(QDir::Files);
