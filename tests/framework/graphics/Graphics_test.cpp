@@ -131,6 +131,7 @@ TEST(GraphicsText, StringsSitOnTheirBaselineInTheForeColourAndWrapWithinTheWidth
         {"HH", 20, 5, 22, 80, QRect(5, top, 40, 22 - top),   // laid out for wrapping, on the same baseline
          {QRect(0, 0, 300, top - 1), QRect(0, 23, 300, 97), QRect(0, 0, 4, 120)}},
         {words, 12, 10, 20, 80, QRect(10, 20 + below, 80, height), {QRect(92, 0, 208, 120)}},
+        {words, 24, 10, 30, 80, QRect(10, 13, 80, 6), {QRect(92, 0, 208, 120)}},   // the same words, laid out anew
         {words, 12, 10, 20, 0, QRect(100, 0, 200, 30), {QRect(0, 26, 300, 94)}},   // no width: one line
         {"Abcdefghijklmnopqrstuvwxyz", 12, 0, 15, 60, QRect(0, 20, 60, 30), {QRect(62, 0, 238, 100)}},
     };
