@@ -54,6 +54,14 @@ void PerformQuit() {
     QCoreApplication::quit();
 }
 
+// Each path arrives as an open-document event, in order.
+void OpenDocuments(Application& app, const std::vector<std::string>& paths) {
+    for (const auto& path : paths) {
+        auto item = FolderItem::FromPath(path);
+        Runtime::Dispatch([&] { app.Event_OpenDocument(item); });
+    }
+}
+
 void EndNow() {
     auto& s = State();
     s.quitPending = false;
@@ -97,10 +105,7 @@ std::optional<int> Runtime::HandToRunningCopy() {
     const auto outcome = SingleInstance::Claim(DocumentArguments(), [](const std::vector<std::string>& paths) {
         auto app = State().app;
         if (!app) return;
-        for (const auto& path : paths) {
-            auto item = FolderItem::FromPath(path);
-            Dispatch([&] { app->Event_OpenDocument(item); });
-        }
+        OpenDocuments(*app, paths);
         // The window start-up made first is the program's own.
         for (const auto& window : State().windows)
             if (window->IsOpen()) return Dispatch([&] { window->BringToFront(); });
@@ -138,12 +143,8 @@ int Runtime::RuntimeRun() {
     auto app = State().app;
     if (app) {
         Dispatch([&] { app->Event_Open(); });
-        // Files named on the command line arrive as open-document events after the
-        // main window has opened.
-        for (const auto& path : DocumentArguments()) {
-            auto item = FolderItem::FromPath(path);
-            Dispatch([&] { app->Event_OpenDocument(item); });
-        }
+        // Files named on the command line arrive after the main window has opened.
+        OpenDocuments(*app, DocumentArguments());
     }
     const int status = State().hasQuit ? 0 : QCoreApplication::exec();
     // A copy started from here on must not hand its documents to one that is ending.
