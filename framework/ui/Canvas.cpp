@@ -26,8 +26,8 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
-        owner_->DeliverPaint();
+    void paintEvent(QPaintEvent* event) override {
+        owner_->DeliverPaint(event->region() == QRegion(rect()));
         QPainter painter(this);
         painter.drawImage(0, 0, owner_->BackingPicture()->Image());
         // The ring goes on the screen only, never into the picture the program drew.
@@ -298,7 +298,7 @@ void Canvas::DeliverDrop(const DragItemRef& item) {
     if (DropObject) Runtime::Dispatch([&] { DropObject(item, 0); });
 }
 
-void Canvas::DeliverPaint() {
+void Canvas::DeliverPaint(bool wholeCanvas) {
     const ControlPaintScope windowDrawsHere(*this, *BackingPicture());
     painting_ = true;
     // What was drawn outside Paint is what this paint is to show, so the background is
@@ -313,6 +313,12 @@ void Canvas::DeliverPaint() {
     drawnOutsidePaint_ = false;
     Runtime::Dispatch([&] { Event_Paint(GetGraphics()); });
     painting_ = false;
+    // A paint that drew, the card's re-render included, would otherwise leave the next
+    // change to repaint the whole canvas.
+    if (wholeCanvas && !shownValid_ && backing_->Image().depth() == 32) {
+        shown_ = backing_->Image().copy();
+        shownValid_ = true;
+    }
 }
 
 void Canvas::DeliverFocus(bool gained) {

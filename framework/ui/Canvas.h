@@ -110,7 +110,9 @@ public:
     void DeliverMouseUp(int x, int y);
     bool DeliverKeyDown(const std::string& key);
     void DeliverDrop(const DragItemRef& item);
-    void DeliverPaint();
+    // `wholeCanvas`: the paint shows every pixel of the canvas, so that what it shows
+    // is known again afterwards.
+    void DeliverPaint(bool wholeCanvas = false);
     void DeliverFocus(bool gained);
     void DeliverMouseOver(bool entered);
     // x, y in the control; the screen point is where a contextual menu pops up.
