@@ -221,9 +221,8 @@ int main(int argc, char** argv) {
                       !testsupport::Near(Shown(w->DisplayArea()->Widget()).pixel(1, 1), kLeftColour, 40),
                   "the focused card shows a focus ring on the screen, never in the saved card");
         }),
-        // The card repaints whole as it loses the focus, and renders anew for that paint;
-        // the keystroke after that is painted whole too. The second keystroke paints only
-        // the pixels it changed, which the screen must then show.
+        // The card repaints whole as it loses the focus; the keystrokes after that paint
+        // only the pixels they changed, which the screen must then show.
         Do([&] { w->textField()->SetFocus(); }), Pause(200),
         Do([&] { QTest::keyClick(w->textField()->Widget(), Qt::Key_W); }), Pause(200),
         Do([&] { QTest::keyClick(w->textField()->Widget(), Qt::Key_W); }),
