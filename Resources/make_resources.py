@@ -548,7 +548,7 @@ def advert_page():
 <table width="100%" cellpadding="14" cellspacing="0">
 <tr>
 <td valign="top" width="62%">
-<p style="color: #1f4e79; font-size: 18px; font-weight: bold;">Thank you for sending a Zinglet!</p>
+<p style="color: #1f4e79; font-size: 18px; font-weight: bold;">Thank you for making a Zinglet!</p>
 <p style="font-size: 13px;">The photo on your card can look even better. <b>Pixalune Photos</b>
 is the photo editor from the makers of this card composer: it fixes, crops and
 organises your pictures without a manual.</p>

@@ -33,7 +33,12 @@ void Stampora::SaveButton_Action() {
 
     const std::string subject = fw::Replace(kSentYouAZinglet(), "<name>", App::Instance()->UserName(false));
 
-    FolderitemExtensions::SendViaEmail(f, program, subject, "");
+    // Nothing else would tell the user that no message was made, and the card would
+    // seem sent; the row's text names the program as the user chose it.
+    const std::string notHandedOver = FolderitemExtensions::SendViaEmail(f, program, subject, "");
+    if (!notHandedOver.empty())
+        fw::UserInteraction::Current().ShowMessage(
+            this, "The card could not be handed to " + mail->List(mail->ListIndex()) + ".\n" + notHandedOver);
 }
 
 bool Stampora::eMailApplication_MouseDown(int, int) {

@@ -47,8 +47,8 @@ std::string ColonPath(const std::string& posixPath, const std::string& volumeNam
     return named ? path : path + ":";
 }
 
-void SendViaEmail(const fw::FolderItemRef& file, const std::string& app,
-                  const std::string& subject, const std::string& text) {
+std::string SendViaEmail(const fw::FolderItemRef& file, const std::string& app,
+                         const std::string& subject, const std::string& text) {
     (void)text;
     const fw::FolderItem& item = fw::Deref(file);
     const std::string eol = "\r";
@@ -113,8 +113,14 @@ void SendViaEmail(const fw::FolderItemRef& file, const std::string& app,
     }
 
     // An unknown tag still runs, with an empty script, so that its outcome is logged.
-    const std::string result = SendAppleScriptCommand(script);
+    bool failed = false;
+    const std::string result = SendAppleScriptCommand(script, &failed);
     if (!result.empty()) fw::System::DebugLog(result);
+    if (!failed) return {};
+    // A failure that printed nothing still needs a reason the user can read.
+    std::string reason = result;
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
+    return reason.empty() ? "osascript reported a failure and gave no reason." : reason;
 }
 
 } // namespace FolderitemExtensions

@@ -11,7 +11,8 @@ namespace FolderitemExtensions {
 
 std::string fixShellPath(const std::string& path) { return fw::ReplaceAll(path, "\\", ""); }
 
-std::string SendAppleScriptCommand(const std::string& script) {
+std::string SendAppleScriptCommand(const std::string& script, bool* failed) {
+    if (failed) *failed = true;
     const auto usr = fw::Deref(fw::Volume(0)).Child("usr");
     if (!usr || !usr->Exists()) return "Critical Error Can Not Access Apple Script (usr).";
     const auto bin = usr->Child("bin");
@@ -31,6 +32,9 @@ std::string SendAppleScriptCommand(const std::string& script) {
     fw::Shell shell;
     shell.Execute(osascript->AbsolutePath(), {scriptFile->AbsolutePath()});
     const std::string result = shell.Result();
+    // osascript prints a script's result as well as its errors; only its status tells
+    // the two apart.
+    if (failed) *failed = shell.ExitCode() != 0;
 
     scriptFile->Delete();
     return result;

@@ -26,10 +26,13 @@ protected:
         QComboBox::mousePressEvent(event);
     }
 
-    // The list's own ways of choosing a row, past what the program shows for a click.
+    // The keys that open the list open what the program shows for a click, at the same
+    // place; the list's own ways of choosing a row stay out of reach.
     void keyPressEvent(QKeyEvent* event) override {
-        if (TakenByProgram()) return event->ignore();
-        QComboBox::keyPressEvent(event);
+        if (!TakenByProgram()) return QComboBox::keyPressEvent(event);
+        if (!OpensList(*event)) return event->ignore();
+        event->accept();
+        if (!owner_->DeliverMouseDown(0, 0)) QComboBox::showPopup();
     }
     void wheelEvent(QWheelEvent* event) override {
         if (TakenByProgram()) return event->ignore();
@@ -37,6 +40,16 @@ protected:
     }
 
 private:
+    // Qt's own keys for opening a pop-up list.
+    static bool OpensList(const QKeyEvent& event) {
+        const auto modifiers = event.modifiers() & ~Qt::KeypadModifier;
+        switch (event.key()) {
+        case Qt::Key_Space: return modifiers == Qt::NoModifier;
+        case Qt::Key_F4: return modifiers == Qt::NoModifier;
+        case Qt::Key_Down: return modifiers == Qt::AltModifier;
+        default: return false;
+        }
+    }
     // A pop-up whose clicks the program takes changes its row only through what the
     // program shows in place of the list.
     bool TakenByProgram() const { return static_cast<bool>(owner_->MouseDown); }
