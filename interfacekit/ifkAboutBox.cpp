@@ -48,7 +48,7 @@ void ifkAboutBox::Layout() {
     MaxWidth = 283;
     MaxHeight = 32000;
     Frame = 0;
-    Placement = 3;
+    Placement = kPlacementParentWindowScreen;
     Visible = false;
     Composite = true;
     HasBackColor = false;
@@ -134,6 +134,13 @@ void ifkAboutBox::appIcon_Paint(fw::Graphics& /*g*/) {
         carbon::PlotIconRefInContext(context, rect.Ptr(), 0, 0, labelColor.Ptr(), 0, myIconRef);
         carbon::QDEndCGContext(port, &context);
     }
+}
+
+bool ifkAboutBox::Event_KeyDown(const std::string& key) {
+    // Nothing here answers Escape but the window itself.
+    if (key != std::string(1, fw::kKeyEscape)) return false;
+    Close();
+    return true;
 }
 
 void ifkAboutBox::Event_Close() {

@@ -30,6 +30,8 @@ public:
     void appIcon_Paint(fw::Graphics& g);
     void Event_Open() override;
     void Event_Close() override;
+    // Escape closes the box, which has no buttons.
+    bool Event_KeyDown(const std::string& key) override;
 
     static std::string kVersion();
     static std::string kOn();

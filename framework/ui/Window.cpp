@@ -2,6 +2,7 @@
 
 #include "framework/core/Exceptions.h"
 #include "framework/core/Runtime.h"
+#include "framework/ui/Canvas.h"
 #include "framework/ui/PushButton.h"
 
 #include <QAction>
@@ -13,6 +14,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QWindow>
 
 #include <algorithm>
@@ -38,6 +40,16 @@ protected:
         bool used = false;
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
             Runtime::Dispatch([&] { used = owner_->DefaultKey(key == Qt::Key_Escape); });
+        if (!used) {
+            const std::string text = KeyTextFor(key, event->text().toStdString());
+            if (!text.empty()) Runtime::Dispatch([&] { used = owner_->Event_KeyDown(text); });
+        }
+        // Where a menu bar is shared by every window, its Close closes whichever window
+        // is in front; a window that shows none of its own keeps that key.
+        if (!used && owner_->ClosesOnCloseKey() && event->matches(QKeySequence::Close)) {
+            used = true;
+            close();
+        }
         if (!used) QMainWindow::keyPressEvent(event);
     }
 
@@ -142,11 +154,39 @@ void Window::Construct() {
             if (widget->isVisible() && !IsProgramWindow(focus)) Runtime::Dispatch([this] { Event_Deactivate(); });
         });
     } else if (Visible) {
+        PlaceOnScreen();
         if (FullScreen) widget->showFullScreen();
         else widget->show();
     }
     for (const auto& control : controls_) Runtime::Dispatch([&] { control->Event_Open(); });
     Runtime::Dispatch([&] { Event_Open(); });
+}
+
+void Window::PlaceOnScreen() {
+    if (placed_ || !widget_ || widget_->isVisible()) return;
+    placed_ = true;
+    if (Placement != kPlacementParentWindowScreen || IsPopup()) return;
+    // The parent is the program's window in front, else any of its windows on screen;
+    // its frame tells how large the window manager will make this one's.
+    QWidget* parent = nullptr;
+    for (const auto& open : Runtime::Windows()) {
+        const auto* other = dynamic_cast<const Window*>(open.get());
+        QWidget* shown = other && other != this ? other->Widget() : nullptr;
+        if (!shown || !shown->isVisible() || other->IsPopup()) continue;
+        if (!parent || shown->isActiveWindow()) parent = shown;
+    }
+    QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QMargins frame = parent ? QMargins(parent->geometry().left() - parent->frameGeometry().left(),
+                                             parent->geometry().top() - parent->frameGeometry().top(),
+                                             parent->frameGeometry().right() - parent->geometry().right(),
+                                             parent->frameGeometry().bottom() - parent->geometry().bottom())
+                                  : QMargins();
+    widget_->adjustSize();
+    const QSize outer = widget_->size().grownBy(frame);
+    const QRect area = screen->availableGeometry();
+    // A move of a top-level widget places its frame.
+    widget_->move(area.left() + (area.width() - outer.width()) / 2, area.top() + (area.height() - outer.height()) / 2);
 }
 
 Qt::WindowFlags Window::QtWindowFlags() const {
@@ -221,6 +261,7 @@ bool Window::ClosingRequested() {
 
 void Window::Show() {
     if (!widget_ || !open_) return;
+    PlaceOnScreen();
     widget_->show();
     widget_->raise();
     if (!IsPopup()) widget_->activateWindow();

@@ -53,10 +53,14 @@ public:
     Color BackColor = 0xFFFFFF;
     int Frame = 0;
     int MacProcID = 0;
+    // Where the window first shows. Only kPlacementParentWindowScreen is applied:
+    // centred on the screen that holds the program's window in front (the main
+    // screen when there is none). Any other code leaves it to the window manager.
+    int Placement = 0;
+    static constexpr int kPlacementParentWindowScreen = 3;
     // Design properties stored as given but not applied: nothing here reads them.
     bool LiveResize = true;
     bool Composite = false;
-    int Placement = 0;
     // The frame of a floating window that stays above the others, and the window
     // definition of a plain window without frame or title bar.
     static constexpr int kFrameGlobalFloating = 7;
@@ -140,9 +144,13 @@ public:
     virtual void Event_Deactivate() {}
     virtual void Event_MouseEnter() {}
     virtual void Event_MouseExit() {}
+    // A key that no control took, as a control's KeyDown gets it; true when handled.
+    virtual bool Event_KeyDown(const std::string& /*key*/) { return false; }
 
     // A borderless floating window: a pop-up that the window manager leaves alone.
     bool IsPopup() const { return Frame == kFrameGlobalFloating && MacProcID == kProcPlain; }
+    // A framed window without a menu bar of its own, which the Close key closes.
+    bool ClosesOnCloseKey() const { return !IsPopup() && !(MenuBar && MenuBarVisible); }
 
     // Framework: the widget's close request; answers whether it may close.
     bool ClosingRequested();
@@ -155,6 +163,8 @@ public:
 
 private:
     Qt::WindowFlags QtWindowFlags() const;
+    // Moves the window where its Placement puts it, before it first shows.
+    void PlaceOnScreen();
     void BuildMenuBar();
     void ApplyTabOrder();
     void ResizeContent(int width, int height);
@@ -169,6 +179,7 @@ private:
     std::vector<TimerRef> timers_;
     QPointer<QEventLoop> modalLoop_;
     bool open_ = false;
+    bool placed_ = false;
     bool reshowing_ = false;
     bool closingForQuit_ = false;
 };
