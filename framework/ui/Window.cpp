@@ -166,8 +166,10 @@ void Window::PlaceOnScreen() {
     if (placed_ || !widget_ || widget_->isVisible()) return;
     placed_ = true;
     if (Placement != kPlacementParentWindowScreen || IsPopup()) return;
-    // The parent is the program's window in front, else any of its windows on screen;
-    // its frame tells how large the window manager will make this one's.
+    // The parent is the program's window in front, else any of its windows on screen.
+    // Its frame tells how large the window manager will make this one's; with no
+    // framed window yet that size is unknown until the window shows, so the first
+    // window is left to the window manager, which centres it as well.
     QWidget* parent = nullptr;
     for (const auto& open : Runtime::Windows()) {
         const auto* other = dynamic_cast<const Window*>(open.get());
@@ -175,18 +177,16 @@ void Window::PlaceOnScreen() {
         if (!shown || !shown->isVisible() || other->IsPopup()) continue;
         if (!parent || shown->isActiveWindow()) parent = shown;
     }
-    QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QMargins frame = parent ? QMargins(parent->geometry().left() - parent->frameGeometry().left(),
-                                             parent->geometry().top() - parent->frameGeometry().top(),
-                                             parent->frameGeometry().right() - parent->geometry().right(),
-                                             parent->frameGeometry().bottom() - parent->geometry().bottom())
-                                  : QMargins();
+    if (!parent || !parent->screen()) return;
+    const QRect inner = parent->geometry();
+    const QRect outer = parent->frameGeometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
     widget_->adjustSize();
-    const QSize outer = widget_->size().grownBy(frame);
-    const QRect area = screen->availableGeometry();
+    const QSize size = widget_->size().grownBy(frame);
+    const QRect area = parent->screen()->availableGeometry();
     // A move of a top-level widget places its frame.
-    widget_->move(area.left() + (area.width() - outer.width()) / 2, area.top() + (area.height() - outer.height()) / 2);
+    widget_->move(area.left() + (area.width() - size.width()) / 2, area.top() + (area.height() - size.height()) / 2);
 }
 
 Qt::WindowFlags Window::QtWindowFlags() const {

@@ -54,8 +54,8 @@ public:
     int Frame = 0;
     int MacProcID = 0;
     // Where the window first shows. Only kPlacementParentWindowScreen is applied:
-    // centred on the screen that holds the program's window in front (the main
-    // screen when there is none). Any other code leaves it to the window manager.
+    // centred on the screen that holds the program's window in front. The first
+    // window, and any other code, is placed by the window manager.
     int Placement = 0;
     static constexpr int kPlacementParentWindowScreen = 3;
     // Design properties stored as given but not applied: nothing here reads them.
