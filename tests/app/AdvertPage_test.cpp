@@ -1,5 +1,6 @@
 #include "tests/app/StamporaFixture.h"
 
+#include <QTextBlock>
 #include <QTextBrowser>
 
 namespace {
@@ -92,6 +93,39 @@ TEST_F(AdvertTest, TheBundlesIndexPageShowsAWebLinkKeepsItAndALocalOneLoadsInThe
     ASSERT_TRUE(browser);
     EXPECT_TRUE(browser->toPlainText().contains("Another page"));
     EXPECT_TRUE(Shows(1));
+}
+
+// A link that lost its scheme would be taken for a local file and blank the page when
+// followed. Each link of the page as shipped is clicked where it shows.
+TEST_F(AdvertTest, EveryLinkOfTheShippedPageIsAWebAddressAndAClickOpensItInTheBrowser) {
+    ToAdvertPage();
+    const std::string shown = window->HTMLViewer1()->CurrentURL();
+    auto* browser = qobject_cast<QTextBrowser*>(window->HTMLViewer1()->Widget());
+    ASSERT_TRUE(browser);
+    struct Link { QString href; int middle; };
+    std::vector<Link> links;
+    for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isAnchor())
+                links.push_back({it.fragment().charFormat().anchorHref(),
+                                 it.fragment().position() + it.fragment().length() / 2});
+    ASSERT_GE(links.size(), 4u);
+    for (const Link& link : links) {
+        SCOPED_TRACE(link.href.toStdString());
+        const QUrl url(link.href);
+        EXPECT_TRUE(url.isValid() && !url.isRelative() && !url.host().isEmpty() &&
+                    (url.scheme() == "http" || url.scheme() == "https"));
+        QTextCursor cursor(browser->document());
+        cursor.setPosition(link.middle);
+        browser->setTextCursor(cursor);
+        browser->ensureCursorVisible();
+        const QRect at = browser->cursorRect(cursor);
+        ui->urls.clear();
+        QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, QPoint(at.left() + 2, at.center().y()));
+        EXPECT_EQ(ui->urls, std::vector<std::string>{link.href.toStdString()});
+        EXPECT_EQ(window->HTMLViewer1()->CurrentURL(), shown);
+        EXPECT_TRUE(browser->toPlainText().contains("Pixalune Photos"));
+    }
 }
 
 // --- commands on the page

@@ -30,7 +30,9 @@
 #include <QImage>
 #include <QImageReader>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -327,10 +329,152 @@ int main(int argc, char** argv) {
         },
         Do([&] { about()->Close(); })}});
 
-    rows->push_back({"two closes end the program", {
+    // Keyboard routes and what the user is shown. Every Tab stop of a page changes its
+    // pixels while it holds the focus; the mail pop-up's menu, the send message and the
+    // about box are the real ones, shown through Qt, and answered from the keyboard.
+    const auto shot = [](const QString& name) {
+        const QString path = QDir::current().absoluteFilePath(name);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(path);
+        std::fprintf(stderr, "     screenshot: %s\n", qPrintable(path));
+    };
+    struct TabStop { std::string name; QWidget* widget; };
+    auto stops = std::make_shared<std::vector<TabStop>>();
+    // Per Tab press: the stop that took the focus (or none) and how every stop looked.
+    auto seen = std::make_shared<std::vector<std::pair<int, std::vector<QImage>>>>();
+    const auto tabRow = [&, stops, seen](const std::string& name, std::function<std::vector<TabStop>()> pageStops,
+                                         std::function<void()> start, int presses) {
+        std::vector<Step> steps = {Do([=] { *stops = pageStops(), seen->clear(), start(); }), Pause(300)};
+        for (int i = 0; i < presses; ++i) {
+            steps.push_back(Do([] { Press("Tab"); }));
+            steps.push_back(Pause(150));
+            steps.push_back(Do([=] {
+                int focused = -1;
+                std::vector<QImage> looks;
+                for (size_t s = 0; s < stops->size(); ++s) {
+                    const QWidget* focus = QApplication::focusWidget();
+                    QWidget* widget = (*stops)[s].widget;
+                    if (focus && (focus == widget || widget->isAncestorOf(focus))) focused = int(s);
+                    looks.push_back(Shown(widget));
+                }
+                seen->push_back({focused, looks});
+            }));
+        }
+        steps.push_back(Do([=] {
+            for (size_t s = 0; s < stops->size(); ++s) {
+                bool reached = false, shows = false;
+                for (const auto& [focused, looks] : *seen)
+                    for (const auto& [other, otherLooks] : *seen)
+                        if (focused == int(s) && other != int(s)) {
+                            reached = true;
+                            shows = shows || looks[s] != otherLooks[s];
+                        }
+                Check(reached && shows, name + ": " + (*stops)[s].name + (reached ? "" : " is reached by Tab") +
+                                            (reached && !shows ? " changes its pixels with the focus" : ""));
+            }
+        }));
+        rows->push_back({name, steps});
+    };
+    tabRow("every Tab stop of the composer shows the focus", [&] {
+        return std::vector<TabStop>{{"the well", w->ifkColorWell1()->Widget()}, {"the caption", w->textField()->Widget()},
+                                    {"the card", w->DisplayArea()->Widget()}, {"Send Zinglet", w->SaveButton()->Widget()},
+                                    {"the mail pop-up", w->eMailApplication()->Widget()},
+                                    {"the typeface box", w->textTypeFace()->Widget()},
+                                    {"the size box", w->textSizeField()->Widget()}};
+    }, [&] { ClickAt(w->textField()->Widget(), {5, 8}); }, 8);
+    rows->push_back({"Send Zinglet focused from the keyboard", {
+        Do([&] { ClickAt(w->textField()->Widget(), {5, 8}), Press("Tab Tab"); }),
+        [&] { return w->SaveButton()->HasFocus(); }, Pause(200), Do([&] { shot("send focused.png"); })}});
+    const auto menu = [] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); };
+    const auto mailCorner = [&] {
+        return w->Content()->mapToGlobal(QPoint(w->eMailApplication()->Left, w->eMailApplication()->Top));
+    };
+    auto menus = std::make_shared<size_t>(0);
+    rows->push_back({"Space on the mail pop-up opens the real menu at its place, the chosen program alone checked", {
+        Do([&] {
+            fw::UserInteraction::Install(nullptr);
+            w->eMailApplication()->SetListIndex(2);
+            w->eMailApplication()->SetFocus();
+            Press("space");
+        }),
+        [&] { return menu() && menu()->isVisible(); }, Pause(200),
+        Do([&] {
+            shot("mail menu.png");
+            Check(menu()->geometry().topLeft() == mailCorner(), "the menu's corner is the pop-up's");
+            std::vector<std::pair<QString, bool>> checks;
+            for (QAction* action : menu()->actions())
+                if (!action->isSeparator()) checks.push_back({action->text(), action->isCheckable() && action->isChecked()});
+            const std::vector<std::pair<QString, bool>> expected = {
+                {"Apple Mail", false}, {"Microsoft Entourage", false}, {"Bare Bones Mailsmith", true}, {"Eudora", false},
+                {"GyazMail", false}, {"Save...", false}, {"Scale To Fit", w->ScaleToFit},
+                {"Post Mark", w->PostMarkApply}, {"Choose Stamp Image...", false}};
+            Check(checks == expected, "the menu lists the programs, only the chosen one checked, then the commands");
+            Press("Escape");
+        }),
+        [&] { return !menu(); },
+        Do([&, menus] {
+            fw::UserInteraction::Install(ui);
+            Check(w->eMailApplication()->ListIndex() == 2, "Escape leaves the chosen program");
+            *menus = ui->popUps.size();
+            ui->popUpAnswers.push_back(4);
+            Press("F4");
+        }),
+        [&, menus] { return ui->popUps.size() == *menus + 1; },
+        Do([&] {
+            Check(ui->popUps.back().x == mailCorner().x() && ui->popUps.back().y == mailCorner().y() &&
+                      w->eMailApplication()->ListIndex() == 4, "F4 opens the same menu at the same place");
+            ui->popUpAnswers.push_back(0);
+            Press("alt+Down");
+        }),
+        [&, menus] { return ui->popUps.size() == *menus + 2; },
+        Do([&] { Check(w->eMailApplication()->ListIndex() == 0, "Alt+Down opens it too, and only its choice changes the program"); })}});
+    const auto messageBox = [] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); };
+    rows->push_back({"Send says in a message that the card could not be handed over, and why", {
+        Do([&] {
+            fw::UserInteraction::Install(nullptr);
+            ClickAt(w->textField()->Widget(), {5, 8}), Press("Tab Tab space");
+        }),
+        [&] { return messageBox() && QTest::qWaitForWindowExposed(messageBox()); }, Pause(300),
+        Do([&] {
+            shot("send message.png");
+            Check(messageBox()->text() ==
+                      "The card could not be handed to Apple Mail.\nCritical Error Can Not Access Apple Script (osascript).",
+                  "the message names the program and the reason");
+            Check(messageBox()->isActiveWindow(), "the message has the keyboard");
+            Press("Return");
+        }),
+        [&] { return !messageBox(); },
+        Do([&] {
+            fw::UserInteraction::Install(ui);
+            Check(w->PagePanel1()->Value() == 0, "the composer stays");
+        })}});
+    // Placement 3 means the same for both windows: centred, frame and all.
+    const auto centred = [&](QWidget* window) {
+        const QPoint off = window->frameGeometry().center() - w->Widget()->screen()->availableGeometry().center();
+        return std::abs(off.x()) <= 1 && std::abs(off.y()) <= 1;
+    };
+    for (const char* key : {"Escape", "ctrl+w"})
+        rows->push_back({std::string("the about box opens centred, active, and ") + key + " closes it", {
+            Do([&] { MenuItem(w->Widget(), "About Stampora")->trigger(); }),
+            [&] { return about() && QTest::qWaitForWindowExposed(about()->Widget()) && about()->Widget()->isActiveWindow(); },
+            Pause(300),
+            Do([&, key] {
+                if (std::string(key) == "Escape") shot("about box.png");
+                Check(centred(about()->Widget()) && centred(w->Widget()),
+                      "the about box is centred on the main window's screen, as the main window is");
+                Press(key);
+            }),
+            [&] { return !about(); },
+            Do([&] { Check(w->IsOpen() && w->PagePanel1()->Value() == 0, "the main window stays on the composer"); })}});
+
+    rows->push_back({"the first close shows the advert page", {
         Do([&] {
             Check(!w->Close() && w->PagePanel1()->Value() == 1 && w->IsOpen(), "the first close shows the advert page");
-        }),
+        })}});
+    tabRow("every Tab stop of the advert page shows the focus", [&] {
+        return std::vector<TabStop>{{"the page", w->HTMLViewer1()->Widget()}, {"More Information...", w->MorInfoButton()->Widget()},
+                                    {"Download Now!", w->DownloadNowButton()->Widget()}, {"Close", w->CancelButton()->Widget()}};
+    }, [&] { w->CancelButton()->SetFocus(); }, 10);
+    rows->push_back({"the second close ends the program", {
         Do([&] { Check(w->Close(), "the second close closes the window"), finished = true, w.reset(); })}});
     RunRows(rows);
 
