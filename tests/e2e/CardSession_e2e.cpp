@@ -5,8 +5,9 @@
 // stopped answering, and a paste from such an owner gives up soon. After the photo
 // comes in and after the keystroke, the card's area as the X server shows it must be
 // the card as saved. Then a table of desktop rows (the font list, keyboard focus,
-// maximising, the about box) drives it through the X server as a user would, and two
-// closes end the program. The steps run from timers
+// maximising, the about box, every Tab stop, the mail menu and the send message from
+// the keyboard) drives it through the X server as a user would, and two closes, with
+// the advert page's Tab stops between them, end the program. The steps run from timers
 // inside the program's own event loop; only the dialogs are answered by the scripted
 // user-interaction service.
 

@@ -4,6 +4,8 @@
 #include "interfacekit/ifkAboutBox.h"
 #include "tests/interfacekit/KitFixture.h"
 
+#include <QTest>
+
 namespace {
 
 using testsupport::RgbAt;
@@ -63,5 +65,21 @@ TEST_F(AboutBoxTest, VersionLineAlternatesAndStartsShortInEachNewBoxBesideTheApp
         EXPECT_EQ(VersionLine(*again), row.shortText);
         again->Close();
         EXPECT_TRUE(log.Lines().empty()) << row.executable;
+    }
+}
+
+// The box has no buttons and no menu bar of its own: Escape and the Close key close it,
+// other keys leave it open.
+TEST_F(AboutBoxTest, EscapeAndTheCloseKeyCloseItOtherKeysDoNot) {
+    struct Row { Qt::Key key; Qt::KeyboardModifiers modifiers; bool closes; };
+    const Row rows[] = {{Qt::Key_A, {}, false}, {Qt::Key_Return, {}, false}, {Qt::Key_W, {}, false},
+                        {Qt::Key_Escape, {}, true}, {Qt::Key_W, Qt::ControlModifier, true}};
+    for (const Row& row : rows) {
+        auto box = ifkAboutBox::Instance();
+        box->Show();
+        QTest::keyClick(box->Widget(), row.key, row.modifiers);
+        EXPECT_EQ(!box->IsOpen(), row.closes) << row.key;
+        EXPECT_EQ(box->Widget()->isVisible(), !row.closes) << row.key;
+        if (box->IsOpen()) box->Close();
     }
 }
