@@ -137,7 +137,7 @@ void ifkAboutBox::appIcon_Paint(fw::Graphics& /*g*/) {
 }
 
 bool ifkAboutBox::Event_KeyDown(const std::string& key) {
-    // Nothing here answers Escape but the window itself.
+    // The box has no Cancel button to take Escape, so the window takes it.
     if (key != std::string(1, fw::kKeyEscape)) return false;
     Close();
     return true;
