@@ -123,6 +123,8 @@ public:
         idle_.setSingleShot(true);
         idle_.setInterval(kIdleMs);
         quiet_.start();
+        // Once, whole: a piece never needs more, so the buffer never grows.
+        buffer_.reserve(kPieceBytes);
     }
     ~Peer() override { Close(); }
     void Close() {
@@ -155,6 +157,12 @@ public:
         // Only our own socket: a copy started meanwhile may already listen there.
         struct stat st {};
         if (::lstat(path_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_) ::unlink(path_.c_str());
+    }
+
+    size_t BufferedBytes() const {
+        size_t bytes = 0;
+        for (const Peer* peer : peers_) bytes += size_t(peer->buffer_.capacity());
+        return bytes;
     }
 
 private:
@@ -409,8 +417,11 @@ SingleInstance::Outcome SingleInstance::Claim(const std::vector<std::string>& pa
     const std::string name = SocketName(platform.toStdString(), display ? display : "");
     auto folder = SpecialFolder::Temporary();
     if (name.empty() || !folder) return Outcome::First;
-    const std::string path = folder->Child(name)->AbsolutePath();
+    return ClaimAt(folder->Child(name)->AbsolutePath(), paths, std::move(receiver));
+}
 
+SingleInstance::Outcome SingleInstance::ClaimAt(const std::string& path, const std::vector<std::string>& paths,
+                                                Receiver receiver) {
     // Once more after a copy that went away while answering: it was ending.
     for (int attempt = 0; attempt < 2; ++attempt) {
         int lockFd = -1;
@@ -445,5 +456,7 @@ SingleInstance::Outcome SingleInstance::Claim(const std::vector<std::string>& pa
 }
 
 void SingleInstance::Release() { delete Instance().data(); }
+
+size_t SingleInstance::BufferedBytes() { return Instance() ? Instance()->BufferedBytes() : 0; }
 
 } // namespace fw
