@@ -20,6 +20,9 @@
 #include <optional>
 
 #include <fcntl.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -129,6 +132,7 @@ public:
     ~Peer() override { Close(); }
     void Close() {
         notifier_.setEnabled(false);
+        idle_.stop();
         if (fd_ >= 0) ::close(fd_);
         fd_ = -1;
         buffer_ = QByteArray();
@@ -209,6 +213,11 @@ private:
         peers_.erase(std::remove(peers_.begin(), peers_.end(), peer), peers_.end());
         peer->Close();
         peer->deleteLater();
+#if defined(__GLIBC__)
+        // The buffers are below malloc's mapping threshold: without this, a flood's
+        // megabytes would stay with the program after it has gone.
+        if (peers_.empty()) ::malloc_trim(0);
+#endif
     }
 
     void Read(Peer* peer) {
