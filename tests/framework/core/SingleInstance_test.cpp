@@ -200,27 +200,3 @@ TEST_F(SingleInstanceTest, LaterStartsHandOverWholeWhateverOtherConnectionsDo) {
         EXPECT_EQ(received_.size() > 1, row.paths.size() > 100u);
     }
 }
-
-// A running copy that takes no connection (its queue is full) or never greets is
-// waited for a few seconds, and nothing goes to it: the later start reports it.
-TEST(SingleInstance, AStuckRunningCopyIsReportedNotJoinedByASecondOne) {
-    testsupport::ScratchDir dir;
-    const std::string path = dir.File("x11-0.socket");
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(fd, 0), 0);
-    // Queued by the kernel, never answered: the copy's event loop is stuck.
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(SingleInstance::ClaimAt(path, {"/a.jpg"}, nullptr), SingleInstance::Outcome::NoAnswer);
-    EXPECT_LT(clock.elapsed(), 15000);
-    EXPECT_EQ(SingleInstance::BufferedBytes(), 0u);
-    ::close(fd);
-    // Gone for good: the socket left behind is taken over.
-    EXPECT_EQ(SingleInstance::ClaimAt(path, {}, nullptr), SingleInstance::Outcome::First);
-    SingleInstance::Release();
-    EXPECT_EQ(::access(path.c_str(), F_OK), -1);
-}
