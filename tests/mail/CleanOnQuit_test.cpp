@@ -1,5 +1,6 @@
 #include "mail/CleanOnQuit.h"
 
+#include "framework/core/SpecialFolder.h"
 #include "framework/graphics/Picture.h"
 #include "tests/common/TestSupport.h"
 
@@ -321,4 +322,26 @@ TEST_F(CleanOnQuitTest, FoldersAndCardsArePrivateWhateverTheUmask) {
         EXPECT_EQ(mode(card->AbsolutePath()), 0600u);
         EndOfProgram();
     }
+}
+
+// File names are bytes: with a home whose name is not UTF-8, the card goes into that
+// home's real Documents folder and goes with it at the end; no made-up tree is left.
+TEST_F(CleanOnQuitTest, AHomeWhoseNameIsNotUtf8HoldsTheCards) {
+    const std::string home = Elsewhere("caf\xE9");
+    fs::create_directory(home);
+    const std::string oldHome = std::getenv("HOME");
+    setenv("HOME", home.c_str(), 1);
+    fw::SpecialFolder::SetHomeForTests("");
+    const auto card = CleanOnQuit::Child("Zinglet.jpg");
+    const bool written = card && card->SaveAsJPEG(fw::Picture::New(8, 8, 24));
+    setenv("HOME", oldHome.c_str(), 1);
+    fw::SpecialFolder::SetHomeForTests(home_.Path());
+    ASSERT_TRUE(written);
+    EXPECT_EQ(card->Parent()->Parent()->AbsolutePath(), home + "/Documents/" + CleanOnQuit::kRootName);
+    EXPECT_TRUE(fs::is_regular_file(card->AbsolutePath()));
+    EndOfProgram();
+    EXPECT_FALSE(fs::exists(home + "/Documents/" + CleanOnQuit::kRootName));
+    // Only the home itself: nothing beside it under a name with U+FFFD.
+    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere_.Path()), {}), 1);
+    fs::remove_all(home);
 }
