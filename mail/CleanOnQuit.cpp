@@ -46,6 +46,12 @@ bool MakePrivateFolder(const std::string& path) {
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
+bool StillInRoot(const std::string& root, int lock) {
+    struct stat held {}, named {};
+    const std::string path = root + "/" + kLockName;
+    return ::fstat(lock, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && SameFile(held, named);
+}
+
 // A shared lock on the root's lock file, or -1. The lock must be on the file that
 // is in the root now: a copy that ended may have deleted both while this one
 // waited, and then the root is made anew.
@@ -76,7 +82,17 @@ int HoldRoot(const std::string& root) {
 void CleanOnQuit::Configure(const fw::FolderItemRef& folder) {
     // Only a real folder counts: through a root that is a link, every card would be
     // written where the link points, and stay there for good.
-    if (RootFolder && RootFolder->Directory()) return;
+    if (RootFolder && RootFolder->Directory()) {
+        // Removed and made anew by another copy meanwhile: this copy's hold was on
+        // the old folder, and without a new one the other's end would take this
+        // copy's cards.
+        auto& manager = myDestructionManager;
+        if (manager && manager->myLock >= 0 && !StillInRoot(RootFolder->AbsolutePath(), manager->myLock)) {
+            ::close(manager->myLock);
+            manager->myLock = HoldRoot(RootFolder->AbsolutePath());
+        }
+        return;
+    }
 
     if (folder) {
         RootFolder = folder;
@@ -222,8 +238,10 @@ CleanOnQuit::DestructionManager::~DestructionManager() {
     if (myRootFolder) {
         // Alone on the lock, this copy is the last: the whole root goes. The lock
         // is let go only after the deletion, so that a copy starting meanwhile waits
-        // and then makes the root anew.
-        if (myLock >= 0 && ::flock(myLock, LOCK_EX | LOCK_NB) == 0)
+        // and then makes the root anew. A lock file that is no longer the root's
+        // (the root was removed, and another copy made it anew) proves nothing.
+        if (myLock >= 0 && StillInRoot(myRootFolder->AbsolutePath(), myLock) &&
+            ::flock(myLock, LOCK_EX | LOCK_NB) == 0)
             DeleteFolder(myRootFolder);
         else
             DeleteSubfolders(myRootFolder->AbsolutePath(), mySubfolders, AfterListingForTests);

@@ -345,3 +345,18 @@ TEST_F(CleanOnQuitTest, AHomeWhoseNameIsNotUtf8HoldsTheCards) {
     EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere_.Path()), {}), 1);
     fs::remove_all(home);
 }
+
+// The root removed during the run and made anew by another copy: this copy holds the
+// new root too, so neither copy's end takes the other's card.
+TEST_F(CleanOnQuitTest, ARootMadeAnewByAnotherCopyIsHeldByBoth) {
+    CleanOnQuit::Configure(nullptr);
+    fs::remove_all(Root());
+    OtherCopy other;
+    const auto mine = CleanOnQuit::Child("Zinglet.jpg");
+    Put(mine->AbsolutePath(), "my card");
+    other.End();
+    EXPECT_EQ(ReadFile(mine->AbsolutePath()), "my card");
+    EXPECT_FALSE(fs::exists(fs::path(other.Card()).parent_path()));
+    EndOfProgram();
+    EXPECT_FALSE(fs::exists(Root()));
+}
