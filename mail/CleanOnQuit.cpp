@@ -11,6 +11,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -22,12 +23,76 @@ std::function<void(const std::string&)> CleanOnQuit::AfterListingForTests;
 namespace {
 // Why the root last configured cannot hold cards; empty while it can.
 std::string rootProblem;
+
+// Inside the root; every running copy holds it shared.
+constexpr const char* kLockName = ".lock";
+// A copy that ends last holds the lock alone while it deletes the root; a copy
+// starting meanwhile waits this long at most, and then never deletes the root whole.
+constexpr int kLockTries = 100;
+constexpr useconds_t kLockPauseUs = 20000;
+// Enough that two copies drawing the same 72 random bits never matter.
+constexpr int kSubfolderTries = 8;
+
+// The user's alone whatever the umask. A folder that was there already is made
+// private when it is ours; false, with errno, only when none could be made.
+bool MakePrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+        (st.st_mode & 07777) != 0700)
+        ::chmod(path.c_str(), 0700);
+    return true;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+bool StillInRoot(const std::string& root, int lock) {
+    struct stat held {}, named {};
+    const std::string path = root + "/" + kLockName;
+    return ::fstat(lock, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && SameFile(held, named);
+}
+
+// A shared lock on the root's lock file, or -1. The lock must be on the file that
+// is in the root now: a copy that ended may have deleted both while this one
+// waited, and then the root is made anew.
+int HoldRoot(const std::string& root) {
+    for (int attempt = 0; attempt < kLockTries; ++attempt) {
+        if (attempt > 0) ::usleep(kLockPauseUs);
+        if (!MakePrivateFolder(root)) return -1;
+        const int folder = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folder < 0) return -1;
+        const int lock = ::openat(folder, kLockName, O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        bool held = false;
+        if (lock >= 0 && ::flock(lock, LOCK_SH | LOCK_NB) == 0) {
+            struct stat lockNow {}, lockHeld {}, rootNow {}, rootHeld {};
+            held = ::fstat(lock, &lockHeld) == 0 && ::fstatat(folder, kLockName, &lockNow, AT_SYMLINK_NOFOLLOW) == 0 &&
+                   SameFile(lockHeld, lockNow) && ::fstat(folder, &rootHeld) == 0 &&
+                   ::lstat(root.c_str(), &rootNow) == 0 && SameFile(rootHeld, rootNow);
+        }
+        const int error = errno;
+        ::close(folder);
+        if (held) return lock;
+        if (lock >= 0) ::close(lock);
+        if (lock < 0 && error != EWOULDBLOCK) return -1;
+    }
+    return -1;
+}
 } // namespace
 
 void CleanOnQuit::Configure(const fw::FolderItemRef& folder) {
     // Only a real folder counts: through a root that is a link, every card would be
     // written where the link points, and stay there for good.
-    if (RootFolder && RootFolder->Directory()) return;
+    if (RootFolder && RootFolder->Directory()) {
+        // Removed and made anew by another copy meanwhile: this copy's hold was on
+        // the old folder, and without a new one the other's end would take this
+        // copy's cards.
+        auto& manager = myDestructionManager;
+        if (manager && manager->myLock >= 0 && !StillInRoot(RootFolder->AbsolutePath(), manager->myLock)) {
+            ::close(manager->myLock);
+            manager->myLock = HoldRoot(RootFolder->AbsolutePath());
+        }
+        return;
+    }
 
     if (folder) {
         RootFolder = folder;
@@ -45,7 +110,7 @@ void CleanOnQuit::Configure(const fw::FolderItemRef& folder) {
     // else there (a file, a link) is the user's: it is left exactly as it is, and no
     // manager is made that could delete it.
     const std::string& path = RootFolder->AbsolutePath();
-    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+    if (!MakePrivateFolder(path)) {
         rootProblem = std::strerror(errno);
         return;
     }
@@ -53,10 +118,14 @@ void CleanOnQuit::Configure(const fw::FolderItemRef& folder) {
         rootProblem = path + " is in the way: it is not a folder, and it was left as it is.";
         return;
     }
+    const int lock = HoldRoot(path);
     rootProblem.clear();
+    // After the lock: a copy ending meanwhile may have taken the root's name off the
+    // list of hidden names with the root.
     RootFolder->SetVisible(false);
     myDestructionManager = std::make_shared<DestructionManager>();
     myDestructionManager->myRootFolder = RootFolder;
+    myDestructionManager->myLock = lock;
 }
 
 fw::FolderItemRef CleanOnQuit::Child(const std::string& name, std::string* failure) {
@@ -65,15 +134,18 @@ fw::FolderItemRef CleanOnQuit::Child(const std::string& name, std::string* failu
     const fw::FolderItem& root = fw::Deref(RootFolder);
     std::string problem;
     if (!root.Directory()) problem = rootProblem.empty() ? std::strerror(ENOTDIR) : rootProblem;
-    fw::FolderItemRef subfolder;
-    if (problem.empty()) {
-        subfolder = root.Child(GnerateUID());
-        if (::mkdir(fw::Deref(subfolder).AbsolutePath().c_str(), 0777) != 0) {
-            const int error = errno;
-            if (error != EEXIST || !subfolder->Directory()) problem = std::strerror(error);
+    // A subfolder that exists is another copy's (or an earlier run's): a name is
+    // drawn again rather than its card overwritten or deleted at this copy's end.
+    for (int attempt = 0; problem.empty() && attempt < kSubfolderTries; ++attempt) {
+        const auto subfolder = root.Child(GnerateUID());
+        if (::mkdir(fw::Deref(subfolder).AbsolutePath().c_str(), 0700) == 0) {
+            ::chmod(subfolder->AbsolutePath().c_str(), 0700);
+            if (myDestructionManager) myDestructionManager->mySubfolders.push_back(subfolder->Name());
+            return subfolder->Child(name);
         }
+        if (errno != EEXIST) problem = std::strerror(errno);
     }
-    if (problem.empty()) return subfolder->Child(name);
+    if (problem.empty()) problem = std::strerror(EEXIST);
     if (failure) *failure = problem;
     return nullptr;
 }
@@ -90,10 +162,6 @@ std::string CleanOnQuit::GnerateUID() {
 void CleanOnQuit::ReleaseRootFolder() { RootFolder.reset(); }
 
 void CleanOnQuit::ReleaseDestructionManager() { myDestructionManager.reset(); }
-
-CleanOnQuit::DestructionManager::~DestructionManager() {
-    if (myRootFolder) DeleteFolder(myRootFolder);
-}
 
 namespace {
 
@@ -146,6 +214,40 @@ void DeleteContents(int folderFd, const std::string& path, int depth,
 }
 
 } // namespace
+
+namespace {
+
+// Each named subfolder of the root, entered as in DeleteContents.
+void DeleteSubfolders(const std::string& root, const std::vector<std::string>& names,
+                      const std::function<void(const std::string&)>& afterListing) {
+    const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    for (const auto& name : names) {
+        const int subFd = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (subFd < 0) continue;
+        DeleteContents(subFd, root + "/" + name, 1, afterListing);
+        ::close(subFd);
+        ::unlinkat(fd, name.c_str(), AT_REMOVEDIR);
+    }
+    ::close(fd);
+}
+
+} // namespace
+
+CleanOnQuit::DestructionManager::~DestructionManager() {
+    if (myRootFolder) {
+        // Alone on the lock, this copy is the last: the whole root goes. The lock
+        // is let go only after the deletion, so that a copy starting meanwhile waits
+        // and then makes the root anew. A lock file that is no longer the root's
+        // (the root was removed, and another copy made it anew) proves nothing.
+        if (myLock >= 0 && StillInRoot(myRootFolder->AbsolutePath(), myLock) &&
+            ::flock(myLock, LOCK_EX | LOCK_NB) == 0)
+            DeleteFolder(myRootFolder);
+        else
+            DeleteSubfolders(myRootFolder->AbsolutePath(), mySubfolders, AfterListingForTests);
+    }
+    if (myLock >= 0) ::close(myLock);
+}
 
 void CleanOnQuit::DestructionManager::DeleteFolder(const fw::FolderItemRef& f) {
     // Only ever a folder is made at the root's name: whatever else stands there now

@@ -5,10 +5,18 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 // One hidden folder for files that live only while the program runs. Each Child
 // request gets a fresh subfolder inside it; the whole folder is deleted when the
-// destruction manager goes at an orderly end of the program.
+// destruction manager goes at an orderly end of the program. The folders are the
+// user's alone (mode 0700).
+//
+// Several copies of the program (on other displays, say) share the folder. Each
+// holds a shared lock on it while it runs; at its end a copy that others still
+// hold deletes only the subfolders it made, and the last copy deletes the folder
+// with everything in it, leftovers of copies that crashed included. So one copy's
+// end never takes a card that another has just handed to the mail program.
 class CleanOnQuit {
 public:
     // The root's name in the user's Documents folder.
@@ -20,7 +28,8 @@ public:
     static void Configure(const fw::FolderItemRef& folder);
     // The named item, not created, inside a new subfolder of the root; nil, with the
     // reason in *failure, when the root is not a folder or the subfolder cannot be
-    // made.
+    // made. The subfolder is always made anew, never one that exists (another
+    // copy's).
     static fw::FolderItemRef Child(const std::string& name, std::string* failure = nullptr);
     // 18 random lowercase hexadecimal digits.
     static std::string GnerateUID();
@@ -35,9 +44,16 @@ public:
 protected:
     class DestructionManager {
     public:
-        // Deletes myRootFolder with everything in it.
+        // Deletes myRootFolder with everything in it when no other copy holds it,
+        // else only the subfolders this copy made.
         virtual ~DestructionManager();
         fw::FolderItemRef myRootFolder;
+
+        // The root's lock, held shared while this copy runs; -1 when it could not
+        // be had, and then the root is never deleted whole.
+        int myLock = -1;
+        // The names of the subfolders that this copy made in the root.
+        std::vector<std::string> mySubfolders;
 
     private:
         void DeleteFolder(const fw::FolderItemRef& f);

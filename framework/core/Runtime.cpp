@@ -1,19 +1,21 @@
 #include "framework/core/Runtime.h"
 
 #include "framework/core/Application.h"
+#include "framework/core/FileNames.h"
 #include "framework/core/FolderItem.h"
 #include "framework/core/SingleInstance.h"
 #include "framework/core/System.h"
 #include "framework/core/TerminationSignal.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <optional>
 #include <typeinfo>
 #include <unistd.h>
 
@@ -23,6 +25,9 @@ namespace {
 
 struct RuntimeState {
     std::unique_ptr<QApplication> ownedApp;
+    // The arguments as the program got them, Qt's own options taken out: file names
+    // are bytes, which QCoreApplication::arguments() would turn into text for good.
+    std::optional<std::vector<std::string>> arguments;
     std::vector<std::string> classes;
     std::shared_ptr<Application> app;
     std::vector<std::shared_ptr<RuntimeWindow>> windows;
@@ -88,16 +93,29 @@ void Runtime::EndOnTerminationSignals() {
 }
 
 void Runtime::RuntimeInit(int& argc, char** argv) {
-    if (!QCoreApplication::instance()) State().ownedApp = std::make_unique<QApplication>(argc, argv);
+    if (QCoreApplication::instance()) return;
+    State().ownedApp = std::make_unique<QApplication>(argc, argv);
+    // QApplication has taken its own options out of argv.
+    State().arguments.emplace(argv, argv + argc);
 }
 
 std::vector<std::string> Runtime::DocumentArguments() {
     // The platform's start-up code keeps the arguments; what is not an option names a
     // document.
+    std::vector<std::string> args;
+    if (State().arguments) {
+        args = *State().arguments;
+    } else {
+        for (const QString& arg : QCoreApplication::arguments()) args.push_back(FileNames::Bytes(arg));
+    }
+    std::string folder;
+    if (char* cwd = ::getcwd(nullptr, 0)) folder = cwd, std::free(cwd);
     std::vector<std::string> paths;
-    const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i < args.size(); ++i)
-        if (!args[i].startsWith('-')) paths.push_back(QFileInfo(args[i]).absoluteFilePath().toStdString());
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.empty() || arg.front() == '-') continue;
+        paths.push_back(arg.front() == '/' || folder.empty() ? arg : folder + "/" + arg);
+    }
     return paths;
 }
 
@@ -115,7 +133,7 @@ std::optional<int> Runtime::HandToRunningCopy() {
     case SingleInstance::Outcome::HandedOver: return 0;
     case SingleInstance::Outcome::NoAnswer: break;
     }
-    System::DebugLog("The running copy of the program did not answer; nothing was opened.");
+    // The hand-over has logged why.
     return 1;
 }
 

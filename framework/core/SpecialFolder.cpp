@@ -1,8 +1,11 @@
 #include "framework/core/SpecialFolder.h"
 
-#include <QDir>
-#include <QStandardPaths>
+#include "framework/core/FileNames.h"
 
+#include <QStandardPaths>
+#include <QSysInfo>
+
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -25,7 +28,7 @@ Overrides& Seams() {
 
 FolderItemRef StandardFolder(QStandardPaths::StandardLocation location, const char* name) {
     if (!Seams().home.empty()) return FolderItem::FromPath(Seams().home + "/" + name);
-    return FolderItem::FromPath(QStandardPaths::writableLocation(location).toStdString());
+    return FolderItem::FromPath(FileNames::Bytes(QStandardPaths::writableLocation(location)));
 }
 
 // A folder in which another user could rename or replace our entry is no place for
@@ -39,9 +42,9 @@ bool SafeParent(const std::string& base) {
     return ownedClosed || sticky;
 }
 
-FolderItemRef PrivateFolderIn(const std::string& base) {
+FolderItemRef PrivateFolderIn(const std::string& base, const std::string& name) {
     if (!SafeParent(base)) return nullptr;
-    const std::string path = base + "/stampora-" + std::to_string(::getuid());
+    const std::string path = base + "/" + name;
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return nullptr;
     // Checked through a descriptor, so the folder checked is the folder changed: a
     // link planted under our name is refused, not followed.
@@ -54,13 +57,31 @@ FolderItemRef PrivateFolderIn(const std::string& base) {
     return ok ? FolderItem::FromPath(path) : nullptr;
 }
 
+std::string Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// The user's cache folder, in which only the user can make an entry. Made when
+// missing, with the user's own mode.
+std::string CacheFolder() {
+    std::string cache = Variable("XDG_CACHE_HOME");
+    if (cache.empty() || cache.front() != '/') {
+        const std::string home = Variable("HOME");
+        if (home.empty() || home.front() != '/') return {};
+        cache = home + "/.cache";
+    }
+    ::mkdir(cache.c_str(), 0700);
+    return cache;
+}
+
 } // namespace
 
 FolderItemRef SpecialFolder::Documents() {
     auto folder = StandardFolder(QStandardPaths::DocumentsLocation, "Documents");
     // A fresh account may have no Documents folder yet; the program keeps its
     // clean-up folder there, so it is made rather than the send failing silently.
-    if (folder && !folder->Exists()) QDir().mkpath(QString::fromStdString(folder->AbsolutePath()));
+    if (folder && !folder->Exists()) FileNames::MakeFolders(folder->AbsolutePath());
     return folder;
 }
 
@@ -70,12 +91,17 @@ FolderItemRef SpecialFolder::Desktop() {
 
 FolderItemRef SpecialFolder::Temporary() {
     if (!Seams().temporary.empty()) return FolderItem::FromPath(Seams().temporary);
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"))
-        if (auto folder = PrivateFolderIn(runtime)) return folder;
-    const char* tmp = std::getenv("TMPDIR");
-    if (tmp && *tmp)
-        if (auto folder = PrivateFolderIn(tmp)) return folder;
-    return PrivateFolderIn("/tmp");
+    const std::string name = "stampora-" + std::to_string(::getuid());
+    for (const std::string& base : {Variable("XDG_RUNTIME_DIR"), Variable("TMPDIR")})
+        if (auto folder = PrivateFolderIn(base, name)) return folder;
+    // Before the shared /tmp, where another user can take our name first and so
+    // keep every copy from finding the running one. The cache folder may be shared
+    // by several machines, so the name holds this one's.
+    std::string host = QSysInfo::machineHostName().toStdString();
+    for (char& c : host)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-') c = '_';
+    if (auto folder = PrivateFolderIn(CacheFolder(), name + "-" + (host.empty() ? "localhost" : host))) return folder;
+    return PrivateFolderIn("/tmp", name);
 }
 
 void SpecialFolder::SetHomeForTests(const std::string& path) { Seams().home = path; }

@@ -15,8 +15,10 @@ public:
     static FolderItemRef Desktop();
     // A folder only this user can enter (mode 0700, owned by the user, not an alias),
     // made on first use: "stampora-<uid>" in $XDG_RUNTIME_DIR when that is usable,
-    // else in the system's temporary folder. Nil when no such folder can be had,
-    // for example when another user has taken the name in a shared /tmp.
+    // else in $TMPDIR, else "stampora-<uid>-<host>" in the user's cache folder, and
+    // only then in /tmp. Later starts look in the same order and so find the same
+    // folder; the name in a shared /tmp is the last resort because another user
+    // can take it first. Nil when no such folder can be had.
     static FolderItemRef Temporary();
 
     // Test seams. An empty path restores the real folder. The home folder gives

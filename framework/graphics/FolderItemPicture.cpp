@@ -7,9 +7,11 @@
 
 #include <QBuffer>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,6 +42,56 @@ bool ReadInto(int fd, QByteArray& bytes, qint64 count) {
     bytes.resize(start + done);
     return done == count;
 }
+// Read, not set and set back: another thread may be making a file meanwhile.
+mode_t ProcessUmask() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    return 022;
+}
+
+// The bytes written whole under a temporary name beside the file and then renamed
+// over it, so that a failed write leaves an earlier file as it was. By the path's
+// bytes, which need not be UTF-8. An existing file keeps its mode; a new one grants
+// no one more than its folder does, so a card in a private folder is private
+// whatever the umask. A link is written through to its target, as before.
+bool WriteWhole(std::string path, const QByteArray& bytes, std::string* failure) {
+    const auto fail = [failure](int error) {
+        if (failure) *failure = std::strerror(error);
+        return false;
+    };
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+        if (char* target = ::realpath(path.c_str(), nullptr)) path = target, std::free(target);
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct stat folderInfo {};
+    if (::stat(folder.c_str(), &folderInfo) != 0) return fail(errno);
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) return fail(errno);
+    const FileDescriptor file(fd);
+    const auto abandon = [&](int error) {
+        ::unlink(temporary.c_str());
+        return fail(error);
+    };
+    mode_t mode = 0;
+    if (::stat(path.c_str(), &info) == 0) {
+        mode = info.st_mode & 07777;
+    } else {
+        mode = (0666 & ~ProcessUmask()) & (folderInfo.st_mode | 0600);
+    }
+    if (::fchmod(fd, mode) != 0) return abandon(errno);
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return abandon(n < 0 ? errno : ENOSPC);
+        done += n;
+    }
+    if (::fsync(fd) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) return abandon(errno);
+    return true;
+}
+
 } // namespace
 
 namespace {
@@ -93,21 +145,7 @@ bool SavePictureAsJPEG(const FolderItem& item, const std::shared_ptr<Picture>& p
     QImageWriter writer(&encoded, "jpeg");
     writer.setQuality(kJpegQuality);
     if (!writer.write(picture->Image())) return fail(writer.errorString());
-    QSaveFile file(QString::fromStdString(item.AbsolutePath()));
-    // Unbuffered, so that a failed write reports at once; a short write is followed
-    // by another, which fails with the reason.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
-    const QByteArray& bytes = encoded.data();
-    qint64 written = 0;
-    for (qint64 n = 0; written < bytes.size(); written += n)
-        if ((n = file.write(bytes.constData() + written, bytes.size() - written)) <= 0) break;
-    if (written != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
-    }
-    if (!file.commit()) return fail(file.errorString());
-    return true;
+    return WriteWhole(item.AbsolutePath(), encoded.data(), failure);
 }
 
 } // namespace fw

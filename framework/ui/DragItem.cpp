@@ -1,5 +1,6 @@
 #include "framework/ui/DragItem.h"
 
+#include "framework/core/FileNames.h"
 #include "framework/core/FileType.h"
 #include "framework/graphics/DecodeHelper.h"
 
@@ -14,7 +15,7 @@ FolderItemRef AdmittedFile(const QMimeData& data, const std::string& fileFilter)
     const QList<QUrl> urls = data.urls();
     // Only the first item of a drag counts.
     if (urls.isEmpty() || !urls.first().isLocalFile()) return nullptr;
-    const std::string path = urls.first().toLocalFile().toStdString();
+    const std::string path = FileNames::Bytes(urls.first().toLocalFile());
     return FileTypeRegistry::Admits(fileFilter, path) ? FolderItem::FromPath(path) : nullptr;
 }
 } // namespace

@@ -1,5 +1,6 @@
 #include "framework/ui/UserInteraction.h"
 
+#include "framework/core/FileNames.h"
 #include "framework/core/FileType.h"
 #include "framework/core/Runtime.h"
 #include "framework/ui/MenuItem.h"
@@ -104,7 +105,7 @@ FolderItemRef QtUserInteraction::ChooseFileToOpen(Window* parent, const std::str
     if (const QString f = NameFilter(filter); !f.isEmpty()) dialog.setNameFilter(f);
     if (parent) dialog.setWindowModality(Qt::WindowModal);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return nullptr;
-    return FolderItem::FromPath(dialog.selectedFiles().first().toStdString());
+    return FolderItem::FromPath(FileNames::Bytes(dialog.selectedFiles().first()));
 }
 
 FolderItemRef QtUserInteraction::ChooseFileToSave(Window* parent, const std::string& filter,
@@ -114,15 +115,15 @@ FolderItemRef QtUserInteraction::ChooseFileToSave(Window* parent, const std::str
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (const QString f = NameFilter(filter); !f.isEmpty()) dialog.setNameFilter(f);
-    if (initialDirectory) dialog.setDirectory(QString::fromStdString(initialDirectory->AbsolutePath()));
+    if (initialDirectory) dialog.setDirectory(FileNames::Text(initialDirectory->AbsolutePath()));
     dialog.selectFile(QString::fromStdString(suggestedName));
     // The chosen name is written exactly as typed: no suffix is added.
     dialog.setDefaultSuffix(QString());
     if (parent) dialog.setWindowModality(Qt::WindowModal);
     if (dialog.exec() != QDialog::Accepted) return nullptr;
-    if (!dialog.typedPath.isEmpty()) return FolderItem::FromPath(dialog.typedPath.toStdString());
+    if (!dialog.typedPath.isEmpty()) return FolderItem::FromPath(FileNames::Bytes(dialog.typedPath));
     if (dialog.selectedFiles().isEmpty()) return nullptr;
-    return FolderItem::FromPath(dialog.selectedFiles().first().toStdString());
+    return FolderItem::FromPath(FileNames::Bytes(dialog.selectedFiles().first()));
 }
 
 void QtUserInteraction::ShowMessage(Window* parent, const std::string& text) {

@@ -17,10 +17,12 @@
 #include <QThread>
 
 #include <csignal>
+#include <filesystem>
 #include <functional>
 #include <span>
 #include <string>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +57,11 @@ int ShownPixels(QRgb c) {
 }
 
 constexpr QRgb kRed = qRgb(220, 20, 20), kBlue = qRgb(20, 20, 220);
+// "café.jpg" in Latin-1: a name that is not UTF-8.
+constexpr const char* kLatin1Name = "caf\\351.jpg";
+
+// A shell command that starts its $0 with the one file named by printf's escapes.
+QString BytesNamed(const char* name) { return QString("exec \"$0\" \"$(printf '%1')\"").arg(name); }
 constexpr int kPhotoShown = 60000;
 
 } // namespace
@@ -69,11 +76,21 @@ int main(int argc, char** argv) {
     const QString runtime = home.path() + "/run";
     ::mkdir(runtime.toLocal8Bit().constData(), 0700);
     setenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit().constData(), 1);
+    // Room for a start naming megabytes of files: the kernel takes a quarter of the
+    // stack's limit for a program's arguments.
+    const rlimit stack {64 << 20, 64 << 20};
+    ::setrlimit(RLIMIT_STACK, &stack);
     QGuiApplication app(argc, argv);
     QImage red(600, 400, QImage::Format_RGB32), blue = red;
     red.fill(kRed), blue.fill(kBlue);
     if (!red.save(home.filePath("red.jpg")) || !blue.save(home.filePath("blue.png"))) return 2;
+    const std::string latin1 = home.path().toStdString() + "/caf\xE9.jpg";
+    std::filesystem::copy_file(home.filePath("red.jpg").toStdString(), latin1);
     const QString cleanUp = home.path() + "/Documents/CleanOnQuitcom.pixalune.stampora";
+    // 2 MB of names that no file has, then a photo.
+    QStringList twoMegabytes;
+    while (twoMegabytes.size() * 30000 < 2 * 1024 * 1024) twoMegabytes << QString(30000, 'n');
+    twoMegabytes << "blue.png";
 
     // A copy killed outright leaves its socket behind; the next start is not stopped.
     QProcess crashed, first;
@@ -94,6 +111,8 @@ int main(int argc, char** argv) {
         QStringList files;
         QRgb shown;
         bool minimiseFirst = false, stuck = false;
+        // A file name given as bytes (printf's escapes): QProcess would pass text.
+        const char* bytesName = nullptr;
     };
     const Row rows[] = {
         {"a second start with a photo", {"red.jpg"}, kRed},
@@ -101,6 +120,8 @@ int main(int argc, char** argv) {
         {"no file, the window minimised", {}, kBlue, true},
         {"a photo, the window minimised", {"red.jpg"}, kRed, true},
         {"a photo, the running copy stuck", {"blue.png"}, kRed, false, true},
+        {"a 2 MB hand-over opens no second window", twoMegabytes, kBlue},
+        {"a name that is not UTF-8, handed over", {}, kRed, false, false, kLatin1Name},
     };
     for (const Row& row : rows) {
         const std::string what = row.what;
@@ -115,7 +136,10 @@ int main(int argc, char** argv) {
         later.setProcessChannelMode(QProcess::ForwardedChannels);
         QElapsedTimer clock;
         clock.start();
-        later.start(program, row.files);
+        if (row.bytesName)
+            later.start("/bin/sh", {"-c", BytesNamed(row.bytesName), program});
+        else
+            later.start(program, row.files);
         const bool ended = later.waitForFinished(row.stuck ? 10000 : 2000);
         Check(ended && later.exitStatus() == QProcess::NormalExit && later.exitCode() == (row.stuck ? 1 : 0),
               what + ": the later start ends in time, with its status (" + std::to_string(clock.elapsed()) + " ms)");
@@ -126,8 +150,41 @@ int main(int argc, char** argv) {
         Check(QFileInfo::exists(cleanUp), what + ": the clean-up folder is left alone");
     }
 
+    // A copy with a runtime folder of its own runs beside the first and shares its
+    // clean-up folder: it sends, the first ends, and the card stays until it ends.
+    const QStringList before = ShownWindows();
+    QProcess second;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString otherRuntime = home.path() + "/run2";
+    ::mkdir(otherRuntime.toLocal8Bit().constData(), 0700);
+    environment.insert("XDG_RUNTIME_DIR", otherRuntime);
+    second.setProcessEnvironment(environment);
+    second.setProcessChannelMode(QProcess::ForwardedChannels);
+    second.setWorkingDirectory(home.path());
+    second.start("/bin/sh", {"-c", BytesNamed(kLatin1Name), program});
+    Check(WaitFor([] { return ShownWindows().size() == 2; }, 20000), "a copy with its own runtime folder runs beside");
+    Check(WaitFor([] { return ShownPixels(kRed) > kPhotoShown; }, 5000),
+          "it shows the photo named on its command line by a name that is not UTF-8");
+    QString secondWindow;
+    for (const QString& window : ShownWindows())
+        if (!before.contains(window)) secondWindow = window;
+    e2e::Run("xdotool", {"windowactivate", "--sync", secondWindow});
+    e2e::Run("xdotool", {"key", "--window", secondWindow, "Return"});
+    QString card;
+    Check(WaitFor([&] {
+              const QStringList sent = QDir(cleanUp).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+              card = sent.isEmpty() ? QString() : cleanUp + "/" + sent.first() + "/Zinglet.jpg";
+              return !card.isEmpty() && QFileInfo(card).size() > 0;
+          }, 10000),
+          "the copy beside sends a card");
+
     first.terminate();
     Check(first.waitForFinished(10000) && first.exitCode() == 0, "the running copy ends with 0");
-    Check(!QFileInfo::exists(cleanUp), "the clean-up folder goes with it");
+    Check(QFileInfo(card).size() > 0, "the card the other copy sent stays");
+    second.terminate();
+    Check(second.waitForFinished(10000) && second.exitCode() == 0, "the copy beside ends with 0");
+    Check(!QFileInfo::exists(cleanUp), "the clean-up folder goes with the last copy");
+    // QTemporaryDir cannot remove what it cannot name.
+    std::filesystem::remove(latin1);
     return e2e::Finish();
 }

@@ -1,5 +1,7 @@
 #include "mail/CleanOnQuit.h"
 
+#include "framework/core/SpecialFolder.h"
+#include "framework/graphics/Picture.h"
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,10 @@
 #include <fstream>
 #include <functional>
 #include <set>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using testsupport::ReadFile;
@@ -221,4 +227,136 @@ TEST(CleanOnQuitUid, IsAlwaysEighteenLowercaseHexDigitsOverTheWholeRange) {
     EXPECT_EQ(seen[0].size(), 16u);
     EXPECT_EQ(seen[1].size(), 16u);
     EXPECT_EQ(uids.size(), 400u);
+}
+
+namespace {
+
+// Another copy of the program, sharing the clean-up folder: a child process that
+// configures, sends a card, and ends when told to.
+class OtherCopy {
+public:
+    OtherCopy() {
+        int up[2], down[2];
+        if (::pipe(up) != 0 || ::pipe(down) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(up[0]), ::close(down[1]);
+            CleanOnQuit::Configure(nullptr);
+            const auto card = CleanOnQuit::Child("Zinglet.jpg");
+            std::ofstream(card->AbsolutePath()) << "their card";
+            const std::string path = card->AbsolutePath();
+            (void)::write(up[1], path.c_str(), path.size() + 1);
+            char c = 0;
+            (void)::read(down[0], &c, 1);
+            CleanOnQuit::ReleaseRootFolder();
+            CleanOnQuit::ReleaseDestructionManager();
+            _exit(0);
+        }
+        ::close(up[1]), ::close(down[0]);
+        fromChild_ = up[0], toChild_ = down[1];
+        char c = 0;
+        while (::read(fromChild_, &c, 1) == 1 && c != '\0') card_ += c;
+    }
+    ~OtherCopy() { End(); }
+    const std::string& Card() const { return card_; }
+    void End() {
+        if (pid_ <= 0) return;
+        (void)::write(toChild_, "!", 1);
+        ::waitpid(pid_, nullptr, 0);
+        ::close(fromChild_), ::close(toChild_);
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int fromChild_ = -1, toChild_ = -1;
+    std::string card_;
+};
+
+} // namespace
+
+// Copies of the program share the folder: each one's end takes only its own cards
+// while another still runs, and the last one takes the folder, with what a crashed
+// run left there.
+TEST_F(CleanOnQuitTest, OneCopysEndNeverTakesAnotherCopysCard) {
+    for (const bool senderEndsFirst : {false, true}) {
+        SCOPED_TRACE(senderEndsFirst ? "the sender ends first" : "the sender ends last");
+        Put(Root() + "/0123456789abcdef01/Zinglet.jpg", "left by a crash");
+        // Started before this copy configures: a process forked later would share
+        // this copy's hold on the folder.
+        OtherCopy other;
+        ASSERT_EQ(ReadFile(other.Card()), "their card");
+        CleanOnQuit::Configure(nullptr);
+        const std::string mine = CleanOnQuit::Child("Zinglet.jpg")->AbsolutePath();
+        Put(mine, "my card");
+        if (senderEndsFirst) {
+            other.End();
+            EXPECT_FALSE(fs::exists(fs::path(other.Card()).parent_path()));
+            EXPECT_EQ(ReadFile(mine), "my card");
+        } else {
+            EndOfProgram();
+            EXPECT_FALSE(fs::exists(fs::path(mine).parent_path()));
+            EXPECT_EQ(ReadFile(other.Card()), "their card");
+        }
+        EXPECT_EQ(ReadFile(Root() + "/0123456789abcdef01/Zinglet.jpg"), "left by a crash");
+        senderEndsFirst ? EndOfProgram() : other.End();
+        EXPECT_FALSE(fs::exists(Root()));
+    }
+}
+
+// The folders are the user's alone and so is a card written there, whatever the
+// umask, also a root that an earlier run left open.
+TEST_F(CleanOnQuitTest, FoldersAndCardsArePrivateWhateverTheUmask) {
+    const auto mode = [](const std::string& p) { return unsigned(fs::symlink_status(p).permissions()); };
+    for (const mode_t umask : {mode_t(022), mode_t(0), mode_t(077), mode_t(002)}) {
+        SCOPED_TRACE(umask);
+        fs::create_directories(Root());
+        fs::permissions(Root(), fs::perms(0755));
+        const mode_t saved = ::umask(umask);
+        const auto card = CleanOnQuit::Child("Zinglet.jpg");
+        const bool written = card->SaveAsJPEG(fw::Picture::New(8, 8, 24));
+        ::umask(saved);
+        ASSERT_TRUE(written);
+        EXPECT_EQ(mode(Root()), 0700u);
+        EXPECT_EQ(mode(card->Parent()->AbsolutePath()), 0700u);
+        EXPECT_EQ(mode(card->AbsolutePath()), 0600u);
+        EndOfProgram();
+    }
+}
+
+// File names are bytes: with a home whose name is not UTF-8, the card goes into that
+// home's real Documents folder and goes with it at the end; no made-up tree is left.
+TEST_F(CleanOnQuitTest, AHomeWhoseNameIsNotUtf8HoldsTheCards) {
+    const std::string home = Elsewhere("caf\xE9");
+    fs::create_directory(home);
+    const std::string oldHome = std::getenv("HOME");
+    setenv("HOME", home.c_str(), 1);
+    fw::SpecialFolder::SetHomeForTests("");
+    const auto card = CleanOnQuit::Child("Zinglet.jpg");
+    const bool written = card && card->SaveAsJPEG(fw::Picture::New(8, 8, 24));
+    setenv("HOME", oldHome.c_str(), 1);
+    fw::SpecialFolder::SetHomeForTests(home_.Path());
+    ASSERT_TRUE(written);
+    EXPECT_EQ(card->Parent()->Parent()->AbsolutePath(), home + "/Documents/" + CleanOnQuit::kRootName);
+    EXPECT_TRUE(fs::is_regular_file(card->AbsolutePath()));
+    EndOfProgram();
+    EXPECT_FALSE(fs::exists(home + "/Documents/" + CleanOnQuit::kRootName));
+    // Only the home itself: nothing beside it under a name with U+FFFD.
+    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere_.Path()), {}), 1);
+    fs::remove_all(home);
+}
+
+// The root removed during the run and made anew by another copy: this copy holds the
+// new root too, so neither copy's end takes the other's card.
+TEST_F(CleanOnQuitTest, ARootMadeAnewByAnotherCopyIsHeldByBoth) {
+    CleanOnQuit::Configure(nullptr);
+    fs::remove_all(Root());
+    OtherCopy other;
+    const auto mine = CleanOnQuit::Child("Zinglet.jpg");
+    Put(mine->AbsolutePath(), "my card");
+    other.End();
+    EXPECT_EQ(ReadFile(mine->AbsolutePath()), "my card");
+    EXPECT_FALSE(fs::exists(fs::path(other.Card()).parent_path()));
+    EndOfProgram();
+    EXPECT_FALSE(fs::exists(Root()));
 }

@@ -1,10 +1,13 @@
 #include "framework/core/BinaryStream.h"
+#include "framework/core/FileNames.h"
 #include "framework/core/FolderItem.h"
 #include "framework/core/Shell.h"
 #include "framework/core/SpecialFolder.h"
 #include "framework/core/Volume.h"
 
 #include "tests/common/TestSupport.h"
+
+#include <QFile>
 
 #include <cstdlib>
 #include <filesystem>
@@ -150,6 +153,99 @@ TEST(SpecialFolder, DocumentsIsMadeInTheHomeBesideTheDesktopAndOnlyTheBootVolume
     EXPECT_TRUE(documents->AbsolutePath() == home.File("Documents") && fs::is_directory(home.File("Documents")));
     EXPECT_EQ(fw::Volume(0)->AbsolutePath(), "/");
     EXPECT_TRUE(fw::Volume(1) == nullptr && fw::Volume(-1) == nullptr);
+}
+
+// Sets environment variables for a scope and puts them back after.
+class ScopedEnvironment {
+public:
+    void Set(const char* name, const std::optional<std::string>& value) {
+        if (!saved_.count(name)) saved_[name] = std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt;
+        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : saved_) value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+    }
+
+private:
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+// Without a runtime folder, later starts must find the running copy's folder where no
+// one else can take the name first: the user's cache folder comes before the shared
+// /tmp, and a name in TMPDIR that another user took is passed over.
+TEST(SpecialFolderTemporary, WithoutARuntimeFolderItIsInTheUsersOwnCacheFolder) {
+    const std::string name = "stampora-" + std::to_string(::getuid());
+    const struct {
+        const char* why;
+        bool tmpdir, taken, cacheMade;
+    } rows[] = {
+        {"no TMPDIR", false, false, true},
+        {"TMPDIR's name taken by another user", true, true, true},
+        {"no cache folder yet", false, false, false},
+    };
+    for (const auto& row : rows) {
+        ScratchDir tmp, home;
+        ScopedEnvironment environment;
+        ::chmod(tmp.Path().c_str(), 01777);
+        if (row.taken) {
+            // Root can give the folder away; anyone else plants a link, which is not
+            // ours either.
+            if (::getuid() == 0) {
+                fs::create_directory(tmp.File(name));
+                ASSERT_EQ(::chown(tmp.File(name).c_str(), 65534, 65534), 0);
+            } else {
+                fs::create_directory_symlink(home.Path(), tmp.File(name));
+            }
+        }
+        if (row.cacheMade) fs::create_directory(home.File(".cache"));
+        environment.Set("XDG_RUNTIME_DIR", std::nullopt);
+        environment.Set("TMPDIR", row.tmpdir ? std::optional(tmp.Path()) : std::nullopt);
+        environment.Set("XDG_CACHE_HOME", home.File(".cache"));
+        const auto temporary = fw::SpecialFolder::Temporary();
+        ASSERT_NE(temporary, nullptr) << row.why;
+        const std::string path = temporary->AbsolutePath();
+        EXPECT_EQ(path.rfind(home.File(".cache/" + name + "-"), 0), 0u) << row.why << ": " << path;
+        EXPECT_EQ(unsigned(fs::symlink_status(path).permissions()), 0700u) << row.why;
+        // A later start finds the same folder.
+        EXPECT_EQ(fw::SpecialFolder::Temporary()->AbsolutePath(), path) << row.why;
+        if (row.taken && ::getuid() == 0) {
+            struct stat st {};
+            EXPECT_TRUE(::lstat(tmp.File(name).c_str(), &st) == 0 && st.st_uid == 65534u) << row.why;
+        }
+    }
+}
+
+// File names are bytes: a home whose name is not UTF-8 gives its own Documents
+// folder, not a made-up one, and a name that Qt turned into text comes back as its
+// bytes when exactly one entry of its folder reads so.
+TEST(FileNames, ANameThatIsNotUtf8KeepsItsBytes) {
+    ScratchDir dir;
+    const std::string home = dir.File("caf\xE9");
+    fs::create_directory(home);
+    dir.Write("ab\xE8", ""), dir.Write("ab\xE9", "");
+    {
+        ScopedEnvironment environment;
+        environment.Set("HOME", home);
+        environment.Set("XDG_CONFIG_HOME", home + "/.config");
+        const auto documents = fw::SpecialFolder::Documents();
+        ASSERT_NE(documents, nullptr);
+        EXPECT_EQ(documents->AbsolutePath(), home + "/Documents");
+        EXPECT_TRUE(fs::is_directory(home + "/Documents"));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);
+    const struct {
+        std::string path, bytes;
+    } rows[] = {
+        {home + "/photo.jpg", home + "/photo.jpg"},
+        {home, home},
+        {dir.File("plain name"), dir.File("plain name")},
+        // Two names read alike: neither is guessed.
+        {dir.File("ab\xE9"), dir.File("ab\xEF\xBF\xBD")},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(fw::FileNames::Bytes(QFile::decodeName(QByteArray::fromStdString(row.path))), row.bytes) << row.path;
+    // QTemporaryDir cannot remove what it cannot name.
+    for (const auto& entry : fs::directory_iterator(dir.Path())) fs::remove_all(entry.path());
 }
 
 // --- programs
