@@ -1,6 +1,10 @@
 #include "framework/graphics/Screen.h"
 
+#include "framework/graphics/FontFamilies.h"
+
+#include <QFont>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -36,10 +40,10 @@ std::vector<std::string>& ScriptedFonts() {
 }
 
 QStringList Families() {
-    if (ScriptedFonts().empty()) return QFontDatabase::families();
+    if (ScriptedFonts().empty()) return PlainFamilies(QFontDatabase::families());
     QStringList out;
     for (const auto& f : ScriptedFonts()) out << QString::fromStdString(f);
-    return out;
+    return PlainFamilies(out);
 }
 
 } // namespace
@@ -63,5 +67,17 @@ std::string Font(int index) {
 }
 
 void SetFontsForTests(std::vector<std::string> fonts) { ScriptedFonts() = std::move(fonts); }
+
+bool FontDrawsText(const std::string& family, const std::string& text) {
+    const QString name = QString::fromStdString(family);
+    // A symbol face claims the letters too, and draws pictures for them.
+    if (QFontDatabase::writingSystems(name).contains(QFontDatabase::Symbol)) return false;
+    QFont font(name);
+    font.setStyleStrategy(QFont::NoFontMerging);
+    const QFontMetrics metrics(font);
+    for (const char32_t c : QString::fromStdString(text).toUcs4())
+        if (!metrics.inFontUcs4(c)) return false;
+    return true;
+}
 
 } // namespace fw
