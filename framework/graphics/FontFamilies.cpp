@@ -1,17 +1,17 @@
 #include "framework/graphics/FontFamilies.h"
 
-#include <QRegularExpression>
 #include <QSet>
 
 namespace fw {
 
 QStringList PlainFamilies(const QStringList& platformFamilies) {
-    static const QRegularExpression foundry(QStringLiteral(R"( \[[^\[\]]*\]$)"));
     QStringList out;
     QSet<QString> seen;
     for (QString family : platformFamilies) {
-        family.remove(foundry);
-        if (!family.isEmpty() && !seen.contains(family)) {
+        // "Family [Foundry]": the foundry is the bracketed last part.
+        const qsizetype open = family.lastIndexOf(QStringLiteral(" ["));
+        if (family.endsWith(u']') && open > 0 && family.indexOf(u'[', open + 2) < 0) family.truncate(open);
+        if (!seen.contains(family)) {
             seen.insert(family);
             out << family;
         }

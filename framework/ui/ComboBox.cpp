@@ -95,10 +95,9 @@ std::string ComboBox::List(int row) const {
 }
 
 int ComboBox::ListIndex() const {
-    if (!widget_) return listIndex_;
     // Qt keeps the current row while the user types something else.
     const std::string text = Text();
-    const int current = Combo(widget_)->currentIndex();
+    const int current = widget_ ? Combo(widget_)->currentIndex() : listIndex_;
     if (current >= 0 && List(current) == text) return current;
     const auto named = std::find(rows_.begin(), rows_.end(), text);
     return named == rows_.end() ? -1 : static_cast<int>(named - rows_.begin());
