@@ -230,18 +230,14 @@ TEST_F(FontBoxTest, TypedNamesCompleteWhateverTheirCase) {
 
 // Each name is drawn in its own face, unless that face would draw pictures for it.
 TEST_F(FontBoxTest, EveryRowOfTheListCanBeRead) {
-    fw::SetFontsForTests({});
     auto menu = ifkFontComboBoxMenu::Instance();
-    auto list = menu->Listbox1();
-    struct Row { const char* name; std::string face; };
-    const Row rows[] = {{"DejaVu Serif", "DejaVu Serif"}, {"Standard Symbols PS", "System"}, {"D050000L", "System"}};
-    for (const Row& row : rows) list->AddRow(row.name);
     auto picture = fw::Picture::New(100, 18, 32);
-    for (int i = 0; i < 3; ++i) {
+    for (auto [name, face] : {std::pair{"DejaVu Serif", "DejaVu Serif"}, {"Standard Symbols PS", "System"}, {"D050000L", "System"}}) {
+        menu->Listbox1()->AddRow(name);
         fw::Graphics& g = picture->GetGraphics();
         g.TextFont = "System";
-        EXPECT_FALSE(menu->Listbox1_CellTextPaint(g, i, 0, 4, 12));
-        EXPECT_EQ(g.TextFont, rows[i].face) << rows[i].name;
+        EXPECT_FALSE(menu->Listbox1_CellTextPaint(g, menu->Listbox1()->ListCount() - 1, 0, 4, 12));
+        EXPECT_EQ(g.TextFont, face) << name;
     }
     menu->Close();
 }
