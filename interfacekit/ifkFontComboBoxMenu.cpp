@@ -95,7 +95,10 @@ bool ifkFontComboBoxMenu::Listbox1_CellClick(int row, int /*column*/, int /*x*/,
 
 bool ifkFontComboBoxMenu::Listbox1_CellTextPaint(fw::Graphics& g, int row, int /*column*/, int /*x*/,
                                                  int /*y*/) {
-    g.TextFont = fw::Deref(Listbox1(), "Listbox1").List(row);
+    // A face that cannot draw its own name (a symbol face draws pictures) leaves it in
+    // the list's own face, so that every row can be read.
+    const std::string name = fw::Deref(Listbox1(), "Listbox1").List(row);
+    if (fw::FontDrawsText(name, name)) g.TextFont = name;
     return false;
 }
 

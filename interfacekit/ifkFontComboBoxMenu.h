@@ -9,9 +9,10 @@
 #include <string>
 
 // The font box's pop-up list: a borderless floating window listing every installed
-// font, sorted, each name drawn in its own face. Popup places it under the box
-// against the screen that holds most of it, runs it modally and answers the chosen
-// name, or the current one when the list is dismissed. A new window serves each use.
+// font, sorted, each name drawn in its own face where that face can draw it. Popup
+// places it under the box against the screen that holds most of it, runs it modally
+// and answers the chosen name, or the current one when the list is dismissed. A new
+// window serves each use.
 class ifkFontComboBoxMenu : public fw::Window {
 public:
     // The open list window, or a new one.

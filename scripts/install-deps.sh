@@ -9,7 +9,7 @@ packages=(
   libopenjp2-7-dev libmagick++-6.q16-dev libpng-dev zlib1g-dev
   libgtest-dev googletest
   libxcb1-dev
-  fonts-dejavu-core xvfb xauth openbox xdotool wmctrl x11-utils xclip
+  fonts-dejavu-core fonts-urw-base35 xvfb xauth openbox xdotool wmctrl x11-utils xclip
 )
 if [[ "${1:-}" == "--bench" ]]; then
   packages+=(libvips-tools libvips-dev imagemagick libxdamage-dev libxtst-dev)

@@ -2,6 +2,7 @@
 
 #include "framework/core/Exceptions.h"
 #include "framework/core/NumberRules.h"
+#include "framework/graphics/FontFamilies.h"
 #include "framework/graphics/Picture.h"
 
 #include <QFontDatabase>
@@ -164,7 +165,7 @@ QString Graphics::ResolveFontFamily(const std::string& name) {
     auto it = resolved.find(name);
     if (it != resolved.end()) return it->second;
 
-    const QStringList families = QFontDatabase::families();
+    const QStringList families = PlainFamilies(QFontDatabase::families());
     const QString wanted = QString::fromStdString(name);
     auto installed = [&](const QString& family) -> QString {
         for (const QString& f : families)

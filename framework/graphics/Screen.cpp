@@ -1,6 +1,10 @@
 #include "framework/graphics/Screen.h"
 
+#include "framework/graphics/FontFamilies.h"
+
+#include <QFont>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -35,11 +39,31 @@ std::vector<std::string>& ScriptedFonts() {
     return fonts;
 }
 
-QStringList Families() {
-    if (ScriptedFonts().empty()) return QFontDatabase::families();
-    QStringList out;
-    for (const auto& f : ScriptedFonts()) out << QString::fromStdString(f);
-    return out;
+struct FamilyList {
+    QStringList names;
+    bool known = false;
+};
+
+FamilyList& Listed() {
+    static FamilyList list;
+    return list;
+}
+
+// The program asks for the families one index at a time, so the list is made once
+// for each state of the font database, not once for each family.
+const QStringList& Families() {
+    FamilyList& list = Listed();
+    if (list.known) return list.names;
+    static bool watching = false;
+    if (!watching && qGuiApp) {
+        watching = true;
+        QObject::connect(qGuiApp, &QGuiApplication::fontDatabaseChanged, qGuiApp, [] { Listed().known = false; });
+    }
+    QStringList platform;
+    for (const auto& f : ScriptedFonts()) platform << QString::fromStdString(f);
+    if (platform.isEmpty()) platform = QFontDatabase::families();
+    list = {PlainFamilies(platform), true};
+    return list.names;
 }
 
 } // namespace
@@ -57,11 +81,26 @@ void SetScreensForTests(std::vector<ScreenInfo> screens) { Scripted() = std::mov
 int FontCount() { return static_cast<int>(Families().size()); }
 
 std::string Font(int index) {
-    const QStringList families = Families();
+    const QStringList& families = Families();
     if (index < 0 || index >= families.size()) return {};
     return families[index].toStdString();
 }
 
-void SetFontsForTests(std::vector<std::string> fonts) { ScriptedFonts() = std::move(fonts); }
+void SetFontsForTests(std::vector<std::string> fonts) {
+    ScriptedFonts() = std::move(fonts);
+    Listed().known = false;
+}
+
+bool FontDrawsText(const std::string& family, const std::string& text) {
+    const QString name = QString::fromStdString(family);
+    // A symbol face claims the letters too, and draws pictures for them.
+    if (QFontDatabase::writingSystems(name).contains(QFontDatabase::Symbol)) return false;
+    QFont font(name);
+    font.setStyleStrategy(QFont::NoFontMerging);
+    const QFontMetrics metrics(font);
+    for (const char32_t c : QString::fromStdString(text).toUcs4())
+        if (!metrics.inFontUcs4(c)) return false;
+    return true;
+}
 
 } // namespace fw

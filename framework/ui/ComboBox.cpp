@@ -10,6 +10,9 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 namespace fw {
 
@@ -32,8 +35,22 @@ protected:
     }
 
     void keyPressEvent(QKeyEvent* event) override {
-        if (!TakeKey(event)) QComboBox::keyPressEvent(event);
+        if (TakeKey(event)) return;
+        // Return leaves the text as it stands and goes on to the window's default
+        // button; Qt's line edit would keep it to accept the completion shown.
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return event->ignore();
+        QComboBox::keyPressEvent(event);
     }
+
+    // Every way into the drop-down ends here, so a box with a list of its own never
+    // shows Qt's.
+    void showPopup() override {
+        if (!owner_->DeliverDropDown()) QComboBox::showPopup();
+    }
+
+    // A wheel turned while the pointer passes over the box must not change the
+    // user's choice behind their back; the window gets it instead.
+    void wheelEvent(QWheelEvent* event) override { event->ignore(); }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == lineEdit() && event->type() == QEvent::MouseButtonPress)
@@ -77,7 +94,14 @@ std::string ComboBox::List(int row) const {
     return rows_[static_cast<size_t>(row)];
 }
 
-int ComboBox::ListIndex() const { return widget_ ? Combo(widget_)->currentIndex() : listIndex_; }
+int ComboBox::ListIndex() const {
+    // Qt keeps the current row while the user types something else.
+    const std::string text = Text();
+    const int current = widget_ ? Combo(widget_)->currentIndex() : listIndex_;
+    if (current >= 0 && List(current) == text) return current;
+    const auto named = std::find(rows_.begin(), rows_.end(), text);
+    return named == rows_.end() ? -1 : static_cast<int>(named - rows_.begin());
+}
 
 void ComboBox::SetListIndex(int index) {
     if (index < -1 || index >= ListCount()) return;
@@ -134,6 +158,12 @@ bool ComboBox::DeliverMouseDown(int x, int y) {
 
 bool ComboBox::DeliverKeyDown(const std::string& key) {
     return Runtime::DispatchResult<bool>([&] { return Event_KeyDown(key); }, false);
+}
+
+bool ComboBox::DeliverDropDown() {
+    // A subclass whose own list failed still owns the drop-down: Qt's would show the
+    // wrong list.
+    return Runtime::DispatchResult<bool>([&] { return Event_DropDown(); }, true);
 }
 
 QWidget* ComboBox::CreateWidget(QWidget* parent) {

@@ -19,6 +19,8 @@ public:
     void AddRow(const std::string& text);
     int ListCount() const { return static_cast<int>(rows_.size()); }
     std::string List(int row) const;
+    // The row that the text names now, -1 when the text names none: a row chosen
+    // earlier no longer counts once the user has typed over it.
     int ListIndex() const;
     void SetListIndex(int index);
     std::string Text() const;
@@ -41,10 +43,14 @@ public:
 
     virtual bool Event_MouseDown(int x, int y) { return MouseDown && MouseDown(x, y); }
     virtual bool Event_KeyDown(const std::string& key) { return KeyDown && KeyDown(key); }
+    // The box is about to drop its list down, by any route (the arrow, Alt+Down, F4);
+    // a subclass that shows a list of its own in its place answers true.
+    virtual bool Event_DropDown() { return false; }
 
     // Framework: the events as the widget delivers them.
     bool DeliverMouseDown(int x, int y);
     bool DeliverKeyDown(const std::string& key);
+    bool DeliverDropDown();
 
 protected:
     QWidget* CreateWidget(QWidget* parent) override;

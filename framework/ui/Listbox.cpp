@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 
@@ -39,7 +40,34 @@ class ListWidget : public QListWidget {
 public:
     ListWidget(Listbox* owner, QWidget* parent) : QListWidget(parent), owner_(owner) {}
 
+    // The border lies over the rows' outermost pixels instead of around them, so that
+    // a box exactly as high as its rows shows every one of them without scrolling.
+    void SetBorder(bool on) {
+        setFrameShape(QFrame::NoFrame);
+        delete border_;
+        if (!on) return;
+        border_ = new QFrame(this);
+        border_->setFrameShape(QFrame::StyledPanel);
+        border_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        border_->setGeometry(rect());
+        border_->raise();
+    }
+
 protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QListWidget::resizeEvent(event);
+        if (border_) border_->setGeometry(rect());
+    }
+
+    // Qt makes the first row current, unselected, as the list takes the focus, and the
+    // first Down would then go on to the second row. With no row selected none is
+    // current, so that Down selects the first.
+    void focusInEvent(QFocusEvent* event) override {
+        QListWidget::focusInEvent(event);
+        if (selectedItems().isEmpty())
+            selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+
     void keyPressEvent(QKeyEvent* event) override {
         const std::string key = KeyTextFor(event->key(), event->text().toStdString());
         if (!key.empty() && owner_->DeliverKeyDown(key)) return;
@@ -58,6 +86,7 @@ protected:
 
 private:
     Listbox* owner_;
+    QPointer<QFrame> border_;
 };
 
 QListWidget* ListWidgetOf(const QPointer<QWidget>& w) { return static_cast<QListWidget*>(w.data()); }
@@ -164,7 +193,7 @@ void Listbox::ApplyDesign() {
     auto* list = ListWidgetOf(widget_);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setUniformItemSizes(true);
-    list->setFrameShape(Border ? QFrame::StyledPanel : QFrame::NoFrame);
+    static_cast<ListWidget*>(list)->SetBorder(Border);
     const auto policy = [this](bool on) {
         return !on ? Qt::ScrollBarAlwaysOff : AutoHideScrollbars ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn;
     };

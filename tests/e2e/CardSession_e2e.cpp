@@ -5,9 +5,10 @@
 // stopped answering, and a paste from such an owner gives up soon. After the photo
 // comes in and after the keystroke, the card's area as the X server shows it must be
 // the card as saved. Then a table of desktop rows (the font list, keyboard focus,
-// maximising, the about box, every Tab stop, the mail menu and the send message from
-// the keyboard) drives it through the X server as a user would, and two closes, with
-// the advert page's Tab stops between them, end the program. The steps run from timers
+// maximising, the about box, the font box from the keyboard, every Tab stop, the
+// mail menu and the send message from the keyboard) drives it through the X server
+// as a user would, and two closes, with the advert page's Tab stops between them,
+// end the program. The steps run from timers
 // inside the program's own event loop; only the dialogs are answered by the scripted
 // user-interaction service.
 
@@ -20,6 +21,7 @@
 #include "framework/ui/UserInteraction.h"
 #include "interfacekit/ifkColorWell.h"
 #include "interfacekit/ifkFontComboBox.h"
+#include "interfacekit/ifkFontComboBoxMenu.h"
 #include "mail/CleanOnQuit.h"
 #include "tests/common/TestSupport.h"
 #include "tests/e2e/E2eSupport.h"
@@ -40,6 +42,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -329,6 +332,44 @@ int main(int argc, char** argv) {
                    testsupport::Near(Shown(about()->Content()).pixel(110, 9), background.rgb(), 4);
         },
         Do([&] { about()->Close(); })}});
+
+    // The font box from the keyboard. Alt+Down and F4 open the kit's list as the arrow
+    // does: under the box, as wide, reaching down to the bottom of the available area;
+    // Qt's own list never shows. Return keeps a typed name, and in a list with no row
+    // highlighted the first Down picks the first row.
+    const auto fontList = [] { return std::dynamic_pointer_cast<ifkFontComboBoxMenu>(Open("ifkFontComboBoxMenu")); };
+    const auto qtsOwnList = [] {
+        const auto windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.begin(), windows.end(),
+                           [](QWidget* t) { return t->isVisible() && t->inherits("QComboBoxPrivateContainer"); });
+    };
+    std::string face, first;
+    for (const QString keys : {"alt+Down", "F4"}) {
+        rows->push_back({keys.toStdString() + " opens the kit's font list under the typeface box", {
+            Do([&] { ClickAt(box(), {10, 10}); }), [&] { return w->textTypeFace()->HasFocus(); },
+            Do([&, keys] { face = w->textTypeFace()->Text(), Press(keys); }),
+            [&] {
+                auto list = fontList();
+                const QRect at = list ? list->Widget()->frameGeometry() : QRect();
+                return list && at.topLeft() == w->Content()->mapToGlobal(QPoint(411, 40)) && at.width() == 153 &&
+                       at.bottom() == QGuiApplication::primaryScreen()->availableGeometry().bottom() &&
+                       w->textTypeFace()->MenuOpen && !qtsOwnList();
+            },
+            Do([] { Press("Escape"); }),
+            [&] { return !fontList() && !qtsOwnList() && !w->textTypeFace()->MenuOpen && w->textTypeFace()->Text() == face; }}});
+    }
+    rows->push_back({"Return keeps a name typed into the typeface box", {
+        Do([&] { ClickAt(box(), {10, 10}), Press("End shift+Home"), Run("xdotool", {"type", "Zed Sans"}); }),
+        [&] { return w->textTypeFace()->Text() == "Zed Sans"; },
+        Do([] { Press("Return"); }), Pause(200),
+        [&] { return w->textTypeFace()->Text() == "Zed Sans" && !fontList() && !qtsOwnList(); }}});
+    rows->push_back({"with no row highlighted, the first Down in the font list picks the first row", {
+        Do([] { Press("alt+Down"); }),
+        [&] { return fontList() && fontList()->Listbox1()->ListIndex() == -1; },
+        Do([] { Press("Down"); }),
+        [&] { return fontList() && fontList()->Listbox1()->ListIndex() == 0; },
+        Do([&] { first = fontList()->Listbox1()->List(0), Press("Return"); }),
+        [&] { return !fontList() && w->textTypeFace()->Text() == first; }}});
 
     // Keyboard routes and what the user is shown. Every Tab stop of a page changes its
     // pixels while it holds the focus; the mail pop-up's menu, the send message and the

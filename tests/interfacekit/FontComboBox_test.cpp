@@ -1,4 +1,5 @@
 #include "framework/graphics/Screen.h"
+#include "framework/ui/PushButton.h"
 #include "interfacekit/ifkFontComboBox.h"
 #include "interfacekit/ifkFontComboBoxMenu.h"
 #include "tests/interfacekit/KitFixture.h"
@@ -6,6 +7,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -25,8 +27,13 @@ public:
         box->Width = 153, box->Height = 20;
         box->SetInitialValue("Papyrus");
         box->SetListIndex(0);
+        AddControl("send", send);
+        send->Top = 40, send->Width = 80, send->Height = 20, send->Default = true;
+        send->Action = [this] { ++sends; };
     }
     std::shared_ptr<ifkFontComboBox> box;
+    std::shared_ptr<fw::PushButton> send = std::make_shared<fw::PushButton>();
+    int sends = 0;
 };
 
 // While the pop-up list runs modally, `act` gets it (nil when none is open).
@@ -84,17 +91,53 @@ TEST_F(FontBoxTest, ArrowClickOpensOneListUnlessTheUserTookIt) {
     }
 }
 
-// The rows follow the design row, then the platform's order.
-TEST_F(FontBoxTest, ReturnTakesTheHighlightedRowWhole) {
+// The rows follow the design row, then the platform's order. A row chosen earlier
+// counts only while the text still names it; Return goes on to the default button.
+TEST_F(FontBoxTest, ReturnTakesTheRowTheTextNamesWhole) {
     auto& box = *window->box;
     ASSERT_EQ(box.ListCount(), 5);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(box.List(i + 1), kFonts[static_cast<size_t>(i)]);
     EXPECT_EQ(box.Text(), "Papyrus");
-    for (int row : {3, -1}) {
-        box.SetListIndex(row), box.SetText("Typed");
-        EXPECT_FALSE(box.Event_KeyDown("\r"));
-        EXPECT_EQ(box.Text(), row < 0 ? "Typed" : box.List(row));
-        EXPECT_EQ(box.SelLength(), row < 0 ? 0 : static_cast<int>(box.Text().size()));
+    struct Row { int chosen; std::string typed, text; bool whole; };
+    for (const Row& row : {Row{3, "Serif", "Serif", true}, Row{3, "Typed", "Typed", false},
+                           Row{3, "Beta", "Beta", true}, Row{-1, "Typed", "Typed", false}}) {
+        box.SetListIndex(row.chosen), box.SetText(row.typed);
+        const int sends = window->sends;
+        QTest::keyClick(box.Widget(), Qt::Key_Return);
+        EXPECT_EQ(box.Text(), row.text) << row.typed;
+        EXPECT_EQ(box.SelLength(), row.whole ? static_cast<int>(row.text.size()) : 0) << row.typed;
+        EXPECT_EQ(window->sends, sends + 1) << row.typed;
+    }
+}
+
+// Alt+Down, F4 and whatever else would drop Qt's list down open the kit's list under
+// the box instead, once at a time; Qt's never shows.
+TEST_F(FontBoxTest, EveryWayDownOpensTheKitsList) {
+    auto& box = *window->box;
+    auto* combo = static_cast<QComboBox*>(box.Widget());
+    const auto altDown = [&] { QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier); };
+    const auto f4 = [&] { QTest::keyClick(combo, Qt::Key_F4); };
+    const auto qtsOwn = [&] { combo->showPopup(); };
+    struct Row { const char* way; std::function<void()> press; bool menuOpen; };
+    for (const Row& row : {Row{"Alt+Down", altDown, false}, Row{"F4", f4, false}, Row{"Qt's own", qtsOwn, false},
+                           Row{"F4 while open", f4, true}}) {
+        box.MenuOpen = row.menuOpen, box.SetText("Papyrus");
+        QPoint at;
+        bool opened = false;
+        WhilePoppedUp([&](ifkFontComboBoxMenu* menu) {
+            if (!(opened = menu != nullptr)) return;
+            at = QPoint(menu->Left(), menu->Top());
+            EXPECT_TRUE(box.MenuOpen) << row.way;
+            Key(menu, Qt::Key_Down), Key(menu, Qt::Key_Return);   // nothing highlighted: Down picks the first
+        });
+        row.press();
+        QApplication::processEvents();
+        EXPECT_EQ(opened, !row.menuOpen) << row.way;
+        EXPECT_FALSE(combo->view()->window()->isVisible()) << row.way;
+        EXPECT_EQ(box.MenuOpen, row.menuOpen) << row.way;
+        if (row.menuOpen) continue;
+        EXPECT_EQ(at, QPoint(window->Left() + box.Left, window->Top() + box.Top + box.Height)) << row.way;
+        EXPECT_EQ(box.Text(), "alpha") << row.way;
     }
 }
 
@@ -116,6 +159,7 @@ TEST_F(FontBoxTest, WaysOutOfTheListAnswerTheChosenOrTheCurrentName) {
              if (m->IsOpen()) Key(m, Qt::Key_Return);   // not closed: answers a wrong name
          }, "Beta"},
         {"absent current name, Return", "Papyrus", [](auto* m) { Key(m, Qt::Key_Return); }, ""},
+        {"absent current name, Down and Return", "Papyrus", [&](auto* m) { down(m), Key(m, Qt::Key_Return); }, "alpha"},
         // On the desktop any click outside closes the list; this row keeps it open while the opening press is held.
         {"a new press outside", "Beta", [&](auto* m) {   // the running close timer, acted by hand
              QEvent leave(QEvent::Leave);   // the pointer goes outside the list
@@ -152,14 +196,22 @@ TEST_F(FontBoxTest, ListIsPlacedAgainstTheAvailableAreaOfItsScreen) {
         for (int i = 0; i < row.fonts; ++i) names.push_back("Font " + std::to_string(100 + i));
         fw::SetFontsForTests(names);
         fw::SetScreensForTests({{0, 0, 1200, row.availTop + row.availHeight, 0, row.availTop, 1200, row.availHeight}});
-        int top = -1, height = -1;
+        int top = -1, height = -1, shown = -1;
+        bool scrolls = false;
         WhilePoppedUp([&](ifkFontComboBoxMenu* menu) {
             top = menu->Top();
             height = menu->Content()->height();
+            auto* list = static_cast<QListWidget*>(menu->Listbox1()->Widget());
+            shown = list->viewport()->height();
+            scrolls = list->verticalScrollBar()->isVisible();
             Key(menu, Qt::Key_Escape);
         });
         ifkFontComboBoxMenu::Instance()->Popup(40, row.top, 153, "");
         EXPECT_EQ(QPoint(top, height), QPoint(row.wantTop, row.wantHeight)) << row.fonts;
+        // The rows get the whole height, the border lying over them: a list as high as
+        // its rows shows them all.
+        EXPECT_EQ(shown, height) << row.fonts;
+        EXPECT_EQ(scrolls, row.fonts * 18 > height) << row.fonts;
     }
 }
 
@@ -174,4 +226,18 @@ TEST_F(FontBoxTest, TypedNamesCompleteWhateverTheirCase) {
         QTest::keyClicks(edit, typed);
         EXPECT_EQ(window->box->Text(), completed) << typed;
     }
+}
+
+// Each name is drawn in its own face, unless that face would draw pictures for it.
+TEST_F(FontBoxTest, EveryRowOfTheListCanBeRead) {
+    auto menu = ifkFontComboBoxMenu::Instance();
+    auto picture = fw::Picture::New(100, 18, 32);
+    for (auto [name, face] : {std::pair{"DejaVu Serif", "DejaVu Serif"}, {"Standard Symbols PS", "System"}, {"D050000L", "System"}}) {
+        menu->Listbox1()->AddRow(name);
+        fw::Graphics& g = picture->GetGraphics();
+        g.TextFont = "System";
+        EXPECT_FALSE(menu->Listbox1_CellTextPaint(g, menu->Listbox1()->ListCount() - 1, 0, 4, 12));
+        EXPECT_EQ(g.TextFont, face) << name;
+    }
+    menu->Close();
 }

@@ -1,6 +1,7 @@
 #include "framework/core/Exceptions.h"
 #include "framework/core/Runtime.h"
 #include "framework/ui/Canvas.h"
+#include "framework/ui/ComboBox.h"
 #include "framework/ui/Listbox.h"
 #include "framework/ui/PagePanel.h"
 #include "framework/ui/PushButton.h"
@@ -8,8 +9,11 @@
 #include "tests/common/TestSupport.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace {
 
@@ -199,6 +203,27 @@ TEST(ListboxRows, TextSitsInTheMiddleOfItsRow) {
                 if (qGray(shot.pixel(x, y)) < 128) bottom = y, top = top < 0 ? y : top;
         EXPECT_NEAR(top + bottom, 2 * cell.center().y(), 3) << "row " << row << ": ink from " << top << " to " << bottom;
     }
+    window.reset();
+    fw::Runtime::ReleaseFrameworkLists();
+}
+
+// A wheel turned while the pointer passes over a combo box, on its arrow or in its
+// text, changes neither its row nor its text: the window gets it.
+TEST(ComboBoxWheel, LeavesTheChoiceAlone) {
+    auto box = std::make_shared<fw::ComboBox>();
+    box->Width = 60, box->Height = 20;
+    box->SetInitialValue("8\r10\r12");
+    box->SetListIndex(1);
+    auto window = std::make_shared<Holder>();
+    window->controls = {box};
+    window->Construct();
+    auto* combo = static_cast<QComboBox*>(box->Widget());
+    for (QWidget* over : std::initializer_list<QWidget*>{combo, combo->lineEdit()})
+        for (int delta : {-120, 120}) {
+            QWheelEvent wheel({5, 5}, over->mapToGlobal(QPointF(5, 5)), {}, {0, delta}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(over, &wheel);
+            EXPECT_EQ(std::pair(box->ListIndex(), box->Text()), std::pair(1, std::string("10"))) << delta;
+        }
     window.reset();
     fw::Runtime::ReleaseFrameworkLists();
 }
