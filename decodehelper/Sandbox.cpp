@@ -107,7 +107,7 @@ Program ThreadOnly() {
 // (plain and under the sanitizers) over every picture type and the hostile and fuzz
 // pictures, and keeping what ran after the filter; the few calls of the same kind
 // that a decoder may make on another path (a spin lock's yield, a clock without
-// its fast path) are here too. Nothing here names a path or reaches another process.
+// its fast path) are here too. None of them takes a path or acts on another process.
 constexpr uint32_t kPlainCalls[] = {
     // memory (mmap and mprotect are checked below)
     __NR_brk, __NR_munmap, __NR_mremap, __NR_madvise,
