@@ -81,11 +81,9 @@ int main(int argc, char** argv) {
     const std::string call = argv[1];
     const std::string folder = argv[2];
     // Everything a call needs is reckoned before the filter.
-    const std::string notes = folder + "/notes.txt", empty = folder + "/empty", elsewhere = folder + "/elsewhere.txt",
+    const std::string notes = folder + "/notes.txt", elsewhere = folder + "/elsewhere.txt",
                       made = folder + "/made";
     const pid_t parent = ::getppid();
-    const uid_t uid = ::getuid();
-    const gid_t gid = ::getgid();
     static char parentByte;
     static const char* trueArgs[] = {"/bin/true", nullptr};
     EarlyThread early;
@@ -97,12 +95,10 @@ int main(int argc, char** argv) {
         {"open-create", [&] { return ::syscall(SYS_openat, AT_FDCWD, made.c_str(), O_WRONLY | O_CREAT, 0600); }},
         {"truncate", [&] { return ::syscall(SYS_truncate, notes.c_str(), 0); }},
         {"unlinkat", [&] { return ::syscall(SYS_unlinkat, AT_FDCWD, notes.c_str(), 0); }},
-        {"rmdir", [&] { return ::syscall(SYS_unlinkat, AT_FDCWD, empty.c_str(), AT_REMOVEDIR); }},
         {"renameat", [&] { return ::syscall(SYS_renameat, AT_FDCWD, notes.c_str(), AT_FDCWD, elsewhere.c_str()); }},
         {"renameat2",
          [&] { return ::syscall(SYS_renameat2, AT_FDCWD, notes.c_str(), AT_FDCWD, elsewhere.c_str(), 0); }},
         {"fchmodat", [&] { return ::syscall(SYS_fchmodat, AT_FDCWD, notes.c_str(), 0); }},
-        {"fchownat", [&] { return ::syscall(SYS_fchownat, AT_FDCWD, notes.c_str(), uid, gid, 0); }},
         {"utimensat", [&] { return ::syscall(SYS_utimensat, AT_FDCWD, notes.c_str(), nullptr, 0); }},
         {"setxattr", [&] { return ::syscall(SYS_setxattr, notes.c_str(), "user.probe", "x", 1, 0); }},
         {"mknodat", [&] { return ::syscall(SYS_mknodat, AT_FDCWD, made.c_str(), S_IFIFO | 0600, 0); }},
@@ -115,13 +111,10 @@ int main(int argc, char** argv) {
         {"chmod", [&] { return ::syscall(SYS_chmod, notes.c_str(), 0); }},
         {"mknod", [&] { return ::syscall(SYS_mknod, made.c_str(), S_IFIFO | 0600, 0); }},
         {"symlink", [&] { return ::syscall(SYS_symlink, notes.c_str(), made.c_str()); }},
-        {"link", [&] { return ::syscall(SYS_link, notes.c_str(), made.c_str()); }},
         {"mkdir", [&] { return ::syscall(SYS_mkdir, made.c_str(), 0700); }},
-        {"creat", [&] { return ::syscall(SYS_creat, made.c_str(), 0600); }},
 #endif
         // The files it holds open: the photo (read only) and the log (appending).
         {"fchmod-photo", [] { return ::syscall(SYS_fchmod, STDIN_FILENO, 0); }},
-        {"fchown-photo", [&] { return ::syscall(SYS_fchown, STDIN_FILENO, uid, gid); }},
         {"ftruncate-log", [] { return ::syscall(SYS_ftruncate, STDERR_FILENO, 0); }},
         {"fallocate-log",
          [] { return ::syscall(SYS_fallocate, STDERR_FILENO, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, 0, 4096); }},
