@@ -1,6 +1,9 @@
 // stampora-decode: decodes one picture from outside the program under kernel limits
-// and hands the pixels back (the exchange is described in DecodeHelper.h). It links
-// the decoders and Qt's image classes, never Qt Widgets.
+// and a system call filter (Sandbox.h), and hands the pixels back (the exchange is
+// described in DecodeHelper.h). It links the decoders and Qt's image classes, never
+// Qt Widgets.
+#include "decodehelper/DecoderMessages.h"
+#include "decodehelper/Sandbox.h"
 #include "framework/graphics/DecodeHelper.h"
 #include "framework/graphics/PictureDecoder.h"
 
@@ -8,101 +11,18 @@
 
 #include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <string>
 #include <thread>
-#include <vector>
-#include <linux/audit.h>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
-#include <stddef.h>
 #include <sys/mman.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 
 using fw::DecodeHelper;
 using fw::PictureDecoder;
-
-int64_t AddressSpaceBytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmSize:", 0) == 0) return std::stoll(line.substr(7)) * 1024;
-    return 0;
-}
-
-void Limit(int resource, rlim_t soft, rlim_t hard) {
-    const rlimit limit{soft, hard};
-    ::setrlimit(resource, &limit);
-}
-
-constexpr rlim_t kDescriptorsLimit = 64;
-
-// A seccomp filter: from here on no file can be opened or made, no socket made and
-// no program run; such a call fails with EACCES. Everything else is allowed.
-void ForbidOpening() {
-#if defined(__x86_64__) || defined(__aarch64__)
-#if defined(__x86_64__)
-    constexpr uint32_t kArch = AUDIT_ARCH_X86_64;
-#else
-    constexpr uint32_t kArch = AUDIT_ARCH_AARCH64;
-#endif
-    const uint32_t denied[] = {
-#ifdef __NR_open
-        __NR_open, __NR_creat,
-#endif
-        __NR_openat, __NR_openat2, __NR_open_by_handle_at, __NR_socket, __NR_execve, __NR_execveat};
-    std::vector<sock_filter> program = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kArch, 1, 0),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-#if defined(__x86_64__)
-        // The x32 numbering of the same calls.
-        BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 0x40000000, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EACCES),
-#endif
-    };
-    for (const uint32_t call : denied) {
-        program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, call, 0, 1));
-        program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EACCES));
-    }
-    program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
-    const sock_fprog filter{static_cast<unsigned short>(program.size()), program.data()};
-    ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter);
-#endif
-}
-
-// Sets the limits and sheds the descriptors and privileges the decode does not need,
-// before a byte of the input is read.
-void LimitThisProcess(PictureDecoder::Format format) {
-    // The helper dies with the program, whatever ends it.
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    Limit(RLIMIT_CORE, 0, 0);
-    // Relative to what the process holds once its libraries are mapped: the same
-    // allowance whether or not a sanitizer has reserved its shadow memory.
-    const auto space = rlim_t(AddressSpaceBytes() + DecodeHelper::kAddressAllowance);
-    Limit(RLIMIT_AS, space, space);
-    Limit(RLIMIT_CPU, DecodeHelper::kCpuSeconds, DecodeHelper::kCpuSeconds + 1);
-    // The result memfd is the one file it writes.
-    const auto result = rlim_t(fw::Picture::PixelLimit()) * 4;
-    Limit(RLIMIT_FSIZE, result, result);
-    PictureDecoder::Prepare(format);
-    // Nothing but its input, its reply pipe, standard error and the result stays
-    // open. Qt's worker threads (smooth scaling) each need a descriptor or two to
-    // wake their event dispatcher, hence the few numbers left free.
-    ::syscall(SYS_close_range, DecodeHelper::kResultDescriptor + 1, ~0U, 0);
-    Limit(RLIMIT_NOFILE, kDescriptorsLimit, kDescriptorsLimit);
-    ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
-    ForbidOpening();
-}
 
 // What the caller needs: the cover size, as PictureDecoder::FromSource reckons it,
 // or about as many pixels as a picture decodes at in full when opened.
@@ -175,7 +95,8 @@ int main(int argc, char** argv) {
     if (argc != 5) return 2;
     const int format = std::atoi(argv[1]);
     if (format <= int(PictureDecoder::Format::Unknown) || format > int(PictureDecoder::Format::Pict)) return 2;
-    LimitThisProcess(PictureDecoder::Format(format));
+    decodehelper::DecoderMessages::Capture();
+    if (!decodehelper::Sandbox::Enter(PictureDecoder::Format(format))) ::_exit(2);
     std::thread([] {
         for (;;) {
             rusage use {};
@@ -186,5 +107,7 @@ int main(int argc, char** argv) {
     }).detach();
     // _exit: nothing of the decoders needs tearing down, and a sanitizer's exit-time
     // checks belong to the program's own tests.
-    ::_exit(Decode(PictureDecoder::Format(format), QSize(std::atoi(argv[2]), std::atoi(argv[3])), argv[4]));
+    const int status = Decode(PictureDecoder::Format(format), QSize(std::atoi(argv[2]), std::atoi(argv[3])), argv[4]);
+    decodehelper::DecoderMessages::Summarize(argv[4]);
+    ::_exit(status);
 }
