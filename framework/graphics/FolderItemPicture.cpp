@@ -2,11 +2,10 @@
 
 #include "framework/core/FileDescriptor.h"
 #include "framework/graphics/DecodeHelper.h"
+#include "framework/graphics/JpegEncoder.h"
 #include "framework/graphics/Picture.h"
 #include "framework/graphics/PictureDecoder.h"
 
-#include <QBuffer>
-#include <QImageWriter>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -88,16 +87,13 @@ bool SavePictureAsJPEG(const FolderItem& item, const std::shared_ptr<Picture>& p
     if (!picture) return fail(QStringLiteral("There is no picture to write."));
     // Encoded in memory first (a card is small), so that a failure of the disk is
     // told apart from one of the encoder and reported in the system's words.
-    QBuffer encoded;
-    encoded.open(QIODevice::WriteOnly);
-    QImageWriter writer(&encoded, "jpeg");
-    writer.setQuality(kJpegQuality);
-    if (!writer.write(picture->Image())) return fail(writer.errorString());
+    QString encoderFailure;
+    const QByteArray bytes = JpegEncoder::Encode(picture->Image(), kJpegQuality, &encoderFailure);
+    if (bytes.isEmpty()) return fail(encoderFailure);
     QSaveFile file(QString::fromStdString(item.AbsolutePath()));
     // Unbuffered, so that a failed write reports at once; a short write is followed
     // by another, which fails with the reason.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
-    const QByteArray& bytes = encoded.data();
     qint64 written = 0;
     for (qint64 n = 0; written < bytes.size(); written += n)
         if ((n = file.write(bytes.constData() + written, bytes.size() - written)) <= 0) break;
