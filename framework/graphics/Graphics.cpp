@@ -11,10 +11,13 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace fw {
 
@@ -51,6 +54,11 @@ QString WithLineSeparators(const std::string& text) {
     out.replace(QLatin1Char('\r'), QChar::LineSeparator);
     out.replace(QLatin1Char('\n'), QChar::LineSeparator);
     return out;
+}
+
+std::vector<std::pair<std::string, QString>>& ResolvedFamilies() {
+    static std::vector<std::pair<std::string, QString>> resolved;
+    return resolved;
 }
 
 std::map<int32_t, Graphics*>& Ports() {
@@ -159,10 +167,15 @@ QString Graphics::ResolveFontFamily(const std::string& name) {
     EnsureFontSubstitutions();
     if (name.empty() || name == "System") return QGuiApplication::font().family();
     // The font database does not change while the program runs; asking it for every
-    // string measured would be slow.
-    static std::map<std::string, QString> resolved;
-    auto it = resolved.find(name);
-    if (it != resolved.end()) return it->second;
+    // string measured would be slow. Only the names asked for last are kept: every
+    // prefix of a name typed into the typeface box is asked for once, and keeping
+    // them all would grow without end. The newest is at the front.
+    std::vector<std::pair<std::string, QString>>& resolved = ResolvedFamilies();
+    const auto it = std::find_if(resolved.begin(), resolved.end(), [&](const auto& kept) { return kept.first == name; });
+    if (it != resolved.end()) {
+        std::rotate(resolved.begin(), it, it + 1);
+        return resolved.front().second;
+    }
 
     const QStringList families = QFontDatabase::families();
     const QString wanted = QString::fromStdString(name);
@@ -179,9 +192,12 @@ QString Graphics::ResolveFontFamily(const std::string& name) {
         }
     }
     if (family.isEmpty()) family = QGuiApplication::font().family();
-    resolved.emplace(name, family);
+    if (resolved.size() >= kKeptFontFamilies) resolved.pop_back();
+    resolved.emplace(resolved.begin(), name, family);
     return family;
 }
+
+size_t Graphics::KeptFontFamilies() { return ResolvedFamilies().size(); }
 
 QFont Graphics::FontFor(const std::string& name, int pixelSize, bool bold, bool italic, bool underline) {
     QFont font = QGuiApplication::font();

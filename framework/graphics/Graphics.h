@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QSize>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -105,6 +106,10 @@ public:
     // it, its substitute for the original platform's names, else the application
     // font's family.
     static QString ResolveFontFamily(const std::string& name);
+    // How many names ResolveFontFamily keeps the answer for, the most recently asked.
+    static constexpr size_t kKeptFontFamilies = 64;
+    // Test seam: how many it keeps now.
+    static size_t KeptFontFamilies();
 
 private:
     void Changed();

@@ -116,6 +116,25 @@ TEST(GraphicsText, FontNamesResolveToAnInstalledFamily) {
     }
 }
 
+// Every prefix of a long name typed into the typeface box is looked up once; the
+// look-up keeps only the latest names, and a name it let go resolves as before.
+TEST(GraphicsText, FontNameLookUpKeepsABoundedNumberOfNames) {
+    const QString fallback = QGuiApplication::font().family();
+    ASSERT_EQ(Graphics::ResolveFontFamily("Monaco"), "DejaVu Sans Mono");
+    const std::string typed(3 * Graphics::kKeptFontFamilies, 'q');
+    for (size_t n = 1; n <= typed.size(); ++n) {
+        ASSERT_EQ(Graphics::ResolveFontFamily(typed.substr(0, n)), fallback) << n;
+        ASSERT_LE(Graphics::KeptFontFamilies(), Graphics::kKeptFontFamilies) << n;
+    }
+    EXPECT_EQ(Graphics::KeptFontFamilies(), Graphics::kKeptFontFamilies);
+    // Let go long ago, asked again; then a name still kept, which moves to the front.
+    const std::pair<std::string, QString> rows[] = {
+        {"Monaco", "DejaVu Sans Mono"}, {"Papyrus", "DejaVu Serif"}, {typed.substr(0, 1), fallback},
+        {typed, fallback}, {"dejavu sans mono", "DejaVu Sans Mono"}, {"Monaco", "DejaVu Sans Mono"}};
+    for (const auto& [name, family] : rows) EXPECT_EQ(Graphics::ResolveFontFamily(name), family) << name.size();
+    EXPECT_EQ(Graphics::KeptFontFamilies(), Graphics::kKeptFontFamilies);
+}
+
 // Ink must show inside `inked` (the second line, where there is one) and never inside a `blank`: for "HH" none
 // above the capitals, below the baseline they stop at, or left of x.
 TEST(GraphicsText, StringsSitOnTheirBaselineInTheForeColourAndWrapWithinTheWidth) {
