@@ -70,18 +70,25 @@ struct LaidOutText {
     QString text;
     QString fontKey;
     int wrap = 0;
+    int depth = 0;
     std::unique_ptr<QTextLayout> layout;
     double firstAscent = 0;
 };
 
+int linesLaidOut = 0;
+
 // Laying text out is most of the cost of drawing it, and the card draws the same
 // caption again whenever anything else changes; the last few layouts are kept.
-const LaidOutText& LayOut(const QString& text, const QFont& font, int wrap) {
+// Only the lines whose top lies less than `depth` pixels below the first line's top
+// are laid out: Qt measures a line without a break opportunity up to the end of the
+// word, so breaking all the lines of a long text without spaces costs time that
+// grows with the square of its length, mostly for lines that no one sees.
+const LaidOutText& LayOut(const QString& text, const QFont& font, int wrap, int depth) {
     constexpr size_t kKept = 4;
     static std::deque<LaidOutText> kept;
     const QString fontKey = font.key();
     for (auto it = kept.begin(); it != kept.end(); ++it) {
-        if (it->wrap == wrap && it->text == text && it->fontKey == fontKey) {
+        if (it->wrap == wrap && it->depth == depth && it->text == text && it->fontKey == fontKey) {
             if (it != kept.begin()) {
                 LaidOutText found = std::move(*it);
                 kept.erase(it);
@@ -91,7 +98,7 @@ const LaidOutText& LayOut(const QString& text, const QFont& font, int wrap) {
         }
     }
 
-    LaidOutText entry{text, fontKey, wrap, std::make_unique<QTextLayout>(text, font), 0};
+    LaidOutText entry{text, fontKey, wrap, depth, std::make_unique<QTextLayout>(text, font), 0};
     QTextLayout& layout = *entry.layout;
     const QFontMetrics metrics(font);
     QTextOption option;
@@ -102,12 +109,13 @@ const LaidOutText& LayOut(const QString& text, const QFont& font, int wrap) {
     layout.beginLayout();
     // Lines follow one another at the text height, as TextHeight reports it.
     double top = 0;
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    for (QTextLine line; top < depth && (line = layout.createLine()).isValid();) {
         if (wrap > 0) line.setLineWidth(wrap);
         line.setPosition(QPointF(0, top));
         top += metrics.height();
     }
     layout.endLayout();
+    linesLaidOut = layout.lineCount();
     entry.firstAscent = layout.lineCount() > 0 ? layout.lineAt(0).ascent() : 0.0;
     kept.push_front(std::move(entry));
     if (kept.size() > kKept) kept.pop_back();
@@ -297,12 +305,19 @@ void Graphics::DrawString(const std::string& text, int x, int y, int wrap) {
     if (wrap <= 0 && !qtext.contains(QChar::LineSeparator)) {
         painter.drawText(QPointF(x, y), qtext);
     } else {
-        const LaidOutText& laidOut = LayOut(qtext, font, wrap);
+        // Lines whose top lies below the target's last row draw nothing. One line
+        // height to spare, for glyphs that reach above their line's top.
+        const QFontMetrics metrics(font);
+        const int bottom = target_->Height() - origin_.y();
+        const int depth = std::max(0, bottom - (y - metrics.ascent()) + metrics.height());
+        const LaidOutText& laidOut = LayOut(qtext, font, wrap, depth);
         laidOut.layout->draw(&painter, QPointF(x, y - laidOut.firstAscent));
     }
     painter.end();
     Changed();
 }
+
+int Graphics::LinesLaidOut() { return linesLaidOut; }
 
 double Graphics::StringWidth(const std::string& text) const {
     return QFontMetricsF(CurrentFont()).horizontalAdvance(QString::fromStdString(text));

@@ -48,7 +48,8 @@ public:
     void DrawPicture(const std::shared_ptr<Picture>& picture, int x, int y, int w, int h,
                      int sx, int sy, int sw, int sh);
     // Draws text with its first baseline at y; above 0, wrap is the width at which
-    // lines are broken between words (within a word when one word is wider).
+    // lines are broken between words (within a word when one word is wider). Lines
+    // that would start below the picture's bottom are not laid out at all.
     void DrawString(const std::string& text, int x, int y, int wrap = 0);
     double StringWidth(const std::string& text) const;
     int TextHeight() const;
@@ -96,6 +97,9 @@ public:
     void SetTextObserver(std::function<void(const TextCall&)> observer) {
         textObserver_ = std::move(observer);
     }
+    // Test seam: how many lines the last text laid out anew (wrapped, or of several
+    // lines) was broken into. Lines below the target's bottom are not.
+    static int LinesLaidOut();
 
     // The font the current text settings select.
     QFont CurrentFont() const;
