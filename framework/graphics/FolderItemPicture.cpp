@@ -2,11 +2,10 @@
 
 #include "framework/core/FileDescriptor.h"
 #include "framework/graphics/DecodeHelper.h"
+#include "framework/graphics/JpegEncoder.h"
 #include "framework/graphics/Picture.h"
 #include "framework/graphics/PictureDecoder.h"
 
-#include <QBuffer>
-#include <QImageWriter>
 
 #include <cerrno>
 #include <cstdlib>
@@ -140,12 +139,10 @@ bool SavePictureAsJPEG(const FolderItem& item, const std::shared_ptr<Picture>& p
     if (!picture) return fail(QStringLiteral("There is no picture to write."));
     // Encoded in memory first (a card is small), so that a failure of the disk is
     // told apart from one of the encoder and reported in the system's words.
-    QBuffer encoded;
-    encoded.open(QIODevice::WriteOnly);
-    QImageWriter writer(&encoded, "jpeg");
-    writer.setQuality(kJpegQuality);
-    if (!writer.write(picture->Image())) return fail(writer.errorString());
-    return WriteWhole(item.AbsolutePath(), encoded.data(), failure);
+    QString encoderFailure;
+    const QByteArray bytes = JpegEncoder::Encode(picture->Image(), kJpegQuality, &encoderFailure);
+    if (bytes.isEmpty()) return fail(encoderFailure);
+    return WriteWhole(item.AbsolutePath(), bytes, failure);
 }
 
 } // namespace fw

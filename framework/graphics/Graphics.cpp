@@ -12,10 +12,13 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace fw {
 
@@ -54,6 +57,11 @@ QString WithLineSeparators(const std::string& text) {
     return out;
 }
 
+std::vector<std::pair<std::string, QString>>& ResolvedFamilies() {
+    static std::vector<std::pair<std::string, QString>> resolved;
+    return resolved;
+}
+
 std::map<int32_t, Graphics*>& Ports() {
     static std::map<int32_t, Graphics*> ports;
     return ports;
@@ -63,18 +71,25 @@ struct LaidOutText {
     QString text;
     QString fontKey;
     int wrap = 0;
+    int depth = 0;
     std::unique_ptr<QTextLayout> layout;
     double firstAscent = 0;
 };
 
+int linesLaidOut = 0;
+
 // Laying text out is most of the cost of drawing it, and the card draws the same
 // caption again whenever anything else changes; the last few layouts are kept.
-const LaidOutText& LayOut(const QString& text, const QFont& font, int wrap) {
+// Only the lines whose top lies less than `depth` pixels below the first line's top
+// are laid out: Qt measures a line without a break opportunity up to the end of the
+// word, so breaking all the lines of a long text without spaces costs time that
+// grows with the square of its length, mostly for lines that no one sees.
+const LaidOutText& LayOut(const QString& text, const QFont& font, int wrap, int depth) {
     constexpr size_t kKept = 4;
     static std::deque<LaidOutText> kept;
     const QString fontKey = font.key();
     for (auto it = kept.begin(); it != kept.end(); ++it) {
-        if (it->wrap == wrap && it->text == text && it->fontKey == fontKey) {
+        if (it->wrap == wrap && it->depth == depth && it->text == text && it->fontKey == fontKey) {
             if (it != kept.begin()) {
                 LaidOutText found = std::move(*it);
                 kept.erase(it);
@@ -84,7 +99,7 @@ const LaidOutText& LayOut(const QString& text, const QFont& font, int wrap) {
         }
     }
 
-    LaidOutText entry{text, fontKey, wrap, std::make_unique<QTextLayout>(text, font), 0};
+    LaidOutText entry{text, fontKey, wrap, depth, std::make_unique<QTextLayout>(text, font), 0};
     QTextLayout& layout = *entry.layout;
     const QFontMetrics metrics(font);
     QTextOption option;
@@ -95,12 +110,13 @@ const LaidOutText& LayOut(const QString& text, const QFont& font, int wrap) {
     layout.beginLayout();
     // Lines follow one another at the text height, as TextHeight reports it.
     double top = 0;
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    for (QTextLine line; top < depth && (line = layout.createLine()).isValid();) {
         if (wrap > 0) line.setLineWidth(wrap);
         line.setPosition(QPointF(0, top));
         top += metrics.height();
     }
     layout.endLayout();
+    linesLaidOut = layout.lineCount();
     entry.firstAscent = layout.lineCount() > 0 ? layout.lineAt(0).ascent() : 0.0;
     kept.push_front(std::move(entry));
     if (kept.size() > kKept) kept.pop_back();
@@ -160,10 +176,15 @@ QString Graphics::ResolveFontFamily(const std::string& name) {
     EnsureFontSubstitutions();
     if (name.empty() || name == "System") return QGuiApplication::font().family();
     // The font database does not change while the program runs; asking it for every
-    // string measured would be slow.
-    static std::map<std::string, QString> resolved;
-    auto it = resolved.find(name);
-    if (it != resolved.end()) return it->second;
+    // string measured would be slow. Only the names asked for last are kept: every
+    // prefix of a name typed into the typeface box is asked for once, and keeping
+    // them all would grow without end. The newest is at the front.
+    std::vector<std::pair<std::string, QString>>& resolved = ResolvedFamilies();
+    const auto it = std::find_if(resolved.begin(), resolved.end(), [&](const auto& kept) { return kept.first == name; });
+    if (it != resolved.end()) {
+        std::rotate(resolved.begin(), it, it + 1);
+        return resolved.front().second;
+    }
 
     const QStringList families = PlainFamilies(QFontDatabase::families());
     const QString wanted = QString::fromStdString(name);
@@ -180,9 +201,12 @@ QString Graphics::ResolveFontFamily(const std::string& name) {
         }
     }
     if (family.isEmpty()) family = QGuiApplication::font().family();
-    resolved.emplace(name, family);
+    if (resolved.size() >= kKeptFontFamilies) resolved.pop_back();
+    resolved.emplace(resolved.begin(), name, family);
     return family;
 }
+
+size_t Graphics::KeptFontFamilies() { return ResolvedFamilies().size(); }
 
 QFont Graphics::FontFor(const std::string& name, int pixelSize, bool bold, bool italic, bool underline) {
     QFont font = QGuiApplication::font();
@@ -282,12 +306,19 @@ void Graphics::DrawString(const std::string& text, int x, int y, int wrap) {
     if (wrap <= 0 && !qtext.contains(QChar::LineSeparator)) {
         painter.drawText(QPointF(x, y), qtext);
     } else {
-        const LaidOutText& laidOut = LayOut(qtext, font, wrap);
+        // Lines whose top lies below the target's last row draw nothing. One line
+        // height to spare, for glyphs that reach above their line's top.
+        const QFontMetrics metrics(font);
+        const int bottom = target_->Height() - origin_.y();
+        const int depth = std::max(0, bottom - (y - metrics.ascent()) + metrics.height());
+        const LaidOutText& laidOut = LayOut(qtext, font, wrap, depth);
         laidOut.layout->draw(&painter, QPointF(x, y - laidOut.firstAscent));
     }
     painter.end();
     Changed();
 }
+
+int Graphics::LinesLaidOut() { return linesLaidOut; }
 
 double Graphics::StringWidth(const std::string& text) const {
     return QFontMetricsF(CurrentFont()).horizontalAdvance(QString::fromStdString(text));

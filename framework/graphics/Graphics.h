@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QSize>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -47,7 +48,8 @@ public:
     void DrawPicture(const std::shared_ptr<Picture>& picture, int x, int y, int w, int h,
                      int sx, int sy, int sw, int sh);
     // Draws text with its first baseline at y; above 0, wrap is the width at which
-    // lines are broken between words (within a word when one word is wider).
+    // lines are broken between words (within a word when one word is wider). Lines
+    // that would start below the picture's bottom are not laid out at all.
     void DrawString(const std::string& text, int x, int y, int wrap = 0);
     double StringWidth(const std::string& text) const;
     int TextHeight() const;
@@ -95,6 +97,9 @@ public:
     void SetTextObserver(std::function<void(const TextCall&)> observer) {
         textObserver_ = std::move(observer);
     }
+    // Test seam: how many lines the last text laid out anew (wrapped, or of several
+    // lines) was broken into. Lines below the target's bottom are not.
+    static int LinesLaidOut();
 
     // The font the current text settings select.
     QFont CurrentFont() const;
@@ -105,6 +110,10 @@ public:
     // it, its substitute for the original platform's names, else the application
     // font's family.
     static QString ResolveFontFamily(const std::string& name);
+    // How many names ResolveFontFamily keeps the answer for, the most recently asked.
+    static constexpr size_t kKeptFontFamilies = 64;
+    // Test seam: how many it keeps now.
+    static size_t KeptFontFamilies();
 
 private:
     void Changed();

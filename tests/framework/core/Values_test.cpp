@@ -16,7 +16,13 @@ TEST(Numbers, ConvertAtTheEdges) {
     const std::pair<double, int32_t> ints[] = {{24.7, 24}, {-0.5, 0}, {-52.5, -52}, {419.999, 419},
                                                {1e12, kMax}, {-1e12, kMin}, {INFINITY, kMax}, {NAN, 0}};
     for (const auto& [in, out] : ints) EXPECT_EQ(fw::ToInt32(in), out) << in;
-    const std::pair<const char*, double> texts[] = {{"24.7", 24.7}, {"  18", 18}, {"abc", 0}, {"", 0}, {"12pt", 12}};
+    const std::pair<const char*, double> texts[] = {
+        {"24.7", 24.7}, {"  18", 18}, {"abc", 0}, {"", 0}, {"12pt", 12},
+        // An exponent without digits is not part of the number.
+        {"30e", 30}, {"12E", 12}, {"10e+", 10}, {"9.5e-", 9.5}, {"2e3", 2000}, {"1.5E-1x", 0.15},
+        {"-.5", -0.5}, {"+7", 7}, {"5.", 5}, {".", 0}, {"-", 0}, {"- 5", 0}, {"--5", 0}, {"\t\n 4", 4},
+        // Only decimal numbers, and only finite ones.
+        {"inf", 0}, {"nan", 0}, {"0x1A", 0}, {"1e999", 0}};
     for (const auto& [in, out] : texts) EXPECT_DOUBLE_EQ(fw::CDbl(in), out) << in;
 }
 

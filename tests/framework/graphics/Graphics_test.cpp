@@ -116,6 +116,25 @@ TEST(GraphicsText, FontNamesResolveToAnInstalledFamily) {
     }
 }
 
+// Every prefix of a long name typed into the typeface box is looked up once; the
+// look-up keeps only the latest names, and a name it let go resolves as before.
+TEST(GraphicsText, FontNameLookUpKeepsABoundedNumberOfNames) {
+    const QString fallback = QGuiApplication::font().family();
+    ASSERT_EQ(Graphics::ResolveFontFamily("Monaco"), "DejaVu Sans Mono");
+    const std::string typed(3 * Graphics::kKeptFontFamilies, 'q');
+    for (size_t n = 1; n <= typed.size(); ++n) {
+        ASSERT_EQ(Graphics::ResolveFontFamily(typed.substr(0, n)), fallback) << n;
+        ASSERT_LE(Graphics::KeptFontFamilies(), Graphics::kKeptFontFamilies) << n;
+    }
+    EXPECT_EQ(Graphics::KeptFontFamilies(), Graphics::kKeptFontFamilies);
+    // Let go long ago, asked again; then a name still kept, which moves to the front.
+    const std::pair<std::string, QString> rows[] = {
+        {"Monaco", "DejaVu Sans Mono"}, {"Papyrus", "DejaVu Serif"}, {typed.substr(0, 1), fallback},
+        {typed, fallback}, {"dejavu sans mono", "DejaVu Sans Mono"}, {"Monaco", "DejaVu Sans Mono"}};
+    for (const auto& [name, family] : rows) EXPECT_EQ(Graphics::ResolveFontFamily(name), family) << name.size();
+    EXPECT_EQ(Graphics::KeptFontFamilies(), Graphics::kKeptFontFamilies);
+}
+
 // Ink must show inside `inked` (the second line, where there is one) and never inside a `blank`: for "HH" none
 // above the capitals, below the baseline they stop at, or left of x.
 TEST(GraphicsText, StringsSitOnTheirBaselineInTheForeColourAndWrapWithinTheWidth) {
@@ -146,5 +165,42 @@ TEST(GraphicsText, StringsSitOnTheirBaselineInTheForeColourAndWrapWithinTheWidth
         bool blue = false;
         for (int y = 0; y < 120; ++y) for (int x = 0; x < 300; ++x) blue = blue || RgbAt(p, x, y) == kB;
         EXPECT_TRUE(blue) << row.text;
+    }
+}
+
+// A caption of the field's longest length without spaces is broken only as far as
+// the picture reaches, and what shows is what the whole text laid out shows: the
+// same text cut short, drawn on a picture tall enough for all its lines, has the
+// same top rows.
+TEST(GraphicsText, LinesBelowThePictureAreNotLaidOutAndTheVisibleOnesDrawAsBefore) {
+    std::string words;
+    while (words.size() < 32767) words += "postcard from the sea ";
+    std::string rows3;
+    while (rows3.size() < 32767) rows3 += "ab\r";
+    const struct { std::string text; int size, y, wrap; } rows[] = {
+        {std::string(32767, 'a'), 24, 120, 180},                 // the card's caption
+        {words.substr(0, 32767), 24, 120, 180},
+        {std::string(32767, 'W'), 20, 305, 180},                 // the bottom cuts the second line
+        {rows3.substr(0, 32767), 12, 20, 0},                     // no width, but many lines
+        {std::string(32767, 'm'), 18, -200, 120},                // lines above the top too
+        {std::string(32767, 'i'), 24, 340, 180},                 // starts below the bottom
+    };
+    constexpr int kCardW = 640, kCardH = 316, kTallH = 2400;
+    constexpr size_t kShortened = 1500;   // a few hundred pixels of lines past the card's bottom
+    for (const auto& row : rows) {
+        PictureRef card = Picture::New(kCardW, kCardH, 24), tall = Picture::New(kCardW, kTallH, 24);
+        for (const PictureRef& p : {card, tall}) p->GetGraphics().TextSize = row.size;
+        const int ascent = card->GetGraphics().TextAscent(), height = card->GetGraphics().TextHeight();
+        card->GetGraphics().DrawString(row.text, 440 - 400 * (row.wrap == 0), row.y, row.wrap);
+        // Every line that reaches into the picture, and at most two more.
+        const int reaching = std::max(0, (kCardH - (row.y - ascent) + height - 1) / height);
+        EXPECT_GE(Graphics::LinesLaidOut(), reaching) << row.text.substr(0, 8) << " at " << row.y;
+        EXPECT_LE(Graphics::LinesLaidOut(), reaching + 2) << row.text.substr(0, 8) << " at " << row.y;
+
+        tall->GetGraphics().DrawString(row.text.substr(0, kShortened), 440 - 400 * (row.wrap == 0), row.y, row.wrap);
+        ASSERT_GT(Graphics::LinesLaidOut(), reaching + 4) << "the shortened text must reach past the card";
+        EXPECT_TRUE(card->Image().convertToFormat(QImage::Format_RGB32) ==
+                    tall->Image().copy(0, 0, kCardW, kCardH).convertToFormat(QImage::Format_RGB32))
+            << "other pixels for " << row.text.substr(0, 8) << " at " << row.y;
     }
 }

@@ -303,6 +303,34 @@ TEST(SaveAsJPEG, WritesAQualityNinetyJpeg) {
     EXPECT_FALSE(FolderItem::FromPath(dir.File("missing/x.jpg"))->SaveAsJPEG(Picture::New(2, 2, 24)));
 }
 
+// A caption's thin strokes keep their colour only when the chroma is not subsampled:
+// at 4:2:0 a one-pixel pure red line on white comes back as a dull (176,29,35).
+TEST(SaveAsJPEG, KeepsEveryColourComponentAtFullResolution) {
+    testsupport::ScratchDir dir;
+    PictureRef card = Picture::New(640, 316, 24);
+    for (const int x : {101, 203, 204})   // a one-pixel and a two-pixel stroke
+        for (int y = 40; y < 80; ++y) card->Image().setPixel(x, y, kRed);
+    auto file = FolderItem::FromPath(dir.File("card.jpg"));
+    ASSERT_TRUE(file->SaveAsJPEG(card));
+
+    // The frame header (SOF0) names each component's sampling factors: 1x1 for all three.
+    const std::string bytes = testsupport::ReadFile(file->AbsolutePath());
+    size_t at = 2;
+    while (at + 4 <= bytes.size() && static_cast<unsigned char>(bytes[at + 1]) != 0xC0)
+        at += 2 + (static_cast<unsigned char>(bytes[at + 2]) << 8 | static_cast<unsigned char>(bytes[at + 3]));
+    ASSERT_LT(at + 10, bytes.size()) << "no baseline frame header";
+    const int components = static_cast<unsigned char>(bytes[at + 9]);
+    ASSERT_EQ(components, 3);
+    for (int c = 0; c < components; ++c)
+        EXPECT_EQ(static_cast<unsigned char>(bytes[at + 11 + 3 * size_t(c)]), 0x11) << "component " << c;
+
+    const QImage back(QString::fromStdString(file->AbsolutePath()));
+    ASSERT_EQ(back.size(), QSize(640, 316));
+    for (const QPoint p : {QPoint(101, 60), QPoint(203, 60), QPoint(204, 41)})
+        EXPECT_TRUE(Near(back.pixel(p), kRed, 20)) << p.x() << "," << p.y();
+    EXPECT_TRUE(Near(back.pixel(150, 60), 0xFFFFFF, 4));
+}
+
 // Every input the fuzzer keeps, through the decoder with the fuzzer's own checks, so
 // that each ordinary build (GCC included) covers the corpus: its broken files of every
 // format are refused without a throw.
