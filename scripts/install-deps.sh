@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-image-formats-plugins libgl-dev
-  libopenjp2-7-dev libmagick++-6.q16-dev libpng-dev zlib1g-dev
+  libopenjp2-7-dev libmagick++-6.q16-dev libpng-dev libtiff-dev zlib1g-dev
   libgtest-dev googletest
   libxcb1-dev
   fonts-dejavu-core xvfb xauth openbox xdotool wmctrl x11-utils xclip

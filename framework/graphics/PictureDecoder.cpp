@@ -6,6 +6,7 @@
 #include "framework/graphics/JpegDecoder.h"
 #include "framework/graphics/PictDecoder.h"
 #include "framework/graphics/PngDecoder.h"
+#include "framework/graphics/TiffDecoder.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -80,9 +81,9 @@ void PictureDecoder::Prepare(Format format) {
     case Format::Jpeg: qtFormat = "jpeg"; break;
     case Format::Gif: qtFormat = "gif"; break;
     case Format::Bmp: qtFormat = "bmp"; break;
-    case Format::Tiff: qtFormat = "tiff"; break;
     case Format::Pict: PictDecoder::Prepare(); return;
     case Format::Png:
+    case Format::Tiff:
     case Format::Jpeg2000:
     case Format::Unknown: return;
     }
@@ -103,7 +104,7 @@ PictureRef PictureDecoder::Decode(const QByteArray& bytes, const std::string& fi
         case Format::Png: return PngDecoder::Open(bytes, coverArea);
         case Format::Gif: return OpenWithQt(bytes, "gif");
         case Format::Bmp: return OpenWithQt(bytes, "bmp");
-        case Format::Tiff: return OpenWithQt(bytes, "tiff");
+        case Format::Tiff: return TiffDecoder::Open(bytes, coverArea);
         case Format::Jpeg2000: return Jpeg2000Decoder::Open(bytes, coverArea);
         case Format::Pict: return PictDecoder::Open(bytes);
         case Format::Unknown: return nullptr;
