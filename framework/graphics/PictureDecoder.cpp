@@ -106,7 +106,7 @@ PictureRef PictureDecoder::Decode(const QByteArray& bytes, const std::string& fi
         case Format::Bmp: return OpenWithQt(bytes, "bmp");
         case Format::Tiff: return TiffDecoder::Open(bytes, coverArea);
         case Format::Jpeg2000: return Jpeg2000Decoder::Open(bytes, coverArea);
-        case Format::Pict: return PictDecoder::Open(bytes);
+        case Format::Pict: return PictDecoder::Open(bytes, coverArea);
         case Format::Unknown: return nullptr;
         }
     } catch (const std::bad_alloc&) {
