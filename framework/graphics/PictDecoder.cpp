@@ -237,7 +237,8 @@ public:
         const int64_t w = natural_.width(), h = natural_.height();
         const int64_t perRow = kCoderBytesPerRow + kCoderBytesPerPixel * w;
         const int bandRows = pixmap_ ? int(std::clamp<int64_t>(kBandBytes / perRow, 1, h)) : int(h);
-        if (RowReducer::Bytes(natural_, factor) + SaturatingMul(bandRows, perRow) > PictureDecoder::kByteBudget)
+        if (RowReducer::Bytes(natural_, factor) + SaturatingMul(bandRows, perRow) + bytes_.size() >
+            PictureDecoder::kByteBudget)
             return {};
         RowReducer reducer(natural_, factor);
         if (reducer.Result().isNull()) return {};

@@ -43,9 +43,10 @@ PictureRef OpenWithQt(const QByteArray& bytes, const char* format) {
     if (!size.isValid() || size.isEmpty()) return nullptr;
     const int64_t pixels = SaturatingMul(size.width(), size.height());
     if (pixels > Picture::PixelLimit()) return nullptr;
-    // The reader's own image, and the 32-bit copy when it reads another form.
+    // The reader's own image, the 32-bit copy when it reads another form, and the file
+    // itself, which an uncompressed bitmap reads in full.
     const QImage::Format read = reader.imageFormat();
-    const int64_t cost = SaturatingMul(pixels, BytesPerPixel(read) + (read == QImage::Format_RGB32 ? 0 : 4));
+    const int64_t cost = SaturatingMul(pixels, BytesPerPixel(read) + (read == QImage::Format_RGB32 ? 0 : 4)) + bytes.size();
     if (cost > PictureDecoder::kByteBudget) return nullptr;
     const QImageIOHandler::Transformations orientation = reader.transformation();
     QImage image = reader.read();

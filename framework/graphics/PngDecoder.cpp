@@ -101,9 +101,10 @@ bool Run(const QByteArray& bytes, Job* job) {
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != size_t(w) * 4) png_longjmp(png, 1);
-    // Interlaced rows are all held besides the result, within the same budget.
-    if (passes > 1 && SaturatingMul(SaturatingMul(w, h), 4) + RowReducer::Bytes(job->size, job->factor) >
-                          PictureDecoder::kByteBudget)
+    // The result, the file as it is read and, interlaced, every row, within the budget.
+    if ((passes > 1 ? SaturatingMul(SaturatingMul(w, h), 4) : 0) + RowReducer::Bytes(job->size, job->factor) +
+            int64_t(bytes.size()) >
+        PictureDecoder::kByteBudget)
         png_longjmp(png, 1);
 
     job->out.emplace(job->size, job->factor);

@@ -148,9 +148,11 @@ QImage DecodeStored(const QByteArray& bytes, int factor, QImageIOHandler::Transf
         piece = std::clamp<uint32_t>(rows, 1, h);
         working = SaturatingMul(SaturatingMul(w, piece), 4) + working;
     }
-    // The oriented copy of the result is made while the result is still held.
+    // The oriented copy of the result is made while the result is still held, and the
+    // file's pages stay in memory once read.
     const int64_t result = RowReducer::Bytes(stored, factor);
-    const int64_t held = (orientation == QImageIOHandler::TransformationNone ? result : 2 * result) + working;
+    const int64_t held =
+        (orientation == QImageIOHandler::TransformationNone ? result : 2 * result) + working + bytes.size();
     if (held > PictureDecoder::kByteBudget) return {};
 
     RowReducer reducer(stored, factor);
