@@ -24,24 +24,60 @@ int64_t RowReducer::Bytes(QSize natural, int factor) {
     return SaturatingMul(SaturatingMul(w, CeilDiv(natural.height(), factor)), 4) + (factor > 1 ? w * 24 : 0);
 }
 
-void RowReducer::Add(unsigned char* bgra, int y) {
-    const int w = natural_.width();
-    for (unsigned char* p = bgra; p < bgra + size_t(w) * 4; p += 4) {
-        const int a = p[3];
-        if (a == 255) continue;
-        for (int c = 0; c < 3; ++c) p[c] = static_cast<unsigned char>((p[c] * a + 255 * (255 - a) + 127) / 255);
-        p[3] = 255;
+namespace {
+
+// One pixel over white, as blue, green and red.
+struct Bgr {
+    uint32_t b, g, r;
+};
+inline Bgr OverWhite(const unsigned char* p, RowReducer::Pixels pixels) {
+    const uint32_t a = p[3];
+    if (pixels == RowReducer::Pixels::Bgra) {
+        if (a == 255) return {p[0], p[1], p[2]};
+        const auto over = [a](uint32_t c) { return (c * a + 255 * (255 - a) + 127) / 255; };
+        return {over(p[0]), over(p[1]), over(p[2])};
     }
+    if (a == 255) return {p[2], p[1], p[0]};
+    const uint32_t under = 255 - a;
+    return {std::min<uint32_t>(255, p[2] + under), std::min<uint32_t>(255, p[1] + under),
+            std::min<uint32_t>(255, p[0] + under)};
+}
+
+} // namespace
+
+void RowReducer::Add(const unsigned char* row, int y, Pixels pixels) {
+    const int w = natural_.width();
     const int k = factor_;
-    if (k == 1) {
-        std::memcpy(out_.scanLine(y), bgra, size_t(w) * 4);
+    if (k == 1 && pixels == Pixels::Bgra) {
+        // Already the result's layout: copied, and only the pixels not opaque redone.
+        unsigned char* line = out_.scanLine(y);
+        std::memcpy(line, row, size_t(w) * 4);
+        for (unsigned char* p = line; p < line + size_t(w) * 4; p += 4) {
+            if (p[3] == 255) continue;
+            const Bgr c = OverWhite(p, pixels);
+            p[0] = uint8_t(c.b), p[1] = uint8_t(c.g), p[2] = uint8_t(c.r), p[3] = 255;
+        }
         return;
     }
-    for (int x = 0; x < w; ++x) {
-        uint64_t* s = &sums_[size_t(x / k) * 3];
-        s[0] += bgra[x * 4];
-        s[1] += bgra[x * 4 + 1];
-        s[2] += bgra[x * 4 + 2];
+    if (k == 1) {
+        auto* line = reinterpret_cast<QRgb*>(out_.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const Bgr c = OverWhite(row + size_t(x) * 4, pixels);
+            line[x] = 0xFF000000u | (c.r << 16) | (c.g << 8) | c.b;
+        }
+        return;
+    }
+    // One pass over the row, a block of k pixels per output column.
+    const unsigned char* p = row;
+    uint64_t* s = sums_.data();
+    for (int x = 0; x < w; s += 3) {
+        const int blockEnd = std::min(w, x + k);
+        uint64_t b = 0, g = 0, r = 0;
+        for (; x < blockEnd; ++x, p += 4) {
+            const Bgr c = OverWhite(p, pixels);
+            b += c.b, g += c.g, r += c.r;
+        }
+        s[0] += b, s[1] += g, s[2] += r;
     }
     const int h = natural_.height();
     if ((y + 1) % k != 0 && y + 1 != h) return;
@@ -49,9 +85,9 @@ void RowReducer::Add(unsigned char* bgra, int y) {
     auto* line = reinterpret_cast<QRgb*>(out_.scanLine(y / k));
     for (int ox = 0; ox < out_.width(); ++ox) {
         const uint64_t n = uint64_t(std::min(k, w - ox * k)) * uint64_t(bandRows);
-        uint64_t* s = &sums_[size_t(ox) * 3];
-        line[ox] = qRgb(int((s[2] + n / 2) / n), int((s[1] + n / 2) / n), int((s[0] + n / 2) / n));
-        s[0] = s[1] = s[2] = 0;
+        uint64_t* t = &sums_[size_t(ox) * 3];
+        line[ox] = qRgb(int((t[2] + n / 2) / n), int((t[1] + n / 2) / n), int((t[0] + n / 2) / n));
+        t[0] = t[1] = t[2] = 0;
     }
 }
 

@@ -23,10 +23,13 @@ public:
     // What a reducer of this size holds: the result and its running sums.
     static int64_t Bytes(QSize natural, int factor);
 
-    // Row `y` as B, G, R, A bytes (QImage's ARGB32 in memory), alpha not
-    // premultiplied; the row is laid over white in place, the way a new picture
-    // shows transparency.
-    void Add(unsigned char* bgra, int y);
+    // How a decoder's row lies in memory.
+    enum class Pixels {
+        Bgra,                 // B, G, R, A bytes (QImage's ARGB32), alpha not premultiplied
+        RgbaPremultiplied,    // R, G, B, A bytes, colours premultiplied by alpha
+    };
+    // Row `y`, laid over white the way a new picture shows transparency.
+    void Add(const unsigned char* row, int y, Pixels pixels = Pixels::Bgra);
     // RGB32, complete once every row has been added.
     QImage& Result() { return out_; }
 

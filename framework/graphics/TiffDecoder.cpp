@@ -96,19 +96,6 @@ struct RgbaImage {
     }
 };
 
-// libtiff's pixels (R, G, B, A from the low byte up, alpha premultiplied) as the
-// reducer's B, G, R, A over white.
-void ToBgraOverWhite(const uint32_t* rgba, unsigned char* bgra, uint32_t width) {
-    for (uint32_t x = 0; x < width; ++x, bgra += 4) {
-        const uint32_t v = rgba[x];
-        const int under = 255 - int(v >> 24);
-        bgra[0] = static_cast<unsigned char>(std::min(255, int((v >> 16) & 0xFF) + under));
-        bgra[1] = static_cast<unsigned char>(std::min(255, int((v >> 8) & 0xFF) + under));
-        bgra[2] = static_cast<unsigned char>(std::min(255, int(v & 0xFF) + under));
-        bgra[3] = 255;
-    }
-}
-
 // The stored pixels reduced by `factor`, in stored order (the orientation not yet
 // applied), or null when the file fails or the decode would pass the budget.
 QImage DecodeStored(const QByteArray& bytes, int factor, QImageIOHandler::Transformations orientation) {
@@ -157,25 +144,25 @@ QImage DecodeStored(const QByteArray& bytes, int factor, QImageIOHandler::Transf
 
     RowReducer reducer(stored, factor);
     if (reducer.Result().isNull()) return {};
+    // libtiff's pixels are R, G, B, A from the low byte up, premultiplied.
+    static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "the byte order of libtiff's pixels below assumes little-endian");
     std::vector<uint32_t> pixels(size_t(w) * piece);
-    std::vector<unsigned char> row(size_t(w) * 4);
+    const auto add = [&reducer](const uint32_t* row, uint32_t y) {
+        reducer.Add(reinterpret_cast<const unsigned char*>(row), int(y), RowReducer::Pixels::RgbaPremultiplied);
+    };
     if (rowByRow) {
         std::vector<unsigned char> scanline(size_t(TIFFScanlineSize64(tif.get())));
         for (uint32_t y = 0; y < h; ++y) {
             if (TIFFReadScanline(tif.get(), scanline.data(), y, 0) < 0) return {};
             image.put.contig(&image, pixels.data(), 0, y, w, 1, 0, 0, scanline.data());
-            ToBgraOverWhite(pixels.data(), row.data(), w);
-            reducer.Add(row.data(), int(y));
+            add(pixels.data(), y);
         }
     } else {
         for (uint32_t y = 0; y < h; y += piece) {
             const uint32_t rows = std::min(piece, h - y);
             image.row_offset = int(y);
             if (!TIFFRGBAImageGet(&image, pixels.data(), w, rows)) return {};
-            for (uint32_t r = 0; r < rows; ++r) {
-                ToBgraOverWhite(&pixels[size_t(r) * w], row.data(), w);
-                reducer.Add(row.data(), int(y + r));
-            }
+            for (uint32_t r = 0; r < rows; ++r) add(&pixels[size_t(r) * w], y + r);
         }
     }
     QImage out = std::move(reducer.Result());
