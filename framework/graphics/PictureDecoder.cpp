@@ -82,9 +82,9 @@ void PictureDecoder::Prepare(Format format) {
     case Format::Jpeg: qtFormat = "jpeg"; break;
     case Format::Gif: qtFormat = "gif"; break;
     case Format::Bmp: qtFormat = "bmp"; break;
+    case Format::Tiff: qtFormat = "tiff"; break;
     case Format::Pict: PictDecoder::Prepare(); return;
     case Format::Png:
-    case Format::Tiff:
     case Format::Jpeg2000:
     case Format::Unknown: return;
     }
@@ -105,7 +105,10 @@ PictureRef PictureDecoder::Decode(const QByteArray& bytes, const std::string& fi
         case Format::Png: return PngDecoder::Open(bytes, coverArea);
         case Format::Gif: return OpenWithQt(bytes, "gif");
         case Format::Bmp: return OpenWithQt(bytes, "bmp");
-        case Format::Tiff: return TiffDecoder::Open(bytes, coverArea);
+        // Qt's reader takes the few sample forms that libtiff's RGBA interface cannot,
+        // within the budget of its own reckoning.
+        case Format::Tiff:
+            return TiffDecoder::TakesSamples(bytes) ? TiffDecoder::Open(bytes, coverArea) : OpenWithQt(bytes, "tiff");
         case Format::Jpeg2000: return Jpeg2000Decoder::Open(bytes, coverArea);
         case Format::Pict: return PictDecoder::Open(bytes, coverArea);
         case Format::Unknown: return nullptr;

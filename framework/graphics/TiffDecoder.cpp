@@ -193,6 +193,13 @@ private:
 
 } // namespace
 
+bool TiffDecoder::TakesSamples(const QByteArray& bytes) {
+    Source source{&bytes};
+    const TiffPtr tif = OpenTiff(&source);
+    char message[1024] = {};
+    return !tif || TIFFRGBAImageOK(tif.get(), message);
+}
+
 PictureRef TiffDecoder::Open(const QByteArray& bytes, QSize coverArea) {
     Source source{&bytes};
     const TiffPtr tif = OpenTiff(&source);

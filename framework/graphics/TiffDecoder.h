@@ -17,6 +17,10 @@ class TiffDecoder {
 public:
     // `coverArea` as for PictureDecoder::Decode.
     static PictureRef Open(const QByteArray& bytes, QSize coverArea);
+    // False for a TIFF whose samples libtiff cannot turn into RGBA (floating-point
+    // ones, for instance), which Open refuses; true for one it can, or one too broken
+    // to say.
+    static bool TakesSamples(const QByteArray& bytes);
 };
 
 } // namespace fw

@@ -213,10 +213,11 @@ TEST(OpenAsPicture, EveryTypeOpensInStandardFormWithItsColoursInPlace) {
         {"quadrants.tif", 0, {64, 48}, quads, upright},        {"quadrants.pict", 0, {64, 48}, quads, upright},
         {"quadrants.jp2", 0, {64, 48}, quads, upright},        {"quadrants.j2k", 0, {64, 48}, quads, upright},
         {"quadrants16.png", 0, {64, 48}, quads, upright},      {"quadrants_cmyk.jpg", 16, {64, 48}, quads, upright},
-        // TIFF big-endian, tiled, in separate planes, as subsampled JPEG, at 16 bits, turned, with alpha.
+        // TIFF big-endian, tiled, in separate planes, as subsampled JPEG, at 16 bits, of floats, turned, with alpha.
         {"quadrants_mm.tif", 0, {64, 48}, quads, upright},     {"quadrants_tiled.tif", 0, {64, 48}, quads, upright},
         {"quadrants_planes.tif", 0, {64, 48}, quads, upright}, {"quadrants_jpeg.tif", 12, {64, 48}, quads, upright},
-        {"quadrants16.tif", 0, {64, 48}, quads, upright},      {"orient6.tif", 0, {48, 64}, tall, {kBlue, kRed, kYellow, kLime}},
+        {"quadrants16.tif", 0, {64, 48}, quads, upright},      {"quadrants_float.tif", 0, {64, 48}, quads, upright},
+        {"orient6.tif", 0, {48, 64}, tall, {kBlue, kRed, kYellow, kLime}},
         {"alpha.tif", 0, {16, 8}, {{2, 4}, {12, 4}}, {0xFFFFFF, kBlue}},
         {"one_pixel.png", 6, {1, 1}, {{0, 0}}, {0x336699}},    {"one_pixel.jpg", 6, {1, 1}, {{0, 0}}, {0x336699}},
         {"animated.gif", 0, {16, 16}, {{8, 8}}, {kRed}},       // the first frame

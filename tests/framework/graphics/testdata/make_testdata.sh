@@ -26,6 +26,7 @@ $IM quadrants.png -strip -interlace plane -compress lzw quadrants_planes.tif
 tiffcp -c jpeg:95 -r 16 quadrants.tif quadrants_jpeg.tif
 $IM quadrants16.png -strip -depth 16 -compress zip quadrants16.tif
 $IM quadrants.png -strip -orient RightTop -compress lzw orient6.tif
+$IM quadrants.png -strip -define quantum:format=floating-point -depth 32 -compress zip quadrants_float.tif
 $IM quadrants.png -strip PICT:quadrants.pict
 $IM quadrants.png -strip -quality 0 quadrants.jp2
 $IM quadrants.png -strip -quality 0 quadrants.j2k
