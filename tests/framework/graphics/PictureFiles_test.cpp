@@ -360,6 +360,19 @@ TEST(OpenAsPicture, EmbeddedProfilesAreConvertedToSrgb) {
     }
 }
 
+// Half-transparent pixels lie over white alike whether the decoder hands them over
+// premultiplied (libtiff) or not (libpng): (200, 100, 50) at alpha 128 shows as
+// (200 * 128 + 255 * 127) / 255 and so on, worked out by hand.
+TEST(OpenAsPicture, HalfTransparentPixelsLieOverWhiteWhateverTheDecoder) {
+    QImage image(6, 4, QImage::Format_ARGB32);
+    image.fill(qRgba(200, 100, 50, 128));
+    for (const char* format : {"png", "tiff"}) {
+        PictureRef p = PictureDecoder::Decode(Encoded(image, format, 100));
+        ASSERT_NE(p, nullptr) << format;
+        EXPECT_TRUE(Near(p->Image().pixel(3, 2), qRgb(227, 177, 152), 2)) << format;
+    }
+}
+
 // --- saving
 
 // That it reads back as the card, the end-to-end session checks with each card it saves.
