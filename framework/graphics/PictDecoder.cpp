@@ -108,29 +108,34 @@ private:
 };
 
 // A picture laid out as image editors write one: version 2, a few attribute
-// opcodes, one DirectBitsRect of 16- or 32-bit pixels over the whole frame, and the
-// end. Its rows can be cut into bands, each a picture of its own.
-struct DirectBits {
+// opcodes, one pixmap over the whole frame (DirectBitsRect of 16- or 32-bit pixels,
+// or PackBitsRect of indexed ones), and the end. Its rows can be cut into bands,
+// each a picture of its own.
+struct Pixmap {
+    int op = 0;
     QSize size;
-    int rowBytesAt = 0;        // the pixmap's row-bytes word
-    int pixmapAt = 0;          // its fields from version to reserved
+    int rowBytes = 0;          // the row-bytes word as stored
+    int headAt = 0;            // the pixmap's fields, and any colour table, between
+    int headEnd = 0;           // its bounds and its source rectangle
     int mode = 0;
-    std::vector<int> rows;     // where each packed row starts, and the end of the last
+    std::vector<int> rows;     // where each row starts, and the end of the last
 };
 
-constexpr int kPixmapFieldBytes = 36;
+constexpr int kDirectBitsRect = 0x009A;
+constexpr int kPackBitsRect = 0x0098;
 
-std::optional<DirectBits> FindDirectBits(const QByteArray& bytes) {
+std::optional<Pixmap> FindPixmap(const QByteArray& bytes) {
     Cursor c(bytes, HeaderStart(bytes) + 2);
     const QRect frame = c.Rect();
     if (!c.Ok() || frame.topLeft() != QPoint(0, 0) || frame.isEmpty() || c.U16() != 0x0011 || c.U16() != 0x02FF)
         return std::nullopt;
+    Pixmap found;
     for (;;) {
         c.AlignWord();
-        const int op = c.U16();
+        found.op = c.U16();
         if (!c.Ok()) return std::nullopt;
-        if (op == 0x009A) break;
-        switch (op) {
+        if (found.op == kDirectBitsRect || found.op == kPackBitsRect) break;
+        switch (found.op) {
         case 0x0000:   // no operation
         case 0x001E: break;   // default highlight
         case 0x0C00: c.Skip(24); break;   // header
@@ -147,32 +152,39 @@ std::optional<DirectBits> FindDirectBits(const QByteArray& bytes) {
         default: return std::nullopt;
         }
     }
-    DirectBits found;
     found.size = frame.size();
-    c.Skip(4);   // base address
-    found.rowBytesAt = c.Pos();
-    c.Skip(2);
+    if (found.op == kDirectBitsRect) c.Skip(4);   // base address
+    found.rowBytes = c.U16();
     const QRect bounds = c.Rect();
-    found.pixmapAt = c.Pos();
-    c.Skip(4 + 12);   // version, pack type and size, resolutions
-    c.Skip(2);        // pixel type
-    const int pixelSize = c.U16();
-    const int components = c.U16();
-    c.Skip(2 + 12);   // component size, plane bytes, table, reserved
+    found.headAt = c.Pos();
+    int pixelSize = 1, components = 1;
+    if (found.op == kDirectBitsRect || (found.rowBytes & 0x8000)) {
+        c.Skip(4 + 12 + 2);   // version, pack type and size, resolutions, pixel type
+        pixelSize = c.U16();
+        components = c.U16();
+        c.Skip(2 + 12);       // component size, plane bytes, table, reserved
+        if (found.op == kPackBitsRect) {
+            c.Skip(4 + 2);    // colour table seed and flags
+            c.Skip((c.U16() + 1) * 8);
+        }
+    }
+    found.headEnd = c.Pos();
     const QRect source = c.Rect();
     const QRect destination = c.Rect();
     found.mode = c.U16();
     if (!c.Ok() || bounds != frame || source != frame || destination != frame) return std::nullopt;
-    // A row's bytes unpacked, as the coder reckons them; rows of fewer than 8 are not
-    // packed and not worth cutting.
+    // A row's bytes, as the coder reckons them: a DirectBitsRect's from its pixels, a
+    // PackBitsRect's from its row-bytes word. Rows of fewer than 8 are stored
+    // unpacked; longer ones each start with their packed length.
     const int64_t width = pixelSize == 32 ? int64_t{frame.width()} * (components == 4 ? 4 : 3)
                           : pixelSize == 16 ? int64_t{frame.width()} * 2
-                                            : 0;
-    if (width < 8) return std::nullopt;
+                                            : frame.width();
+    int64_t perLine = found.op == kDirectBitsRect ? 0 : pixelSize <= 8 ? found.rowBytes & 0x7FFF : found.rowBytes;
+    if (perLine == 0) perLine = width;
     found.rows.reserve(size_t(frame.height()) + 1);
-    for (int y = 0; y < frame.height(); ++y) {
+    for (int y = 0; y < frame.height() && c.Ok(); ++y) {
         found.rows.push_back(c.Pos());
-        c.Skip(width > 200 ? c.U16() : c.U8());
+        c.Skip(perLine < 8 ? int(perLine) : perLine > 200 ? c.U16() : c.U8());
     }
     found.rows.push_back(c.Pos());
     c.AlignWord();
@@ -182,14 +194,15 @@ std::optional<DirectBits> FindDirectBits(const QByteArray& bytes) {
 
 QByteArray Word(int v) { return QByteArray(1, char((v >> 8) & 0xFF)) + char(v & 0xFF); }
 
-// Rows [first, end) of a DirectBits picture as a picture of their own.
-QByteArray Band(const QByteArray& bytes, const DirectBits& pixmap, int first, int end) {
+// Rows [first, end) of a picture of one pixmap as a picture of their own.
+QByteArray Band(const QByteArray& bytes, const Pixmap& pixmap, int first, int end) {
     const QByteArray rect = Word(0) + Word(0) + Word(end - first) + Word(pixmap.size.width());
     QByteArray band(kPreamble, '\0');
     band += Word(0) + rect + QByteArray::fromHex("001102ff" "0c00fffe0000" "0000000000000000") + rect +
             QByteArray(4, '\0') + QByteArray::fromHex("0001000a") + rect;
-    band += QByteArray::fromHex("009a000000ff") + bytes.mid(pixmap.rowBytesAt, 2) + rect +
-            bytes.mid(pixmap.pixmapAt, kPixmapFieldBytes) + rect + rect + Word(pixmap.mode);
+    band += Word(pixmap.op) + (pixmap.op == kDirectBitsRect ? QByteArray::fromHex("000000ff") : QByteArray()) +
+            Word(pixmap.rowBytes) + rect + bytes.mid(pixmap.headAt, pixmap.headEnd - pixmap.headAt) + rect + rect +
+            Word(pixmap.mode);
     band += bytes.mid(pixmap.rows[size_t(first)], pixmap.rows[size_t(end)] - pixmap.rows[size_t(first)]);
     if (band.size() % 2) band += '\0';
     return band + QByteArray::fromHex("00ff");
@@ -227,7 +240,7 @@ bool AddRows(Magick::Image& image, RowReducer& reducer, int top) {
 
 class PictSource final : public PictureSource {
 public:
-    PictSource(QByteArray bytes, QSize natural, std::optional<DirectBits> pixmap)
+    PictSource(QByteArray bytes, QSize natural, std::optional<Pixmap> pixmap)
         : bytes_(std::move(bytes)), natural_(natural), pixmap_(std::move(pixmap)) {}
 
     // The coder's working memory is counted in the budget: a picture it can take
@@ -257,7 +270,7 @@ public:
 private:
     QByteArray bytes_;
     QSize natural_;
-    std::optional<DirectBits> pixmap_;
+    std::optional<Pixmap> pixmap_;
 };
 
 } // namespace
@@ -292,7 +305,7 @@ PictureRef PictDecoder::Open(const QByteArray& bytes, QSize coverArea) {
         SaturatingMul(frame.width(), frame.height()) > Picture::PixelLimit())
         return nullptr;
     InitializeMagick();
-    return PictureDecoder::FromSource(frame, std::make_unique<PictSource>(bytes, frame, FindDirectBits(bytes)), true,
+    return PictureDecoder::FromSource(frame, std::make_unique<PictSource>(bytes, frame, FindPixmap(bytes)), true,
                                       coverArea);
 }
 

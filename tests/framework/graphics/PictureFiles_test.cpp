@@ -266,15 +266,25 @@ TEST(OpenAsPicture, APictInBandsKeepsEveryRowInPlace) {
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x + 3 * y) % 256));
     testsupport::ScratchDir dir;
-    const struct { const char* why; QByteArray bytes; } rows[] = {
-        {"bands", PictOf(image)},
-        {"whole, a font opcode first", PictOf(image, QByteArray::fromHex("00030000"))},
+    const struct { const char* why; QByteArray bytes; QImage expected; } rows[] = {
+        {"bands", PictOf(image), image},
+        {"whole, a font opcode first", PictOf(image, QByteArray::fromHex("00030000")), image},
     };
     for (const auto& row : rows) {
         PictureRef p = Open(dir.Write("rows.pict", row.bytes.toStdString()));
         ASSERT_NE(p, nullptr) << row.why;
-        EXPECT_TRUE(p->Image() == image) << row.why;
+        EXPECT_TRUE(p->Image() == row.expected) << row.why;
     }
+    // Indexed colours in bands, against the same file decoded whole (a font opcode
+    // put before its pixmap keeps it in one piece).
+    QByteArray indexed = TestBytes("palette_rows.pict");
+    PictureRef bands = Open(dir.Write("bands.pict", indexed.toStdString()));
+    const qsizetype pixmap = indexed.indexOf(QByteArray::fromHex("009880c8"));
+    ASSERT_GT(pixmap, 0);
+    indexed.insert(pixmap, QByteArray::fromHex("00030000"));
+    PictureRef whole = Open(dir.Write("whole.pict", indexed.toStdString()));
+    ASSERT_TRUE(bands && whole);
+    EXPECT_TRUE(bands->Image() == whole->Image());
 }
 
 // Decoded reduced for the area they cover, TIFF and PICT keep their colours, and a

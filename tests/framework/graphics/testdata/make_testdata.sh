@@ -28,6 +28,10 @@ $IM quadrants16.png -strip -depth 16 -compress zip quadrants16.tif
 $IM quadrants.png -strip -orient RightTop -compress lzw orient6.tif
 $IM quadrants.png -strip -define quantum:format=floating-point -depth 32 -compress zip quadrants_float.tif
 $IM quadrants.png -strip PICT:quadrants.pict
+# 200 x 700 of indexed colours, every row different; the program reads it in bands
+# of rows.
+$IM -size 200x700 xc:black -channel R -fx "(j%256)/255" -channel G -fx "(floor(i/30)*25)/255" \
+    -channel B -fx "(floor(j/7)%256)/255" +channel +dither -colors 200 -strip PICT:palette_rows.pict
 $IM quadrants.png -strip -quality 0 quadrants.jp2
 $IM quadrants.png -strip -quality 0 quadrants.j2k
 
