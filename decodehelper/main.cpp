@@ -39,6 +39,35 @@ QSize Needed(QSize natural, QSize cover) {
         .expandedTo(QSize(1, 1));
 }
 
+// Copies the RGB32 pixels to `out` a band at a time and gives each band's pages back
+// to the kernel as soon as it is copied: a picture handed back at its natural size
+// (a thin one covers the card only in full) would otherwise be held twice at the
+// end of its decode. `image` is never read again.
+void MoveInto(char* out, const QImage& image) {
+    constexpr size_t kBandBytes = size_t{8} << 20;
+    const size_t rowBytes = size_t(image.width()) * 4;
+    const auto page = uintptr_t(::sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<uintptr_t>(image.constBits());
+    // Only the pages wholly inside the pixels: the allocation's own header stays.
+    uintptr_t released = (start + page - 1) / page * page;
+    const int bandRows = int(std::max<size_t>(1, kBandBytes / rowBytes));
+    for (int y = 0; y < image.height(); y += bandRows) {
+        const int rows = std::min(bandRows, image.height() - y);
+        if (size_t(image.bytesPerLine()) == rowBytes) {
+            std::memcpy(out + rowBytes * size_t(y), image.constScanLine(y), rowBytes * size_t(rows));
+        } else {
+            for (int r = y; r < y + rows; ++r)
+                std::memcpy(out + rowBytes * size_t(r), image.constScanLine(r), rowBytes);
+        }
+        const uintptr_t copied = reinterpret_cast<uintptr_t>(image.constScanLine(y + rows - 1)) + rowBytes;
+        const uintptr_t done = copied / page * page;
+        if (done > released) {
+            ::madvise(reinterpret_cast<void*>(released), done - released, MADV_DONTNEED);
+            released = done;
+        }
+    }
+}
+
 int Decode(PictureDecoder::Format format, QSize cover, const char* fileName) {
     struct stat info {};
     if (::fstat(STDIN_FILENO, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
@@ -82,8 +111,7 @@ int Decode(PictureDecoder::Format format, QSize cover, const char* fileName) {
     if (::ftruncate(DecodeHelper::kResultDescriptor, off_t(bytesOut)) != 0) return 1;
     void* out = ::mmap(nullptr, bytesOut, PROT_WRITE, MAP_SHARED, DecodeHelper::kResultDescriptor, 0);
     if (out == MAP_FAILED) return 1;
-    for (int y = 0; y < image.height(); ++y)
-        std::memcpy(static_cast<char*>(out) + rowBytes * size_t(y), image.constScanLine(y), rowBytes);
+    MoveInto(static_cast<char*>(out), image);
     const DecodeHelper::Reply reply{DecodeHelper::kReplyMagic, natural.width(), natural.height(),
                                     image.width(), image.height()};
     return ::write(STDOUT_FILENO, &reply, sizeof reply) == ssize_t(sizeof reply) ? 0 : 1;

@@ -6,6 +6,7 @@
 #include "framework/graphics/JpegDecoder.h"
 #include "framework/graphics/PictDecoder.h"
 #include "framework/graphics/PngDecoder.h"
+#include "framework/graphics/TiffDecoder.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -42,9 +43,10 @@ PictureRef OpenWithQt(const QByteArray& bytes, const char* format) {
     if (!size.isValid() || size.isEmpty()) return nullptr;
     const int64_t pixels = SaturatingMul(size.width(), size.height());
     if (pixels > Picture::PixelLimit()) return nullptr;
-    // The reader's own image, and the 32-bit copy when it reads another form.
+    // The reader's own image, the 32-bit copy when it reads another form, and the file
+    // itself, which an uncompressed bitmap reads in full.
     const QImage::Format read = reader.imageFormat();
-    const int64_t cost = SaturatingMul(pixels, BytesPerPixel(read) + (read == QImage::Format_RGB32 ? 0 : 4));
+    const int64_t cost = SaturatingMul(pixels, BytesPerPixel(read) + (read == QImage::Format_RGB32 ? 0 : 4)) + bytes.size();
     if (cost > PictureDecoder::kByteBudget) return nullptr;
     const QImageIOHandler::Transformations orientation = reader.transformation();
     QImage image = reader.read();
@@ -103,9 +105,12 @@ PictureRef PictureDecoder::Decode(const QByteArray& bytes, const std::string& fi
         case Format::Png: return PngDecoder::Open(bytes, coverArea);
         case Format::Gif: return OpenWithQt(bytes, "gif");
         case Format::Bmp: return OpenWithQt(bytes, "bmp");
-        case Format::Tiff: return OpenWithQt(bytes, "tiff");
+        // Qt's reader takes the few sample forms that libtiff's RGBA interface cannot,
+        // within the budget of its own reckoning.
+        case Format::Tiff:
+            return TiffDecoder::TakesSamples(bytes) ? TiffDecoder::Open(bytes, coverArea) : OpenWithQt(bytes, "tiff");
         case Format::Jpeg2000: return Jpeg2000Decoder::Open(bytes, coverArea);
-        case Format::Pict: return PictDecoder::Open(bytes);
+        case Format::Pict: return PictDecoder::Open(bytes, coverArea);
         case Format::Unknown: return nullptr;
         }
     } catch (const std::bad_alloc&) {

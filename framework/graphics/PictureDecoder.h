@@ -10,8 +10,9 @@
 namespace fw {
 
 // The one way from the bytes of a picture file to a picture, for the seven picture
-// types the program opens: JPEG, PNG, GIF, BMP and TIFF through Qt's readers, JPEG
-// 2000 through OpenJPEG, PICT through ImageMagick with its coder named explicitly.
+// types the program opens: JPEG, GIF and BMP through Qt's readers, PNG through
+// libpng, TIFF through libtiff (Qt's reader for floating-point samples), JPEG 2000
+// through OpenJPEG, PICT through ImageMagick with its coder named explicitly.
 //
 // The format is decided here, by the bytes' signature, never by a library's
 // guess; only PICT, whose signature is weak, may also be chosen by the file name.

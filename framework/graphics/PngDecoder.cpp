@@ -2,12 +2,14 @@
 
 #include "framework/core/NumberRules.h"
 #include "framework/graphics/PictureDecoder.h"
+#include "framework/graphics/RowReducer.h"
 
 #include <QColorSpace>
 
 #include <algorithm>
 #include <csetjmp>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include <png.h>
@@ -44,49 +46,11 @@ struct Job {
     QSize size;                  // natural size
     int factor = 1;              // each output pixel averages factor x factor pixels
     PictureDecoder::Pass pass = PictureDecoder::Pass::Pixels;
-    QImage out;
+    std::optional<RowReducer> out;
     QByteArray icc;
     std::vector<unsigned char> row;       // one decoded row, BGRA
     std::vector<unsigned char> whole;     // interlaced pictures only: every row
-    std::vector<uint32_t> sums;           // per output column: B, G, R
 };
-
-// Lays a BGRA row over white, in place, the way a new picture shows transparency.
-void OverWhite(unsigned char* p, int width) {
-    for (int x = 0; x < width; ++x, p += 4) {
-        const int a = p[3];
-        if (a == 255) continue;
-        for (int c = 0; c < 3; ++c) p[c] = static_cast<unsigned char>((p[c] * a + 255 * (255 - a) + 127) / 255);
-        p[3] = 255;
-    }
-}
-
-// Adds row `y` into the running sums and writes an output row when a band of
-// `factor` rows (or the last, shorter band) is complete.
-void Accumulate(Job& job, const unsigned char* row, int y) {
-    const int w = job.size.width();
-    const int k = job.factor;
-    if (k == 1) {
-        std::memcpy(job.out.scanLine(y), row, size_t(w) * 4);
-        return;
-    }
-    for (int x = 0; x < w; ++x) {
-        uint32_t* s = &job.sums[size_t(x / k) * 3];
-        s[0] += row[x * 4];
-        s[1] += row[x * 4 + 1];
-        s[2] += row[x * 4 + 2];
-    }
-    const int h = job.size.height();
-    if ((y + 1) % k != 0 && y + 1 != h) return;
-    const int bandRows = y % k + 1;
-    auto* line = reinterpret_cast<QRgb*>(job.out.scanLine(y / k));
-    for (int ox = 0; ox < job.out.width(); ++ox) {
-        const uint32_t n = uint32_t(std::min(k, w - ox * k)) * uint32_t(bandRows);
-        uint32_t* s = &job.sums[size_t(ox) * 3];
-        line[ox] = qRgb(int((s[2] + n / 2) / n), int((s[1] + n / 2) / n), int((s[0] + n / 2) / n));
-        s[0] = s[1] = s[2] = 0;
-    }
-}
 
 bool Run(const QByteArray& bytes, Job* job) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Quiet);
@@ -137,11 +101,14 @@ bool Run(const QByteArray& bytes, Job* job) {
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != size_t(w) * 4) png_longjmp(png, 1);
+    // The result, the file as it is read and, interlaced, every row, within the budget.
+    if ((passes > 1 ? SaturatingMul(SaturatingMul(w, h), 4) : 0) + RowReducer::Bytes(job->size, job->factor) +
+            int64_t(bytes.size()) >
+        PictureDecoder::kByteBudget)
+        png_longjmp(png, 1);
 
-    const int k = job->factor;
-    job->out = QImage(int(CeilDiv(w, k)), int(CeilDiv(h, k)), QImage::Format_RGB32);
-    if (job->out.isNull()) png_longjmp(png, 1);
-    job->sums.assign(size_t(job->out.width()) * 3, 0);
+    job->out.emplace(job->size, job->factor);
+    if (job->out->Result().isNull()) png_longjmp(png, 1);
     job->row.resize(size_t(w) * 4);
     if (passes > 1) {
         // Interlaced rows complete only in the last pass, so they are all kept.
@@ -152,8 +119,7 @@ bool Run(const QByteArray& bytes, Job* job) {
     for (png_uint_32 y = 0; y < h; ++y) {
         unsigned char* row = passes > 1 ? &job->whole[size_t(y) * w * 4] : job->row.data();
         if (passes == 1) png_read_row(png, row, nullptr);
-        OverWhite(row, int(w));
-        Accumulate(*job, row, int(y));
+        job->out->Add(row, int(y));
     }
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
@@ -166,11 +132,11 @@ public:
 
     QImage Decode(QSize atLeast) override {
         Job job;
-        job.factor = std::max(1, std::min(natural_.width() / std::max(1, atLeast.width()),
-                                          natural_.height() / std::max(1, atLeast.height())));
+        job.factor = RowReducer::FactorFor(natural_, atLeast);
         if (!Run(bytes_, &job)) return {};
-        if (!job.icc.isEmpty()) job.out.setColorSpace(QColorSpace::fromIccProfile(job.icc));
-        return std::move(job.out);
+        QImage out = std::move(job.out->Result());
+        if (!job.icc.isEmpty()) out.setColorSpace(QColorSpace::fromIccProfile(job.icc));
+        return out;
     }
 
 private:

@@ -38,14 +38,15 @@ namespace cardtest {
 
 // A PICT of `tiles` white 4000 x 4000 DirectBitsRect tiles, each row one packed run:
 // ImageMagick spends a fifth of a second on every tile.
-inline std::string PictTiles(int tiles) {
+inline std::string PictTiles(int tiles, int side = 4000) {
     auto hex = [](const char* text) { return QByteArray::fromHex(text); };
-    const QByteArray frame = hex("00000000" "0fa00fa0");
+    auto word = [](int v) { return QByteArray(1, char((v >> 8) & 0xFF)) + char(v & 0xFF); };
+    const QByteArray frame = hex("00000000") + word(side) + word(side);
     const QByteArray header = QByteArray(512, '\0') + hex("0200") + frame + hex("001102ff" "0c00fffe0000") +
                               QByteArray(8, '\0') + frame + QByteArray(4, '\0') + hex("0001000a") + frame;
-    const QByteArray tile = hex("009a000000ffbe80") + frame + hex("00000004") + QByteArray(12, '\0') +
+    const QByteArray tile = hex("009a000000ff") + word(0x8000 | (side * 4)) + frame + hex("00000004") + QByteArray(12, '\0') +
                             hex("0010002000030008") + QByteArray(12, '\0') + frame + frame + hex("0040") +
-                            hex("000281ff").repeated(4000);
+                            hex("000281ff").repeated(side);
     return (header + tile.repeated(tiles) + hex("00ff")).toStdString();
 }
 

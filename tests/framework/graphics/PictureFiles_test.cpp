@@ -9,7 +9,9 @@
 #include "tests/fuzz/DecodeOne.h"
 
 #include <QColorSpace>
+#include <QBuffer>
 #include <QDir>
+#include <QImageWriter>
 #include <QPainter>
 
 #include <array>
@@ -42,6 +44,33 @@ constexpr Quad kUpright = {kRed, kLime, kBlue, kYellow};
         if (auto near = Near(image.pixel(at[i]), expected[size_t(i)]); !near)
             return near << " at " << at[i].x() << "," << at[i].y();
     return ::testing::AssertionSuccess();
+}
+
+// A version 2 PICT of `image` as image editors write one: a single DirectBitsRect of
+// 32-bit pixels over the whole frame, each row its red, green and blue planes in
+// literal runs; `before` is opcodes ahead of it.
+QByteArray PictOf(const QImage& image, const QByteArray& before = {}) {
+    const auto word = [](int v) { return QByteArray(1, char((v >> 8) & 0xFF)) + char(v & 0xFF); };
+    const int w = image.width(), h = image.height();
+    const QByteArray rect = word(0) + word(0) + word(h) + word(w);
+    QByteArray out = QByteArray(512, '\0') + word(0) + rect + QByteArray::fromHex("001102ff0c00fffe0000") +
+                     QByteArray(8, '\0') + rect + QByteArray(4, '\0') + QByteArray::fromHex("0001000a") + rect + before +
+                     QByteArray::fromHex("009a000000ff") + word(0x8000 | (w * 4)) + rect +
+                     QByteArray::fromHex("00000004") + QByteArray(12, '\0') + QByteArray::fromHex("0010002000030008") +
+                     QByteArray(12, '\0') + rect + rect + word(0x40);
+    for (int y = 0; y < h; ++y) {
+        QByteArray planes;
+        for (int shift : {16, 8, 0})
+            for (int x = 0; x < w; ++x) planes += char((image.pixel(x, y) >> shift) & 0xFF);
+        QByteArray packed;
+        for (qsizetype at = 0; at < planes.size(); at += 128) {
+            const qsizetype n = std::min<qsizetype>(128, planes.size() - at);
+            packed += char(n - 1) + planes.mid(at, n);
+        }
+        out += (w * 3 > 200 ? word(int(packed.size())) : QByteArray(1, char(packed.size()))) + packed;
+    }
+    if (out.size() % 2) out += '\0';
+    return out + QByteArray::fromHex("00ff");
 }
 
 // An APP1 segment holding only the orientation tag, placed right after SOI.
@@ -143,6 +172,7 @@ TEST(PictureDecoder, KnowsTheFormatByItsBytes) {
     const struct { const char* file; const char* name; Format format; } rows[] = {
         {"quadrants.jpg", "", Format::Jpeg},     {"quadrants.png", "x.jpg", Format::Png}, {"quadrants.gif", "", Format::Gif},
         {"quadrants.bmp", "", Format::Bmp},      {"quadrants.tif", "", Format::Tiff},     {"quadrants.jp2", "", Format::Jpeg2000},
+        {"quadrants_mm.tif", "", Format::Tiff},   // big-endian
         {"quadrants.j2k", "", Format::Jpeg2000}, {"quadrants.pict", "", Format::Pict},
         {"text.png", "text.png", Format::Unknown}, {"empty.jpg", "empty.jpg", Format::Unknown},
         {"text.png", "text.PCT", Format::Pict},   // without a version opcode only the name says PICT
@@ -183,6 +213,12 @@ TEST(OpenAsPicture, EveryTypeOpensInStandardFormWithItsColoursInPlace) {
         {"quadrants.tif", 0, {64, 48}, quads, upright},        {"quadrants.pict", 0, {64, 48}, quads, upright},
         {"quadrants.jp2", 0, {64, 48}, quads, upright},        {"quadrants.j2k", 0, {64, 48}, quads, upright},
         {"quadrants16.png", 0, {64, 48}, quads, upright},      {"quadrants_cmyk.jpg", 16, {64, 48}, quads, upright},
+        // TIFF big-endian, tiled, in separate planes, as subsampled JPEG, at 16 bits, of floats, turned, with alpha.
+        {"quadrants_mm.tif", 0, {64, 48}, quads, upright},     {"quadrants_tiled.tif", 0, {64, 48}, quads, upright},
+        {"quadrants_planes.tif", 0, {64, 48}, quads, upright}, {"quadrants_jpeg.tif", 12, {64, 48}, quads, upright},
+        {"quadrants16.tif", 0, {64, 48}, quads, upright},      {"quadrants_float.tif", 0, {64, 48}, quads, upright},
+        {"orient6.tif", 0, {48, 64}, tall, {kBlue, kRed, kYellow, kLime}},
+        {"alpha.tif", 0, {16, 8}, {{2, 4}, {12, 4}}, {0xFFFFFF, kBlue}},
         {"one_pixel.png", 6, {1, 1}, {{0, 0}}, {0x336699}},    {"one_pixel.jpg", 6, {1, 1}, {{0, 0}}, {0x336699}},
         {"animated.gif", 0, {16, 16}, {{8, 8}}, {kRed}},       // the first frame
         {"alpha.png", 0, {16, 8}, {{2, 4}, {12, 4}}, {0xFFFFFF, kBlue}},   // transparent parts show white
@@ -221,6 +257,57 @@ TEST(PngDecoder, AReducedOddSizedPictureKeepsItsColoursToItsLastPartialBands) {
     QPainter(&expected).fillRect(QRect(0, expected.height() - 1, expected.width(), 1), Qt::blue);
     EXPECT_LT(reduced.width(), 1001);
     EXPECT_TRUE(reduced == expected);
+}
+
+// A large PICT reaches ImageMagick in bands of rows, or whole when other opcodes come
+// first; either way every row lands where it belongs, the rows at the bands' edges too.
+TEST(OpenAsPicture, APictInBandsKeepsEveryRowInPlace) {
+    QImage image(300, 800, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x + 3 * y) % 256));
+    testsupport::ScratchDir dir;
+    const struct { const char* why; QByteArray bytes; QImage expected; } rows[] = {
+        {"bands", PictOf(image), image},
+        {"whole, a font opcode first", PictOf(image, QByteArray::fromHex("00030000")), image},
+    };
+    for (const auto& row : rows) {
+        PictureRef p = Open(dir.Write("rows.pict", row.bytes.toStdString()));
+        ASSERT_NE(p, nullptr) << row.why;
+        EXPECT_TRUE(p->Image() == row.expected) << row.why;
+    }
+    // Indexed colours in bands, against the same file decoded whole (a font opcode
+    // put before its pixmap keeps it in one piece).
+    QByteArray indexed = TestBytes("palette_rows.pict");
+    PictureRef bands = Open(dir.Write("bands.pict", indexed.toStdString()));
+    const qsizetype pixmap = indexed.indexOf(QByteArray::fromHex("009880c8"));
+    ASSERT_GT(pixmap, 0);
+    indexed.insert(pixmap, QByteArray::fromHex("00030000"));
+    PictureRef whole = Open(dir.Write("whole.pict", indexed.toStdString()));
+    ASSERT_TRUE(bands && whole);
+    EXPECT_TRUE(bands->Image() == whole->Image());
+}
+
+// Decoded reduced for the area they cover, TIFF and PICT keep their colours, and a
+// turned TIFF is reduced by its stored size and then turned.
+TEST(PictureDecoder, TiffAndPictDecodeReducedForTheirCoverArea) {
+    QByteArray turned;
+    QBuffer buffer(&turned);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "tiff");
+    writer.setTransformation(QImageIOHandler::TransformationRotate90);
+    ASSERT_TRUE(writer.write(QuadrantImage(1200, 800)));
+    const struct { const char* why; QByteArray bytes; QSize cover, natural, reduced; Quad colours; } rows[] = {
+        {"TIFF", Encoded(QuadrantImage(1200, 800), "tiff"), {240, 100}, {1200, 800}, {240, 160}, kUpright},
+        {"turned TIFF", turned, {160, 100}, {800, 1200}, {160, 240}, {kBlue, kRed, kYellow, kLime}},
+        {"PICT", PictOf(QuadrantImage(1200, 800)), {240, 100}, {1200, 800}, {240, 160}, kUpright},
+    };
+    for (const auto& row : rows) {
+        PictureRef p = PictureDecoder::Decode(row.bytes, {}, row.cover);
+        ASSERT_NE(p, nullptr) << row.why;
+        const QImage reduced = p->PixelsForScale(0.2, 0.2).image;
+        EXPECT_EQ(std::pair(QSize(p->Width(), p->Height()), reduced.size()), std::pair(row.natural, row.reduced)) << row.why;
+        EXPECT_TRUE(HasQuadrants(reduced, row.colours)) << row.why;
+    }
 }
 
 TEST(OpenAsPicture, BadOrAbsurdInputGivesNil) {
@@ -280,6 +367,19 @@ TEST(OpenAsPicture, EmbeddedProfilesAreConvertedToSrgb) {
         PictureRef p = Open(dir.Write(std::string("photo.") + row.format, Encoded(image, row.format, 100).toStdString()));
         ASSERT_NE(p, nullptr) << row.format;
         EXPECT_TRUE(Near(p->Image().pixel(4, 4), row.expected, 3)) << row.format << row.tagged;
+    }
+}
+
+// Half-transparent pixels lie over white alike whether the decoder hands them over
+// premultiplied (libtiff) or not (libpng): (200, 100, 50) at alpha 128 shows as
+// (200 * 128 + 255 * 127) / 255 and so on, worked out by hand.
+TEST(OpenAsPicture, HalfTransparentPixelsLieOverWhiteWhateverTheDecoder) {
+    QImage image(6, 4, QImage::Format_ARGB32);
+    image.fill(qRgba(200, 100, 50, 128));
+    for (const char* format : {"png", "tiff"}) {
+        PictureRef p = PictureDecoder::Decode(Encoded(image, format, 100));
+        ASSERT_NE(p, nullptr) << format;
+        EXPECT_TRUE(Near(p->Image().pixel(3, 2), qRgb(227, 177, 152), 2)) << format;
     }
 }
 

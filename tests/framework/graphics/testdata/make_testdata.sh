@@ -1,7 +1,7 @@
 #!/bin/sh
 # Makes the small picture files the framework's picture tests read. Run it from
 # anywhere; it writes beside itself. Needs ImageMagick's convert (with its PICT and
-# JPEG 2000 coders) and python3.
+# JPEG 2000 coders), libtiff's tiffcp and python3.
 set -eu
 cd "$(dirname "$0")"
 
@@ -17,7 +17,21 @@ $IM quadrants.png -strip -depth 16 PNG48:quadrants16.png
 $IM quadrants.png -strip quadrants.gif
 $IM quadrants.png -strip BMP3:quadrants.bmp
 $IM quadrants.png -strip -compress lzw quadrants.tif
+# TIFF in the forms its decoder reads differently: big-endian, tiled, in separate
+# planes, as subsampled JPEG (YCbCr), at 16 bits, turned by its orientation tag (the
+# pixels stay upright, the tag says a quarter turn clockwise) and with alpha.
+tiffcp -B -c zip quadrants.tif quadrants_mm.tif
+$IM quadrants.png -strip -define tiff:tile-geometry=16x16 -compress zip quadrants_tiled.tif
+$IM quadrants.png -strip -interlace plane -compress lzw quadrants_planes.tif
+tiffcp -c jpeg:95 -r 16 quadrants.tif quadrants_jpeg.tif
+$IM quadrants16.png -strip -depth 16 -compress zip quadrants16.tif
+$IM quadrants.png -strip -orient RightTop -compress lzw orient6.tif
+$IM quadrants.png -strip -define quantum:format=floating-point -depth 32 -compress zip quadrants_float.tif
 $IM quadrants.png -strip PICT:quadrants.pict
+# 200 x 700 of indexed colours, every row different; the program reads it in bands
+# of rows.
+$IM -size 200x700 xc:black -channel R -fx "(j%256)/255" -channel G -fx "(floor(i/30)*25)/255" \
+    -channel B -fx "(floor(j/7)%256)/255" +channel +dither -colors 200 -strip PICT:palette_rows.pict
 $IM quadrants.png -strip -quality 0 quadrants.jp2
 $IM quadrants.png -strip -quality 0 quadrants.j2k
 
@@ -34,6 +48,7 @@ rm -f gray1.raw gray4.raw
 
 # Half transparent: the left half clear, the right half opaque blue.
 $IM -size 8x8 xc:none \( -size 8x8 xc:blue \) +append -strip PNG32:alpha.png
+$IM alpha.png -strip -compress zip alpha.tif
 
 # Two frames, red then blue.
 $IM -delay 10 -size 16x16 xc:red xc:blue -strip animated.gif
