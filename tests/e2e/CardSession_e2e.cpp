@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QMainWindow>
@@ -327,6 +328,26 @@ int main(int argc, char** argv) {
         },
         Do([&] { about()->Close(); })}});
 
+    // Keys typed while a photo decodes wait, and arrive afterwards, in order.
+    const QString slowHelper = home.filePath("slow-decode");
+    {
+        QFile script(slowHelper);
+        script.open(QIODevice::WriteOnly);
+        script.write("#!/bin/sh\nsleep 1.5\nexec '" STAMPORA_BUNDLE "/bin/stampora-decode' \"$@\"\n");
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    }
+    rows->push_back({"keys typed during a decode arrive after it, in order", {
+        Do([&] { ClickAt(w->textField()->Widget(), {5, 8}), Press("End"); }),
+        [&] { return w->textField()->HasFocus(); },
+        Do([&] {
+            caption = w->textField()->Text();
+            fw::DecodeHelper::SetProgram(slowHelper.toStdString());
+            QProcess::startDetached("sh", {"-c", "sleep 0.5; xdotool type --delay 30 kept"});
+            w->AddImage(fw::FolderItem::FromPath(photoPath.toStdString()));
+            fw::DecodeHelper::SetProgram(STAMPORA_BUNDLE "/bin/stampora-decode");
+            Check(w->thePicture && w->textField()->Text() == caption, "the photo decodes with the keys held back");
+        }),
+        [&] { return w->textField()->Text() == caption + "kept"; }}});
     rows->push_back({"two closes end the program", {
         Do([&] {
             Check(!w->Close() && w->PagePanel1()->Value() == 1 && w->IsOpen(), "the first close shows the advert page");
