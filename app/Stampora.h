@@ -147,8 +147,8 @@ public:
     enum class RequestKind { Photo, Stamp };
     // Runs `work` on this window through the request queue (RequestQueue.h): at once
     // when nothing else runs, else once what runs has ended, unless a newer request
-    // of its kind came meanwhile, and not at all once the window has closed. True
-    // when it ran at once.
+    // of its kind came meanwhile, and not at all once the window has closed or the
+    // program is ending. True when it ran at once.
     bool Request(RequestKind kind, std::function<void(Stampora&)> work);
     void MakePostageStamp(const fw::PictureRef& p);
     void ShowAdvert();

@@ -185,7 +185,7 @@ bool Stampora::Request(RequestKind kind, std::function<void(Stampora&)> work) {
     std::weak_ptr<fw::Window> self = weak_from_this();
     return fw::RequestQueue::Submit(key, [self, work = std::move(work)] {
         auto window = std::dynamic_pointer_cast<Stampora>(self.lock());
-        if (window && window->IsOpen()) fw::Runtime::Dispatch([&] { work(*window); });
+        if (window && window->IsOpen() && !fw::Runtime::HasQuit()) fw::Runtime::Dispatch([&] { work(*window); });
     });
 }
 
