@@ -19,7 +19,7 @@ std::shared_ptr<App> App::Instance() {
 void App::Event_Open() { CleanOnQuit::Configure(nullptr); }
 
 void App::Event_OpenDocument(const fw::FolderItemRef& item) {
-    Stampora::Instance()->AddImage(item);
+    Stampora::Instance()->Request(Stampora::RequestKind::Photo, [item](Stampora& w) { w.AddImage(item); });
 }
 
 std::string App::UserName(bool useShortName) {

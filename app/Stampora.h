@@ -13,6 +13,7 @@
 #include "framework/ui/PushButton.h"
 #include "framework/ui/Window.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -141,6 +142,14 @@ public:
     fw::PictureRef Generate();
     void UpdatePreview();
     void AddImage(const ImageSource& v);
+    // What a request replaces: of the waiting requests of one kind, only the newest
+    // is served.
+    enum class RequestKind { Photo, Stamp };
+    // Runs `work` on this window through the request queue (RequestQueue.h): at once
+    // when nothing else runs, else once what runs has ended, unless a newer request
+    // of its kind came meanwhile, and not at all once the window has closed or the
+    // program is ending. True when it ran at once.
+    bool Request(RequestKind kind, std::function<void(Stampora&)> work);
     void MakePostageStamp(const fw::PictureRef& p);
     void ShowAdvert();
 

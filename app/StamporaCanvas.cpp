@@ -34,7 +34,7 @@ bool Stampora::DisplayArea_MouseDown(int x, int y) {
         return true;
     }
     if (auto file = fw::UserInteraction::Current().ChooseFileToOpen(this, IMageFiles::All()))
-        AddImage(file);
+        Request(RequestKind::Photo, [file](Stampora& w) { w.AddImage(file); });
     return false;
 }
 
@@ -83,8 +83,11 @@ bool Stampora::DisplayArea_KeyDown(const std::string& key) {
 
 void Stampora::DisplayArea_DropObject(const fw::DragItemRef& obj, int) {
     if (!obj) return;
-    if (obj->FolderItemAvailable()) AddImage(obj->FolderItem());
-    else if (obj->PictureAvailable()) AddImage(obj->Picture());
+    // A dropped picture decodes only when its turn comes (DragItem.h).
+    Request(RequestKind::Photo, [obj](Stampora& w) {
+        if (obj->FolderItemAvailable()) w.AddImage(obj->FolderItem());
+        else if (obj->PictureAvailable()) w.AddImage(obj->Picture());
+    });
 }
 
 void Stampora::textField_TextChange() { UpdatePreview(); }

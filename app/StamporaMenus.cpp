@@ -74,14 +74,19 @@ void Stampora::Event_EnableMenuItems() {
 }
 
 bool Stampora::_EditPaste_Action() {
-    fw::Clipboard clipboard;
-    // A picture offered but not delivered (its owner stopped answering) is no
-    // picture, and must not take the photo away.
-    auto picture = clipboard.PictureAvailable() ? clipboard.Picture() : nullptr;
-    clipboard.Close();
-    if (!picture) return false;
-    AddImage(picture);
-    return true;
+    auto pasted = std::make_shared<bool>(false);
+    // Behind a request that runs, the paste reads the clipboard when its turn comes.
+    const bool now = Request(RequestKind::Photo, [pasted](Stampora& w) {
+        fw::Clipboard clipboard;
+        // A picture offered but not delivered (its owner stopped answering) is no
+        // picture, and must not take the photo away.
+        auto picture = clipboard.PictureAvailable() ? clipboard.Picture() : nullptr;
+        clipboard.Close();
+        if (!picture) return;
+        w.AddImage(picture);
+        *pasted = true;
+    });
+    return now ? *pasted : fw::Clipboard().PictureAvailable();
 }
 
 bool Stampora::_WindowMinimize_Action() {
@@ -91,7 +96,7 @@ bool Stampora::_WindowMinimize_Action() {
 
 bool Stampora::_FileImport_Action() {
     if (auto file = fw::UserInteraction::Current().ChooseFileToOpen(this, IMageFiles::All()))
-        AddImage(file);
+        Request(RequestKind::Photo, [file](Stampora& w) { w.AddImage(file); });
     return true;
 }
 
@@ -125,14 +130,16 @@ bool Stampora::_EditScaleToFit_Action() {
 
 bool Stampora::_EditChooseStampImage_Action() {
     if (auto file = fw::UserInteraction::Current().ChooseFileToOpen(this, IMageFiles::All())) {
-        // Decoded at the size the stamp square is drawn at.
-        auto picture = file->OpenAsPicture(QSize(kStampSide, kStampSide));
-        if (!picture) {
-            fw::UserInteraction::Current().ShowMessage(this, "Sorry I was unable to open the file");
-        } else {
-            MakePostageStamp(picture);
-            UpdatePreview();
-        }
+        Request(RequestKind::Stamp, [file](Stampora& w) {
+            // Decoded at the size the stamp square is drawn at.
+            auto picture = file->OpenAsPicture(QSize(kStampSide, kStampSide));
+            if (!picture) {
+                fw::UserInteraction::Current().ShowMessage(&w, "Sorry I was unable to open the file");
+            } else {
+                w.MakePostageStamp(picture);
+                w.UpdatePreview();
+            }
+        });
     }
     return true;
 }

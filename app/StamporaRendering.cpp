@@ -4,6 +4,8 @@
 #include "app/SharedPictureEffects.h"
 #include "framework/core/Exceptions.h"
 #include "framework/core/NumberRules.h"
+#include "framework/core/RequestQueue.h"
+#include "framework/core/Runtime.h"
 #include "interfacekit/ifkColorWell.h"
 #include "interfacekit/ifkFontComboBox.h"
 #include "platform/effects/EnsurePictureCompatible.h"
@@ -176,6 +178,15 @@ void Stampora::AddImage(const ImageSource& v) {
                                      -(H - scaled->Height()) / 2.0);
     }
     UpdatePreview();
+}
+
+bool Stampora::Request(RequestKind kind, std::function<void(Stampora&)> work) {
+    const char* key = kind == RequestKind::Photo ? "Stampora.photo" : "Stampora.stamp";
+    std::weak_ptr<fw::Window> self = weak_from_this();
+    return fw::RequestQueue::Submit(key, [self, work = std::move(work)] {
+        auto window = std::dynamic_pointer_cast<Stampora>(self.lock());
+        if (window && window->IsOpen() && !fw::Runtime::HasQuit()) fw::Runtime::Dispatch([&] { work(*window); });
+    });
 }
 
 void Stampora::MakePostageStamp(const fw::PictureRef& p) {

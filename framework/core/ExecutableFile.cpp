@@ -1,9 +1,9 @@
 #include "framework/core/ExecutableFile.h"
 
 #include "framework/core/Exceptions.h"
+#include "framework/core/RegularFile.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTextStream>
 
 namespace fw {
@@ -32,10 +32,10 @@ std::string BundleInfo(const std::string& key) {
     const auto binFolder = Deref(ExecutableFile(), "ExecutableFile").Parent();
     const auto bundleFolder = binFolder ? binFolder->Parent() : nullptr;
     if (!bundleFolder) return {};
-    QFile file(QString::fromStdString(bundleFolder->Child("Info.txt")->AbsolutePath()));
     // A few short lines; anything longer is not ours.
-    if (file.size() > 4096 || !file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
-    QTextStream in(&file);
+    const auto text = RegularFile::Read(bundleFolder->Child("Info.txt")->AbsolutePath(), 4096, RegularFile::Links::Follow);
+    if (!text) return {};
+    QTextStream in(QByteArray::fromStdString(*text));
     while (!in.atEnd()) {
         const QString line = in.readLine();
         const auto eq = line.indexOf('=');

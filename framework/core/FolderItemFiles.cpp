@@ -1,6 +1,8 @@
 #include "framework/core/FolderItem.h"
 
 #include "framework/core/BinaryStream.h"
+#include "framework/core/FileDescriptor.h"
+#include "framework/core/RegularFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,28 +20,22 @@ namespace {
 constexpr const char* kHiddenList = ".hidden";
 
 // The list is read without following a link. A ".hidden" that is not a plain file
-// (an alias, say) is not ours to change: it reads as empty, and `writable` turns
-// false so that nothing is written through it or put in its place.
+// (an alias, a FIFO, say) is not ours to change: it reads as empty, and `writable`
+// turns false so that nothing is written through it or put in its place.
 std::vector<std::string> ReadHiddenList(const std::string& folder, mode_t* mode, bool* writable = nullptr) {
     std::vector<std::string> names;
-    const int fd = ::open((folder + "/" + kHiddenList).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (writable) *writable = fd >= 0 || errno == ENOENT;
-    if (fd < 0) return names;
+    const FileDescriptor fd(RegularFile::Open(folder + "/" + kHiddenList, RegularFile::Links::Refuse));
+    if (writable) *writable = fd.Get() >= 0 || errno == ENOENT;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (writable) *writable = false;
-        ::close(fd);
-        return names;
-    }
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0) return names;
     if (mode) *mode = st.st_mode & 0777;
     std::string text;
     char buffer[4096];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) != 0;) {
+    for (ssize_t n; (n = ::read(fd.Get(), buffer, sizeof buffer)) != 0;) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) break;
         text.append(buffer, static_cast<size_t>(n));
     }
-    ::close(fd);
     size_t from = 0;
     while (from < text.size()) {
         size_t end = text.find('\n', from);

@@ -3,6 +3,7 @@
 #include "framework/core/Application.h"
 #include "framework/core/FileNames.h"
 #include "framework/core/FolderItem.h"
+#include "framework/core/RequestQueue.h"
 #include "framework/core/SingleInstance.h"
 #include "framework/core/System.h"
 #include "framework/core/TerminationSignal.h"
@@ -59,12 +60,18 @@ void PerformQuit() {
     QCoreApplication::quit();
 }
 
-// Each path arrives as an open-document event, in order.
+// Each path arrives as an open-document event, in order. What the program queues
+// for them runs only once all have arrived, so that a start naming many files can
+// have the newest supersede the others instead of taking each in turn.
 void OpenDocuments(Application& app, const std::vector<std::string>& paths) {
-    for (const auto& path : paths) {
-        auto item = FolderItem::FromPath(path);
-        Runtime::Dispatch([&] { app.Event_OpenDocument(item); });
+    {
+        const RequestQueue::Hold batch;
+        for (const auto& path : paths) {
+            auto item = FolderItem::FromPath(path);
+            Runtime::Dispatch([&] { app.Event_OpenDocument(item); });
+        }
     }
+    RequestQueue::Serve();
 }
 
 void EndNow() {

@@ -1,6 +1,10 @@
 #include "framework/core/SpecialFolder.h"
 
+#include "framework/core/FileDescriptor.h"
 #include "framework/core/FileNames.h"
+#include "framework/core/RegularFile.h"
+
+#include <QDir>
 
 #include <QStandardPaths>
 #include <QSysInfo>
@@ -26,8 +30,19 @@ Overrides& Seams() {
     return overrides;
 }
 
+// Qt reads the user's list of folders with a blocking open, which a FIFO or a device
+// in its place would hold for ever; such a list counts as none, as Qt counts a
+// missing or unreadable one: the folder is then the one of that name in the home
+// folder.
+bool UserFolderListIsSafe() {
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const FileDescriptor list(RegularFile::Open((config + "/user-dirs.dirs").toStdString(), RegularFile::Links::Follow));
+    return list.Get() >= 0 || errno != EINVAL;
+}
+
 FolderItemRef StandardFolder(QStandardPaths::StandardLocation location, const char* name) {
     if (!Seams().home.empty()) return FolderItem::FromPath(Seams().home + "/" + name);
+    if (!UserFolderListIsSafe()) return FolderItem::FromPath(FileNames::Bytes(QDir::homePath() + "/" + name));
     return FolderItem::FromPath(FileNames::Bytes(QStandardPaths::writableLocation(location)));
 }
 

@@ -1,9 +1,9 @@
 #include "framework/core/System.h"
 
 #include "framework/core/Exceptions.h"
+#include "framework/core/RegularFile.h"
 
 #include <QCursor>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QTextStream>
@@ -16,6 +16,9 @@
 namespace fw {
 
 namespace {
+
+// Far more than the program's few strings in any language.
+constexpr int64_t kMaxStringTableBytes = 1 << 20;
 
 struct SystemState {
     System::LogSink sink;
@@ -53,10 +56,11 @@ void System::SetLocalizedStrings(std::map<std::string, std::string> table) {
 void System::LoadLocalizedStrings(const std::string& resourcesPath) {
     // One table per language: Resources/strings/<language>.txt, lines "key=text".
     const QString language = QLocale::system().name().section('_', 0, 0);
-    QFile file(QString::fromStdString(resourcesPath) + "/strings/" + language + ".txt");
+    const auto text = RegularFile::Read(resourcesPath + "/strings/" + language.toStdString() + ".txt",
+                                        kMaxStringTableBytes, RegularFile::Links::Follow);
     std::map<std::string, std::string> table;
-    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        QTextStream in(&file);
+    if (text) {
+        QTextStream in(QByteArray::fromStdString(*text));
         while (!in.atEnd()) {
             const QString line = in.readLine();
             const int eq = line.indexOf('=');

@@ -1,6 +1,7 @@
 #include "framework/graphics/DecodeHelper.h"
 
 #include "framework/core/FileDescriptor.h"
+#include "framework/core/RequestQueue.h"
 #include "framework/core/TerminationSignal.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/mman.h>
@@ -60,14 +62,27 @@ QImage MapPixels(int memfd, const DecodeHelper::Reply& reply) {
     return image;
 }
 
+// Decodes waiting on the event-loop thread; only the outermost keeps the loop going.
+int waitsInProgress = 0;
+
 // Reads the helper's reply until it closes its end, keeping the program's timers,
-// repaints and signals going (user input waits, so that nothing starts a second
-// picture meanwhile). Gives up, killing the helper, at the deadline or at a
-// termination signal, so that the program's orderly end is not held up.
+// repaints, signals and hand-overs going. User input waits in Qt's queue and comes
+// afterwards, in order; a request that would take in a picture waits in the request
+// queue, so that nothing starts a second picture meanwhile. Should a repaint need a
+// picture decoded after all, that inner wait lets no event in. Gives up, killing the
+// helper, at the deadline or at a termination signal, so that the program's orderly
+// end is not held up.
 bool AwaitReply(pid_t pid, int replyFd, DecodeHelper::Reply* reply) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(DecodeHelper::kWallSeconds);
     QCoreApplication* app = QCoreApplication::instance();
-    const bool pumpEvents = app && QThread::currentThread() == app->thread();
+    const bool loopThread = app && QThread::currentThread() == app->thread();
+    const bool pumpEvents = loopThread && waitsInProgress == 0;
+    std::optional<RequestQueue::Hold> hold;
+    if (loopThread) hold.emplace(), ++waitsInProgress;
+    struct Leave {
+        bool counted;
+        ~Leave() { waitsInProgress -= counted; }
+    } leave{loopThread};
     const int signalFd = TerminationSignal::Descriptor();
     size_t got = 0;
     bool complete = false;
@@ -201,22 +216,34 @@ PictureRef DecodeHelper::OpenBytes(const QByteArray& bytes, QSize coverArea) {
     return OpenFile(memfd.Get(), format, {}, coverArea);
 }
 
-PictureRef DecodeHelper::FromMimeData(const QMimeData& data) {
+std::unique_ptr<QMimeData> DecodeHelper::PictureData(const QMimeData& data) {
     QStringList formats = data.formats();
     // PNG first: lossless and what most programs offer.
     formats.sort();
     std::stable_partition(formats.begin(), formats.end(), [](const QString& f) { return f == "image/png"; });
     bool encoded = false;
+    auto copy = std::make_unique<QMimeData>();
     for (const QString& format : formats) {
         if (!format.startsWith("image/")) continue;
         encoded = true;
         const QByteArray bytes = data.data(format);
-        if (PictureDecoder::Sniff(bytes, {}) != PictureDecoder::Format::Unknown) return OpenBytes(bytes, {});
+        if (PictureDecoder::Sniff(bytes, {}) == PictureDecoder::Format::Unknown) continue;
+        copy->setData(format, bytes);
+        return copy;
     }
     // Without encoded bytes an image can only be one this process made itself (a
     // foreign owner's image is offered as bytes, which Qt would decode here).
     if (encoded || !data.hasImage()) return nullptr;
-    const QImage image = qvariant_cast<QImage>(data.imageData());
+    copy->setImageData(data.imageData());
+    return copy;
+}
+
+PictureRef DecodeHelper::FromMimeData(const QMimeData& data) {
+    const auto picture = PictureData(data);
+    if (!picture) return nullptr;
+    for (const QString& format : picture->formats())
+        if (format.startsWith("image/")) return OpenBytes(picture->data(format), {});
+    const QImage image = qvariant_cast<QImage>(picture->imageData());
     if (image.isNull() || int64_t{image.width()} * image.height() > Picture::PixelLimit()) return nullptr;
     return std::make_shared<Picture>(image);
 }

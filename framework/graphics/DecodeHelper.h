@@ -7,6 +7,7 @@
 #include <QSize>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class QMimeData;
@@ -33,6 +34,10 @@ public:
     // The picture of pasted or dropped data: its encoded bytes go to the helper. Only
     // an image this process put there itself, with no bytes, is taken as it is.
     static PictureRef FromMimeData(const QMimeData& data);
+    // What of pasted or dropped data FromMimeData would decode, copied so that it
+    // can be decoded after the drop has ended; nil when it holds no picture. Decodes
+    // nothing.
+    static std::unique_ptr<QMimeData> PictureData(const QMimeData& data);
 
     // The helper's path: `stampora-decode` in the running executable's folder.
     static std::string Program();

@@ -1,6 +1,7 @@
 #include "framework/graphics/FolderItemPicture.h"
 
 #include "framework/core/FileDescriptor.h"
+#include "framework/core/RegularFile.h"
 #include "framework/graphics/DecodeHelper.h"
 #include "framework/graphics/JpegEncoder.h"
 #include "framework/graphics/Picture.h"
@@ -98,12 +99,11 @@ namespace {
 // plausible size, whose first bytes name one of the seven types, is decoded. Gives
 // the descriptor, positioned after the header, or -1.
 int OpenCandidate(const FolderItem& item, QByteArray& header, PictureDecoder::Format& format) {
-    // Without blocking, so that a FIFO or a device named as a picture cannot hang the
-    // program in open; only a regular file is read at all.
-    const int fd = ::open(item.AbsolutePath().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    // An alias of a picture is the picture: links are followed.
+    const int fd = RegularFile::Open(item.AbsolutePath(), RegularFile::Links::Follow);
     if (fd < 0) return -1;
     struct stat info {};
-    const qint64 size = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? qint64(info.st_size) : 0;
+    const qint64 size = ::fstat(fd, &info) == 0 ? qint64(info.st_size) : 0;
     if (size > 0 && size <= kMaxPictureFileBytes && ReadInto(fd, header, std::min(size, kHeaderBytes))) {
         format = PictureDecoder::Sniff(header, item.Name());
         if (format != PictureDecoder::Format::Unknown) return fd;

@@ -24,13 +24,27 @@ bool DragItem::Accepts(const QMimeData& data, const std::string& fileFilter, boo
     return AdmittedFile(data, fileFilter) || (acceptPictures && data.hasImage());
 }
 
+DragItem::DragItem(FolderItemRef file, PictureRef picture) : file_(std::move(file)), picture_(std::move(picture)) {}
+
+DragItem::~DragItem() = default;
+
 std::shared_ptr<DragItem> DragItem::FromMimeData(const QMimeData& data, const std::string& fileFilter,
                                                  bool acceptPictures) {
     FolderItemRef file = AdmittedFile(data, fileFilter);
-    PictureRef picture;
-    if (acceptPictures && data.hasImage()) picture = DecodeHelper::FromMimeData(data);
+    std::unique_ptr<QMimeData> picture;
+    if (acceptPictures && data.hasImage()) picture = DecodeHelper::PictureData(data);
     if (!file && !picture) return nullptr;
-    return std::make_shared<DragItem>(std::move(file), std::move(picture));
+    auto item = std::make_shared<DragItem>(std::move(file), nullptr);
+    item->undecoded_ = std::move(picture);
+    return item;
+}
+
+PictureRef DragItem::Picture() const {
+    if (undecoded_) {
+        const std::unique_ptr<QMimeData> data = std::move(undecoded_);
+        picture_ = DecodeHelper::FromMimeData(*data);
+    }
+    return picture_;
 }
 
 } // namespace fw

@@ -1,6 +1,7 @@
 #include "framework/ui/HTMLViewer.h"
 
 #include "framework/core/Exceptions.h"
+#include "framework/core/RegularFile.h"
 #include "framework/core/Runtime.h"
 
 #include <QTextBrowser>
@@ -9,7 +10,27 @@
 namespace fw {
 
 namespace {
+
+// Far more than a page and its pictures.
+constexpr int64_t kLargestLocalResource = 32 << 20;
+
+// Local pages and their pictures are read without blocking, and only from regular
+// files; Qt's own reading would open a FIFO in their place and wait for ever.
+class LocalBrowser final : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl& name) override {
+        const QUrl url = source().resolved(name);
+        if (!url.isLocalFile()) return QTextBrowser::loadResource(type, name);
+        const auto bytes = RegularFile::Read(url.toLocalFile().toStdString(), kLargestLocalResource,
+                                             RegularFile::Links::Follow);
+        return bytes ? QVariant(QByteArray::fromStdString(*bytes)) : QVariant();
+    }
+};
+
 QTextBrowser* Browser(const QPointer<QWidget>& w) { return static_cast<QTextBrowser*>(w.data()); }
+
 } // namespace
 
 void HTMLViewer::LoadPage(const FolderItemRef& file) {
@@ -42,7 +63,7 @@ void HTMLViewer::FollowLink(const std::string& url) {
 }
 
 QWidget* HTMLViewer::CreateWidget(QWidget* parent) {
-    auto* browser = new QTextBrowser(parent);
+    auto* browser = new LocalBrowser(parent);
     browser->setOpenLinks(false);
     browser->setOpenExternalLinks(false);
     QObject::connect(browser, &QTextBrowser::anchorClicked, browser, [this](const QUrl& url) {

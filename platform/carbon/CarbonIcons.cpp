@@ -1,9 +1,11 @@
 #include "platform/carbon/CarbonIcons.h"
 
 #include "framework/core/ExecutableFile.h"
+#include "framework/core/RegularFile.h"
 #include "framework/core/TextFunctions.h"
 #include "platform/carbon/CarbonDrawing.h"
 
+#include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
 
@@ -16,6 +18,8 @@ namespace carbon {
 namespace {
 
 constexpr int kLargestIconSide = 1024;
+// A PNG of that side, uncompressed, with room to spare.
+constexpr int64_t kLargestIconFileBytes = 8 << 20;
 
 struct IconTable {
     std::map<IconRef, QImage> icons;
@@ -29,7 +33,13 @@ IconTable& Table() {
 
 QImage ApplicationIcon() {
     const auto resources = fw::BundleResourcesFolder();
-    QImageReader reader(QString::fromStdString(resources->Child("AppIcon.png")->AbsolutePath()), "png");
+    const auto bytes = fw::RegularFile::Read(resources->Child("AppIcon.png")->AbsolutePath(), kLargestIconFileBytes,
+                                             fw::RegularFile::Links::Follow);
+    if (!bytes) return {};
+    QByteArray data = QByteArray::fromStdString(*bytes);
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
     const QSize size = reader.size();
     if (!size.isValid() || size.width() > kLargestIconSide || size.height() > kLargestIconSide) return {};
     return reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);

@@ -93,6 +93,13 @@ TEST_F(AdvertTest, TheBundlesIndexPageShowsAWebLinkKeepsItAndALocalOneLoadsInThe
     ASSERT_TRUE(browser);
     EXPECT_TRUE(browser->toPlainText().contains("Another page"));
     EXPECT_TRUE(Shows(1));
+
+    // A FIFO in a page's place is not waited on: it shows as an empty page.
+    const std::string fifo = files_.File("fifo.html");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    window->HTMLViewer1()->FollowLink(QUrl::fromLocalFile(QString::fromStdString(fifo)).toString().toStdString());
+    EXPECT_TRUE(browser->toPlainText().isEmpty()) << browser->toPlainText().toStdString();
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 // A link that lost its scheme would be taken for a local file and blank the page when

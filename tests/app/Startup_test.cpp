@@ -82,11 +82,14 @@ TEST_F(StartupTest, ModuleObjectsAreReleasedInTheirOrderWithTheirEffects) {
 // the clean-up folder goes with the rest of shut-down; also in the middle of a
 // picture that its helper would take seconds over, which it then ends within 1 s. A
 // signal that was ignored when it started, as nohup leaves SIGHUP and a background job
-// SIGINT, stays ignored.
+// SIGINT, stays ignored. A FIFO where the Documents folder's list of hidden names or
+// the user's list of folders belongs neither holds up the start nor the end.
+enum class Fifo { None, HiddenList, UserFolderList };
 struct Stop {
     int signal;
     bool ignored;
     bool midDecode;
+    Fifo fifo = Fifo::None;
 };
 class EndBySignal : public ::testing::TestWithParam<Stop> {};
 
@@ -100,6 +103,10 @@ TEST_P(EndBySignal, RunsTheShutDownAndRemovesTheCleanUpFolder) {
     testsupport::ScratchDir home;
     const QString root = QString::fromStdString(home.File("Documents/") + CleanOnQuit::kRootName);
     QDir().mkpath(QString::fromStdString(home.File("Documents")));
+    const std::string fifo = c.fifo == Fifo::HiddenList ? home.File("Documents/.hidden")
+                             : c.fifo == Fifo::UserFolderList ? home.File(".config/user-dirs.dirs") : std::string();
+    QDir().mkpath(QString::fromStdString(home.File(".config")));
+    if (!fifo.empty()) { ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0); }
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert("HOME", QString::fromStdString(home.Path()));
     environment.insert("XDG_CONFIG_HOME", QString::fromStdString(home.File(".config")));
@@ -128,14 +135,20 @@ TEST_P(EndBySignal, RunsTheShutDownAndRemovesTheCleanUpFolder) {
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
     EXPECT_FALSE(QFileInfo::exists(root));
+    if (!fifo.empty()) { EXPECT_TRUE(fs::is_fifo(fifo)); }
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, EndBySignal,
                          ::testing::Values(Stop{SIGTERM, false, false}, Stop{SIGINT, false, false}, Stop{SIGHUP, false, false},
-                                           Stop{SIGHUP, true, false}, Stop{SIGINT, true, false}, Stop{SIGTERM, false, true}),
+                                           Stop{SIGHUP, true, false}, Stop{SIGINT, true, false}, Stop{SIGTERM, false, true},
+                                           Stop{SIGTERM, false, false, Fifo::HiddenList},
+                                           Stop{SIGTERM, false, false, Fifo::UserFolderList}),
                          [](const auto& test) {
                              return std::string(sigabbrev_np(test.param.signal)) + (test.param.ignored ? "Ignored" : "") +
-                                    (test.param.midDecode ? "MidDecode" : "");
+                                    (test.param.midDecode ? "MidDecode" : "") +
+                                    (test.param.fifo == Fifo::HiddenList       ? "WithAFifoHiddenList"
+                                     : test.param.fifo == Fifo::UserFolderList ? "WithAFifoUserFolderList"
+                                                                               : "");
                          });
 
 // --- the image file types

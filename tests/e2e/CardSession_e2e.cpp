@@ -6,10 +6,10 @@
 // comes in and after the keystroke, the card's area as the X server shows it must be
 // the card as saved. Then a table of desktop rows (the font list, keyboard focus,
 // maximising, the about box, the font box from the keyboard, every Tab stop, the
-// mail menu and the send message from the keyboard) drives it through the X server
-// as a user would, and two closes, with the advert page's Tab stops between them,
-// end the program. The steps run from timers
-// inside the program's own event loop; only the dialogs are answered by the scripted
+// mail menu and the send message from the keyboard, keys typed during a decode)
+// drives it through the X server as a user would, and two closes, with the advert
+// page's Tab stops between them, end the program. The steps run from timers inside
+// the program's own event loop; only the dialogs are answered by the scripted
 // user-interaction service.
 
 #include "app/Stampora.h"
@@ -30,6 +30,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QMainWindow>
@@ -508,6 +509,27 @@ int main(int argc, char** argv) {
             [&] { return !about(); },
             Do([&] { Check(w->IsOpen() && w->PagePanel1()->Value() == 0, "the main window stays on the composer"); })}});
 
+
+    // Keys typed while a photo decodes wait, and arrive afterwards, in order.
+    const QString slowHelper = home.filePath("slow-decode");
+    {
+        QFile script(slowHelper);
+        script.open(QIODevice::WriteOnly);
+        script.write("#!/bin/sh\nsleep 1.5\nexec '" STAMPORA_BUNDLE "/bin/stampora-decode' \"$@\"\n");
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    }
+    rows->push_back({"keys typed during a decode arrive after it, in order", {
+        Do([&] { ClickAt(w->textField()->Widget(), {5, 8}), Press("End"); }),
+        [&] { return w->textField()->HasFocus(); },
+        Do([&] {
+            caption = w->textField()->Text();
+            fw::DecodeHelper::SetProgram(slowHelper.toStdString());
+            QProcess::startDetached("sh", {"-c", "sleep 0.5; xdotool type --delay 30 kept"});
+            w->AddImage(fw::FolderItem::FromPath(photoPath.toStdString()));
+            fw::DecodeHelper::SetProgram(STAMPORA_BUNDLE "/bin/stampora-decode");
+            Check(w->thePicture && w->textField()->Text() == caption, "the photo decodes with the keys held back");
+        }),
+        [&] { return w->textField()->Text() == caption + "kept"; }}});
     rows->push_back({"the first close shows the advert page", {
         Do([&] {
             Check(!w->Close() && w->PagePanel1()->Value() == 1 && w->IsOpen(), "the first close shows the advert page");

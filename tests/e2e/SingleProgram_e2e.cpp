@@ -14,7 +14,14 @@
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QImageWriter>
+#include <QRandomGenerator>
 #include <QThread>
+
+#include <atomic>
+#include <fstream>
+#include <set>
+#include <thread>
 
 #include <csignal>
 #include <filesystem>
@@ -63,6 +70,72 @@ constexpr const char* kLatin1Name = "caf\\351.jpg";
 // A shell command that starts its $0 with the one file named by printf's escapes.
 QString BytesNamed(const char* name) { return QString("exec \"$0\" \"$(printf '%1')\"").arg(name); }
 constexpr int kPhotoShown = 60000;
+
+// A photo that takes its helper a while: a large progressive JPEG of noise around the
+// colour, which must be decoded whole however small it is shown.
+bool SaveSlowPhoto(const QString& path, QRgb c) {
+    QImage image(4000, 3000, QImage::Format_RGB32);
+    auto* random = QRandomGenerator::global();
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int n = int(random->bounded(21)) - 10;
+            row[x] = qRgb(qBound(0, qRed(c) + n, 255), qBound(0, qGreen(c) + n, 255), qBound(0, qBlue(c) + n, 255));
+        }
+    }
+    QImageWriter writer(path, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.setQuality(95);
+    return writer.write(image);
+}
+
+// The decoding helpers that the process `parent` has running, by process id.
+std::set<int> Helpers(int parent) {
+    std::set<int> helpers;
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+        std::ifstream stat(("/proc/" + entry + "/stat").toStdString());
+        std::string line;
+        if (!std::getline(stat, line)) continue;
+        const size_t open = line.find('('), close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) continue;
+        int ppid = 0;
+        char state = 0;
+        if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &ppid) != 2) continue;
+        if (ppid == parent && line.substr(open + 1, close - open - 1) == "stampora-decode") helpers.insert(entry.toInt());
+    }
+    return helpers;
+}
+
+// Watches a process's helpers from another thread: how many ran at once, at most, and
+// how many there were in all.
+class HelperWatch {
+public:
+    explicit HelperWatch(int parent)
+        : thread_([this, parent] {
+              while (!stop_) {
+                  const std::set<int> now = Helpers(parent);
+                  most_ = std::max(most_.load(), int(now.size()));
+                  {
+                      const std::lock_guard<std::mutex> lock(seenLock_);
+                      seen_.insert(now.begin(), now.end());
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+              }
+          }) {}
+    ~HelperWatch() { stop_ = true, thread_.join(); }
+    int MostAtOnce() const { return most_; }
+    int InAll() {
+        const std::lock_guard<std::mutex> lock(seenLock_);
+        return int(seen_.size());
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<int> most_{0};
+    std::mutex seenLock_;
+    std::set<int> seen_;
+    std::thread thread_;
+};
 
 } // namespace
 
@@ -148,6 +221,64 @@ int main(int argc, char** argv) {
         Check(WaitFor([&] { return ShownWindows() == before && ShownPixels(row.shown) > kPhotoShown; }, 5000),
               what + ": the running copy's one window is shown, with the photo");
         Check(QFileInfo::exists(cleanUp), what + ": the clean-up folder is left alone");
+    }
+
+    // Photos that take a while to decode, arriving while the one before decodes: one
+    // decode runs at a time, and the newest request wins.
+    const QString slowRed = home.filePath("slow-red.jpg"), slowBlue = home.filePath("slow-blue.jpg");
+    if (!SaveSlowPhoto(slowRed, kRed) || !SaveSlowPhoto(slowBlue, kBlue)) return 2;
+    const int running = int(first.processId());
+    const auto later = [&](const QStringList& files) {
+        QProcess copy;
+        copy.setProcessChannelMode(QProcess::ForwardedChannels);
+        copy.start(program, files);
+        return copy.waitForFinished(10000) && copy.exitCode() == 0;
+    };
+    {
+        HelperWatch watch(running);
+        bool handed = true;
+        for (int i = 1; i <= 10; ++i) handed = later({i == 10 ? slowBlue : slowRed}) && handed;
+        Check(handed, "ten later starts in a row each hand over their photo");
+        Check(WaitFor([] { return ShownPixels(kBlue) > kPhotoShown; }, 20000),
+              "ten later starts in a row end on the tenth photo");
+        Check(watch.MostAtOnce() == 1, "with at most one helper alive at any moment (" +
+                                           std::to_string(watch.MostAtOnce()) + " seen at once)");
+    }
+    constexpr QRgb kGreen = qRgb(20, 200, 20);
+    QImage green(600, 400, QImage::Format_RGB32);
+    green.fill(kGreen);
+    if (!green.save(home.filePath("green.png"))) return 2;
+    Check(later({home.filePath("green.png")}) && WaitFor([] { return ShownPixels(kGreen) > kPhotoShown; }, 10000),
+          "a quick photo in between shows");
+    {
+        HelperWatch watch(running);
+        QStringList many;
+        for (int i = 1; i < 600; ++i) many << slowBlue;
+        many << slowRed;
+        QElapsedTimer clock;
+        clock.start();
+        Check(later(many), "a start naming 600 photos hands them over");
+        const bool shown = WaitFor([] { return ShownPixels(kRed) > kPhotoShown; }, 20000);
+        Check(shown, "of 600 photos in one hand-over, the last shows (" + std::to_string(clock.elapsed()) + " ms)");
+        QThread::msleep(500);
+        Check(watch.InAll() == 1, "and only it is decoded (" + std::to_string(watch.InAll()) + " helpers)");
+    }
+    {
+        // A helper that stops is given up at its deadline, which must not clear the
+        // photo that a later start handed over meanwhile.
+        HelperWatch watch(running);
+        QProcess stuck;
+        stuck.start(program, {slowBlue});
+        std::set<int> helpers;
+        WaitFor([&] { return !(helpers = Helpers(running)).empty(); }, 5000);
+        for (const int pid : helpers) ::kill(pid, SIGSTOP);
+        Check(stuck.waitForFinished(5000) && !helpers.empty(), "a start whose photo's helper stops");
+        Check(later({home.filePath("green.png")}), "a start after it hands over at once");
+        Check(WaitFor([] { return ShownPixels(kGreen) > kPhotoShown; }, 30000),
+              "the later photo shows once the stopped helper is given up");
+        QThread::msleep(1000);
+        Check(ShownPixels(kGreen) > kPhotoShown, "and stays");
+        Check(watch.MostAtOnce() == 1, "one helper at a time there too");
     }
 
     // A copy with a runtime folder of its own runs beside the first and shares its

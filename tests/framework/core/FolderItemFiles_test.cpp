@@ -1,6 +1,7 @@
 #include "framework/core/BinaryStream.h"
 #include "framework/core/FileNames.h"
 #include "framework/core/FolderItem.h"
+#include "framework/core/RegularFile.h"
 #include "framework/core/Shell.h"
 #include "framework/core/SpecialFolder.h"
 #include "framework/core/Volume.h"
@@ -68,6 +69,50 @@ TEST(FolderItemVisible, DotNamesMissingItemsAndALinkedListAreLeftAlone) {
     Item(dir.File("item"))->SetVisible(false);
     EXPECT_TRUE(ReadFile(outside) == "keep\n" && fs::is_symlink(dir.File(".hidden")));
     EXPECT_TRUE(Item(dir.File("item"))->Visible());
+
+    // A FIFO in the list's place is never opened for a wait on a writer, nor replaced.
+    ScratchDir fifoDir;
+    ASSERT_EQ(::mkfifo(fifoDir.File(".hidden").c_str(), 0600), 0);
+    fifoDir.Write("item", "");
+    EXPECT_TRUE(Item(fifoDir.File("item"))->Visible());
+    Item(fifoDir.File("item"))->SetVisible(false);
+    Item(fifoDir.File("item"))->SetVisible(true);
+    EXPECT_TRUE(fs::is_fifo(fifoDir.File(".hidden")));
+}
+
+// Files named by someone else are read only when they are regular files, and opening
+// one never waits: a FIFO without a writer, a device and a folder give nothing.
+TEST(RegularFile, ReadsOnlyRegularFilesWithinTheirBoundWithoutBlocking) {
+    ScratchDir dir;
+    const std::string text = dir.Write("text", "key=value\n");
+    fs::create_symlink(text, dir.File("link"));
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    using Links = fw::RegularFile::Links;
+    struct Row {
+        std::string path;
+        Links links;
+        int64_t bound;
+        std::optional<std::string> read;
+        int error;   // errno from Open; 0 when it opens
+    };
+    const Row rows[] = {
+        {text, Links::Refuse, 100, "key=value\n", 0},
+        {text, Links::Refuse, 10, "key=value\n", 0},
+        {text, Links::Refuse, 9, std::nullopt, 0},
+        {dir.File("link"), Links::Follow, 100, "key=value\n", 0},
+        {dir.File("link"), Links::Refuse, 100, std::nullopt, ELOOP},
+        {dir.File("fifo"), Links::Follow, 100, std::nullopt, EINVAL},
+        {"/dev/zero", Links::Follow, 100, std::nullopt, EINVAL},
+        {dir.Path(), Links::Follow, 100, std::nullopt, EINVAL},
+        {dir.File("missing"), Links::Follow, 100, std::nullopt, ENOENT},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(fw::RegularFile::Read(row.path, row.bound, row.links), row.read) << row.path;
+        errno = 0;
+        const int fd = fw::RegularFile::Open(row.path, row.links);
+        EXPECT_EQ(fd < 0 ? errno : 0, row.error) << row.path;
+        if (fd >= 0) ::close(fd);
+    }
 }
 
 // A new binary file holds exactly the bytes written, whatever stood in its place; a
