@@ -3,6 +3,7 @@
 #include "framework/ui/Canvas.h"
 #include "framework/ui/ComboBox.h"
 #include "framework/ui/Listbox.h"
+#include "framework/ui/MenuBar.h"
 #include "framework/ui/PagePanel.h"
 #include "framework/ui/PushButton.h"
 #include "framework/ui/Window.h"
@@ -159,6 +160,38 @@ TEST_F(WindowTest, ARefusedCloseOrQuitKeepsTheWindowOpen) {
     EXPECT_TRUE(fw::Runtime::HasQuit() && !window->IsOpen());
 }
 
+// The Close key closes a framed window without a menu bar of its own (the about box's
+// table); a window showing its own bar leaves the key to its menus, and a pop-up keeps it.
+TEST(WindowCloseKey, LeavesAWindowWithItsOwnMenuBarAndAPopUpOpen) {
+    for (const bool popUp : {false, true}) {
+        auto window = std::make_shared<Holder>();
+        if (popUp) window->Frame = fw::Window::kFrameGlobalFloating, window->MacProcID = fw::Window::kProcPlain;
+        else window->MenuBar = std::make_shared<fw::MenuBar>(), window->MenuBar->Append(std::make_shared<fw::MenuItem>("File"));
+        window->Construct();
+        window->Show();
+        QTest::keyClick(window->Widget(), Qt::Key_W, Qt::ControlModifier);
+        EXPECT_TRUE(window->IsOpen() && window->Widget()->isVisible()) << popUp;
+        window->Close();
+    }
+    fw::Runtime::ReleaseFrameworkLists();
+}
+
+// A window placed on its parent's screen takes the window in front as its parent, not
+// the first one opened: here the first is frameless, so that its frame would misplace
+// the new window's.
+TEST(WindowPlacement, CentresOnTheScreenOfTheWindowInFrontFrameAndAll) {
+    std::vector<std::shared_ptr<Holder>> windows(3);
+    for (auto& w : windows) w = std::make_shared<Holder>();
+    windows[0]->MacProcID = fw::Window::kProcPlain, windows[2]->Placement = fw::Window::kPlacementParentWindowScreen;
+    windows[0]->Construct(), windows[1]->Construct();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(windows[1]->Widget()));
+    windows[2]->Construct();
+    QWidget* placed = windows[2]->Widget();
+    EXPECT_EQ(placed->frameGeometry().center(), placed->screen()->availableGeometry().center());
+    windows.clear();
+    fw::Runtime::ReleaseFrameworkLists();
+}
+
 // Resized, a control keeps its distance to each edge it is locked to: locked to both
 // sides it stretches, to the far side only it moves, to the near side or none it stays.
 TEST(WindowResize, LockedControlsKeepTheirDistancesToTheirEdges) {
@@ -173,11 +206,16 @@ TEST(WindowResize, LockedControlsKeepTheirDistancesToTheirEdges) {
         c->LockLeft = row.l, c->LockTop = row.t, c->LockRight = row.r, c->LockBottom = row.b;
         window->controls.push_back(c);
     }
+    auto list = std::make_shared<fw::Listbox>();   // its border lies over its edge, whatever its size
+    list->Width = 30, list->Height = 40, list->LockLeft = list->LockTop = list->LockRight = list->LockBottom = true;
+    window->controls.push_back(list);
     window->Construct();
     for (QSize size : {QSize(260, 150), QSize(200, 100)}) {
         window->SetWidth(size.width()), window->SetHeight(size.height());
         for (size_t i = 0; i < std::size(rows); ++i)
             EXPECT_EQ(window->controls[i]->Widget()->geometry(), size.width() == 200 ? QRect(10, 20, 30, 40) : rows[i].after) << i;
+        const auto* border = list->Widget()->findChild<QFrame*>(QString(), Qt::FindDirectChildrenOnly);
+        EXPECT_EQ(border ? border->geometry() : QRect(), QRect(0, 0, size.width() - 170, size.height() - 60));
     }
     window.reset();
     fw::Runtime::ReleaseFrameworkLists();
