@@ -19,6 +19,7 @@ TEST(FontFamilies, EachFamilyComesOnceByItsPlainNameInThePlatformsOrder) {
                  {"Nimbus Sans", "DejaVu Sans", "C059"}},
              Row{{"Serif", "Sans", "Serif", "Sans [x]"}, {"Serif", "Sans"}},
              Row{{"Old [Style] Roman", "Old [Style] Roman [urw]"}, {"Old [Style] Roman"}},
+             Row{{"Odd [a[b]", "Odd [a[b] [urw]"}, {"Odd [a[b]"}},   // no foundry holds a '['
              Row{{}, {}}}) {
         EXPECT_EQ(PlainFamilies(row.platform), row.plain) << row.platform.join(", ").toStdString();
     }

@@ -127,10 +127,11 @@ TEST(GraphicsText, FontNameLookUpKeepsABoundedNumberOfNames) {
         ASSERT_LE(Graphics::KeptFontFamilies(), Graphics::kKeptFontFamilies) << n;
     }
     EXPECT_EQ(Graphics::KeptFontFamilies(), Graphics::kKeptFontFamilies);
-    // Let go long ago, asked again; then a name still kept, which moves to the front.
+    // Let go long ago, asked again; then names still kept, each moving to the front.
     const std::pair<std::string, QString> rows[] = {
         {"Monaco", "DejaVu Sans Mono"}, {"Papyrus", "DejaVu Serif"}, {typed.substr(0, 1), fallback},
-        {typed, fallback}, {"dejavu sans mono", "DejaVu Sans Mono"}, {"Monaco", "DejaVu Sans Mono"}};
+        {typed, fallback}, {"dejavu sans mono", "DejaVu Sans Mono"}, {"Monaco", "DejaVu Sans Mono"},
+        {"Papyrus", "DejaVu Serif"}};
     for (const auto& [name, family] : rows) EXPECT_EQ(Graphics::ResolveFontFamily(name), family) << name.size();
     EXPECT_EQ(Graphics::KeptFontFamilies(), Graphics::kKeptFontFamilies);
 }
@@ -177,6 +178,8 @@ TEST(GraphicsText, LinesBelowThePictureAreNotLaidOutAndTheVisibleOnesDrawAsBefor
     while (words.size() < 32767) words += "postcard from the sea ";
     std::string rows3;
     while (rows3.size() < 32767) rows3 += "ab\r";
+    std::string marked;   // capitals under three stacked marks, which reach far above their line
+    while (marked.size() < 32767) marked += "H\xcc\x8a\xcc\x81\xcc\x82\r";
     const struct { std::string text; int size, y, wrap; } rows[] = {
         {std::string(32767, 'a'), 24, 120, 180},                 // the card's caption
         {words.substr(0, 32767), 24, 120, 180},
@@ -184,12 +187,14 @@ TEST(GraphicsText, LinesBelowThePictureAreNotLaidOutAndTheVisibleOnesDrawAsBefor
         {rows3.substr(0, 32767), 12, 20, 0},                     // no width, but many lines
         {std::string(32767, 'm'), 18, -200, 120},                // lines above the top too
         {std::string(32767, 'i'), 24, 340, 180},                 // starts below the bottom
+        {marked.substr(0, 32767), 20, 100, 0},                   // a line just below the bottom reaches into it
     };
     constexpr int kCardW = 640, kCardH = 316, kTallH = 2400;
     constexpr size_t kShortened = 1500;   // a few hundred pixels of lines past the card's bottom
     for (const auto& row : rows) {
-        PictureRef card = Picture::New(kCardW, kCardH, 24), tall = Picture::New(kCardW, kTallH, 24);
-        for (const PictureRef& p : {card, tall}) p->GetGraphics().TextSize = row.size;
+        PictureRef card = Picture::New(kCardW, kCardH, 24), tall = Picture::New(kCardW, kTallH, 24),
+                   again = Picture::New(kCardW, kCardH, 24);
+        for (const PictureRef& p : {card, tall, again}) p->GetGraphics().TextSize = row.size;
         const int ascent = card->GetGraphics().TextAscent(), height = card->GetGraphics().TextHeight();
         card->GetGraphics().DrawString(row.text, 440 - 400 * (row.wrap == 0), row.y, row.wrap);
         // Every line that reaches into the picture, and at most two more.
@@ -197,7 +202,10 @@ TEST(GraphicsText, LinesBelowThePictureAreNotLaidOutAndTheVisibleOnesDrawAsBefor
         EXPECT_GE(Graphics::LinesLaidOut(), reaching) << row.text.substr(0, 8) << " at " << row.y;
         EXPECT_LE(Graphics::LinesLaidOut(), reaching + 2) << row.text.substr(0, 8) << " at " << row.y;
 
-        tall->GetGraphics().DrawString(row.text.substr(0, kShortened), 440 - 400 * (row.wrap == 0), row.y, row.wrap);
+        // Drawn short first, the text still shows all its lines in the tall picture.
+        for (const PictureRef& p : {again, tall})
+            p->GetGraphics().DrawString(row.text.substr(0, kShortened), 440 - 400 * (row.wrap == 0), row.y, row.wrap);
+        EXPECT_TRUE(HasInk(tall, QRect(0, kCardH + 2 * height, kCardW, 2 * height))) << row.text.substr(0, 8) << " at " << row.y;
         ASSERT_GT(Graphics::LinesLaidOut(), reaching + 4) << "the shortened text must reach past the card";
         EXPECT_TRUE(card->Image().convertToFormat(QImage::Format_RGB32) ==
                     tall->Image().copy(0, 0, kCardW, kCardH).convertToFormat(QImage::Format_RGB32))

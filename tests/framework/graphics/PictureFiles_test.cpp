@@ -307,6 +307,9 @@ TEST(PictureDecoder, TiffAndPictDecodeReducedForTheirCoverArea) {
         const QImage reduced = p->PixelsForScale(0.2, 0.2).image;
         EXPECT_EQ(std::pair(QSize(p->Width(), p->Height()), reduced.size()), std::pair(row.natural, row.reduced)) << row.why;
         EXPECT_TRUE(HasQuadrants(reduced, row.colours)) << row.why;
+        // Stretched to fill an area twice as tall for its width: reduced by half, the
+        // most that still covers the taller side, and not decoded whole.
+        EXPECT_EQ(p->PixelsForScale(0.2, 0.4).image.size(), row.natural / 2) << row.why;
     }
 }
 
@@ -429,6 +432,24 @@ TEST(SaveAsJPEG, KeepsEveryColourComponentAtFullResolution) {
     for (const QPoint p : {QPoint(101, 60), QPoint(203, 60), QPoint(204, 41)})
         EXPECT_TRUE(Near(back.pixel(p), kRed, 20)) << p.x() << "," << p.y();
     EXPECT_TRUE(Near(back.pixel(150, 60), 0xFFFFFF, 4));
+}
+
+// Qt pads rows of three-byte pixels to whole 32-bit words; at widths where it must,
+// every row still starts where it belongs.
+TEST(SaveAsJPEG, EveryRowKeepsItsPlaceAtAnyWidth) {
+    testsupport::ScratchDir dir;
+    for (const int width : {641, 1, 2, 3}) {
+        PictureRef card = Picture::New(width, 24, 24);
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < width; ++x) card->Image().setPixel(x, y, qRgb(x * 255 / width, y * 10, 250 - y * 10));
+        auto file = FolderItem::FromPath(dir.File("card.jpg"));
+        ASSERT_TRUE(file->SaveAsJPEG(card)) << width;
+        const QImage back(QString::fromStdString(file->AbsolutePath()));
+        ASSERT_EQ(back.size(), QSize(width, 24));
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < width; ++x)
+                ASSERT_TRUE(Near(back.pixel(x, y), card->Image().pixel(x, y))) << width << " wide, at " << x << "," << y;
+    }
 }
 
 // Every input the fuzzer keeps, through the decoder with the fuzzer's own checks, so
