@@ -261,17 +261,29 @@ TEST(PngDecoder, AReducedOddSizedPictureKeepsItsColoursToItsLastPartialBands) {
 
 // A large PICT reaches ImageMagick in bands of rows, or whole when other opcodes come
 // first; either way every row lands where it belongs, the rows at the bands' edges too.
+// One too tall for the coder's memory whole is refused unless it can go in bands.
 TEST(OpenAsPicture, APictInBandsKeepsEveryRowInPlace) {
-    QImage image(300, 800, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x + 3 * y) % 256));
+    const auto pattern = [](int w, int h) {
+        QImage image(w, h, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x + 3 * y) % 256));
+        return image;
+    };
+    const QImage image = pattern(300, 800), tall = pattern(70, 4100);
     testsupport::ScratchDir dir;
     const struct { const char* why; QByteArray bytes; QImage expected; } rows[] = {
         {"bands", PictOf(image), image},
         {"whole, a font opcode first", PictOf(image, QByteArray::fromHex("00030000")), image},
+        // Rows of 210 bytes, just past where a row's packed length takes two bytes.
+        {"tall, in bands", PictOf(tall), tall},
+        {"tall, whole", PictOf(tall, QByteArray::fromHex("00030000")), QImage()},
     };
     for (const auto& row : rows) {
         PictureRef p = Open(dir.Write("rows.pict", row.bytes.toStdString()));
+        if (row.expected.isNull()) {
+            EXPECT_EQ(p, nullptr) << row.why;
+            continue;
+        }
         ASSERT_NE(p, nullptr) << row.why;
         EXPECT_TRUE(p->Image() == row.expected) << row.why;
     }
