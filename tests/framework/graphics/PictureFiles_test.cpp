@@ -340,6 +340,20 @@ TEST(OpenAsPicture, BadOrAbsurdInputGivesNil) {
     Picture::SetPixelLimit(64 * 48);
     EXPECT_NE(Open(TestData("quadrants.png")), nullptr);
     Picture::SetPixelLimit(saved);
+
+    // A turned TIFF's result is held twice while it turns: this one's result, its
+    // rows and its own bytes pass the budget, though the first two alone leave 32
+    // bytes of it.
+    QImage grey(8160, 8223, QImage::Format_Grayscale8);
+    grey.fill(0);
+    QByteArray turned;
+    QBuffer buffer(&turned);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "tiff");
+    writer.setTransformation(QImageIOHandler::TransformationRotate180);
+    writer.setCompression(1);   // LZW
+    ASSERT_TRUE(writer.write(grey));
+    EXPECT_EQ(PictureDecoder::Decode(turned), nullptr) << turned.size();
 }
 
 // Large JPEG and JPEG 2000 photos keep their size, draw small from a reduced decode,
