@@ -68,14 +68,18 @@ TEST(DecoderMessages, ReachStandardErrorAsOneLinePerDecodeAtMost) {
         const char* name;
         QByteArray bytes;
         bool opens;
-        bool speaks;
+        const char* says;   // nothing when the decoders are silent
     };
     const Row rows[] = {
-        // Before, 16,324 lines (645 KB) per decode.
-        {"a TIFF of 4,081 unknown tags", TiffWithUnknownTags(4081), true, true},
-        {"a TIFF whose pixels are cut short", TiffWithUnknownTags(200, 10), false, true},
-        {"a JPEG with stray bytes", JpegWithStrayBytes(), true, true},
-        {"a sound PNG", testsupport::Encoded(testsupport::QuadrantImage(), "PNG"), true, false},
+        // Before, 16,324 lines (645 KB) per decode. The helper reads the directory
+        // three times, and libtiff warns of each unknown tag each time.
+        {"a TIFF of 4,081 unknown tags", TiffWithUnknownTags(4081), true,
+         "12243 messages from the decoder, the first: TIFFReadDirectory: Unknown field with tag 40000 (0x9c40) "},
+        {"a TIFF whose pixels are cut short", TiffWithUnknownTags(200, 10), false,
+         "the first: TIFFReadDirectory: Unknown field with tag 40000 (0x9c40) "},
+        {"a JPEG with stray bytes", JpegWithStrayBytes(), true,
+         "2 messages from the decoder, the first: qt.gui.imageio.jpeg: Corrupt JPEG data: 16 extraneous bytes "},
+        {"a sound PNG", testsupport::Encoded(testsupport::QuadrantImage(), "PNG"), true, nullptr},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -87,11 +91,12 @@ TEST(DecoderMessages, ReachStandardErrorAsOneLinePerDecodeAtMost) {
             said = capture.Text();
         }
         EXPECT_EQ(picture != nullptr, row.opens);
-        if (!row.speaks) {
+        if (!row.says) {
             EXPECT_EQ(said, "");
             continue;
         }
         EXPECT_EQ(said.rfind("stampora-decode: ", 0), 0u) << said;
+        EXPECT_NE(said.find(row.says), std::string::npos) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_EQ(said.back(), '\n');
         EXPECT_LT(said.size(), 512u);

@@ -24,6 +24,7 @@
 #include <linux/sched.h>
 #include <map>
 #include <mutex>
+#include <sched.h>
 #include <signal.h>
 #include <string>
 #include <sys/ioctl.h>
@@ -105,6 +106,15 @@ int main(int argc, char** argv) {
         {"symlinkat", [&] { return ::syscall(SYS_symlinkat, notes.c_str(), AT_FDCWD, made.c_str()); }},
         {"linkat", [&] { return ::syscall(SYS_linkat, AT_FDCWD, notes.c_str(), AT_FDCWD, made.c_str(), 0); }},
         {"mkdirat", [&] { return ::syscall(SYS_mkdirat, AT_FDCWD, made.c_str(), 0700); }},
+        // fstat's call with a path: stat and lstat.
+        {"stat-path", [&] {
+             struct stat info {};
+             return ::syscall(SYS_newfstatat, AT_FDCWD, notes.c_str(), &info, 0);
+         }},
+        {"lstat-path", [&] {
+             struct stat info {};
+             return ::syscall(SYS_newfstatat, AT_FDCWD, notes.c_str(), &info, AT_SYMLINK_NOFOLLOW);
+         }},
 #ifdef SYS_unlink
         {"unlink", [&] { return ::syscall(SYS_unlink, notes.c_str()); }},
         {"rename", [&] { return ::syscall(SYS_rename, notes.c_str(), elsewhere.c_str()); }},
@@ -140,6 +150,16 @@ int main(int argc, char** argv) {
              const long pid = ::syscall(SYS_clone, SIGCHLD, 0, 0, 0, 0);
              if (pid == 0) ::_exit(0);
              return pid;
+         }},
+        // posix_spawn's way: a process sharing this one's memory until it execs.
+        {"spawn-style-clone", [] {
+             static char stack[64 * 1024];
+             return long(::clone([](void*) -> int { ::_exit(0); }, stack + sizeof stack,
+                                 CLONE_VM | CLONE_VFORK | SIGCHLD, nullptr));
+         }},
+        {"thread-in-new-user-namespace", [] {
+             return ::syscall(SYS_clone, CLONE_VM | CLONE_FS | CLONE_FILES | CLONE_SIGHAND | CLONE_THREAD | CLONE_NEWUSER,
+                              0, 0, 0, 0);
          }},
         {"clone3", [] {
              clone_args args{};

@@ -119,6 +119,8 @@ TEST(DecodeSandbox, RefusesEveryCallThatReachesFilesOrProcessesAndKeepsTheUsersF
         {"symlinkat", Outcome::Refused},
         {"linkat", Outcome::Refused},
         {"mkdirat", Outcome::Refused},
+        {"stat-path", Outcome::Refused},
+        {"lstat-path", Outcome::Refused},
 #if defined(__x86_64__)
         {"unlink", Outcome::Refused},
         {"rename", Outcome::Refused},
@@ -143,6 +145,8 @@ TEST(DecodeSandbox, RefusesEveryCallThatReachesFilesOrProcessesAndKeepsTheUsersF
         {"socket", Outcome::Refused},
         {"execve", Outcome::Refused},
         {"fork", Outcome::Refused},
+        {"spawn-style-clone", Outcome::Refused},
+        {"thread-in-new-user-namespace", Outcome::Refused},
         // glibc falls back to clone, whose flags the filter can read.
         {"clone3", Outcome::Absent},
         {"untie-from-parent", Outcome::Refused},

@@ -261,17 +261,29 @@ TEST(PngDecoder, AReducedOddSizedPictureKeepsItsColoursToItsLastPartialBands) {
 
 // A large PICT reaches ImageMagick in bands of rows, or whole when other opcodes come
 // first; either way every row lands where it belongs, the rows at the bands' edges too.
+// One too tall for the coder's memory whole is refused unless it can go in bands.
 TEST(OpenAsPicture, APictInBandsKeepsEveryRowInPlace) {
-    QImage image(300, 800, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x + 3 * y) % 256));
+    const auto pattern = [](int w, int h) {
+        QImage image(w, h, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x + 3 * y) % 256));
+        return image;
+    };
+    const QImage image = pattern(300, 800), tall = pattern(70, 4100);
     testsupport::ScratchDir dir;
     const struct { const char* why; QByteArray bytes; QImage expected; } rows[] = {
         {"bands", PictOf(image), image},
         {"whole, a font opcode first", PictOf(image, QByteArray::fromHex("00030000")), image},
+        // Rows of 210 bytes, just past where a row's packed length takes two bytes.
+        {"tall, in bands", PictOf(tall), tall},
+        {"tall, whole", PictOf(tall, QByteArray::fromHex("00030000")), QImage()},
     };
     for (const auto& row : rows) {
         PictureRef p = Open(dir.Write("rows.pict", row.bytes.toStdString()));
+        if (row.expected.isNull()) {
+            EXPECT_EQ(p, nullptr) << row.why;
+            continue;
+        }
         ASSERT_NE(p, nullptr) << row.why;
         EXPECT_TRUE(p->Image() == row.expected) << row.why;
     }
@@ -331,6 +343,20 @@ TEST(OpenAsPicture, BadOrAbsurdInputGivesNil) {
     Picture::SetPixelLimit(64 * 48);
     EXPECT_NE(Open(TestData("quadrants.png")), nullptr);
     Picture::SetPixelLimit(saved);
+
+    // A turned TIFF's result is held twice while it turns: this one's result, its
+    // rows and its own bytes pass the budget, though the first two alone leave 32
+    // bytes of it.
+    QImage grey(8160, 8223, QImage::Format_Grayscale8);
+    grey.fill(0);
+    QByteArray turned;
+    QBuffer buffer(&turned);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "tiff");
+    writer.setTransformation(QImageIOHandler::TransformationRotate180);
+    writer.setCompression(1);   // LZW
+    ASSERT_TRUE(writer.write(grey));
+    EXPECT_EQ(PictureDecoder::Decode(turned), nullptr) << turned.size();
 }
 
 // Large JPEG and JPEG 2000 photos keep their size, draw small from a reduced decode,
