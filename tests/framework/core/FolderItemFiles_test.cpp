@@ -223,10 +223,13 @@ TEST(SpecialFolderTemporary, WithoutARuntimeFolderItIsInTheUsersOwnCacheFolder) 
     const struct {
         const char* why;
         bool tmpdir, taken, cacheMade;
+        const char* cacheHome = nullptr;   // the home's .cache when none
     } rows[] = {
         {"no TMPDIR", false, false, true},
         {"TMPDIR's name taken by another user", true, true, true},
         {"no cache folder yet", false, false, false},
+        // It would name a different folder from each working folder.
+        {"a relative XDG_CACHE_HOME", false, false, true, "."},
     };
     for (const auto& row : rows) {
         ScratchDir tmp, home;
@@ -245,7 +248,8 @@ TEST(SpecialFolderTemporary, WithoutARuntimeFolderItIsInTheUsersOwnCacheFolder) 
         if (row.cacheMade) fs::create_directory(home.File(".cache"));
         environment.Set("XDG_RUNTIME_DIR", std::nullopt);
         environment.Set("TMPDIR", row.tmpdir ? std::optional(tmp.Path()) : std::nullopt);
-        environment.Set("XDG_CACHE_HOME", home.File(".cache"));
+        environment.Set("HOME", home.Path());
+        environment.Set("XDG_CACHE_HOME", row.cacheHome ? row.cacheHome : home.File(".cache"));
         const auto temporary = fw::SpecialFolder::Temporary();
         ASSERT_NE(temporary, nullptr) << row.why;
         const std::string path = temporary->AbsolutePath();

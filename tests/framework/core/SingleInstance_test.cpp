@@ -1,5 +1,7 @@
 #include "framework/core/SingleInstance.h"
 
+#include "framework/core/FileDescriptor.h"
+
 #include "tests/common/TestSupport.h"
 
 #include <QCoreApplication>
@@ -7,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <future>
 #include <functional>
 
@@ -14,6 +17,7 @@
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,6 +38,33 @@ void Spin(const std::function<bool()>& done, int ms) {
 bool Readable(int fd) {
     pollfd p {fd, POLLIN, 0};
     return ::poll(&p, 1, 0) > 0;
+}
+
+sockaddr_un AddressOf(const std::string& path) {
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    return address;
+}
+
+// A later start's connection made by hand, so that a test sets its pace: greeted,
+// or -1.
+int Dial(const std::string& path) {
+    const sockaddr_un address = AddressOf(path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return ::close(fd), -1;
+    Spin([&] { return Readable(fd); }, 2000);
+    char greeting = 0;
+    return ::recv(fd, &greeting, 1, MSG_DONTWAIT) == 1 ? fd : (::close(fd), -1);
+}
+
+// Sends one whole piece holding `path` and tells whether the listening copy took it.
+bool SendPiece(int fd, const std::string& path) {
+    const std::string piece = path + '\0' + '\0';
+    if (::send(fd, piece.data(), piece.size(), MSG_NOSIGNAL) != ssize_t(piece.size())) return false;
+    Spin([&] { return Readable(fd); }, 2000);
+    char answer = 0;
+    return ::recv(fd, &answer, 1, MSG_DONTWAIT) == 1;
 }
 
 // Connections from another process, as another start of the same user would make
@@ -116,7 +147,11 @@ private:
 class SingleInstanceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(SingleInstance::ClaimAt(path_, {}, [this](const auto& paths) { received_.push_back(paths); }),
+        ASSERT_EQ(SingleInstance::ClaimAt(path_, {},
+                                          [this](const auto& paths) {
+                                              received_.push_back(paths);
+                                              if (onReceive_) onReceive_();
+                                          }),
                   SingleInstance::Outcome::First);
     }
     void TearDown() override { SingleInstance::Release(); }
@@ -136,6 +171,7 @@ protected:
     testsupport::ScratchDir dir_;
     const std::string path_ = dir_.File("x11-0.socket");
     std::vector<std::vector<std::string>> received_;
+    std::function<void()> onReceive_;
 };
 
 } // namespace
@@ -159,7 +195,13 @@ TEST_F(SingleInstanceTest, LaterStartsHandOverWholeWhateverOtherConnectionsDo) {
         {"1,100 idle connections", 1100, 0, 0, {"/a.jpg"}},
         {"300 unfinished messages", 300, 60 * 1024, 0, {"/b.jpg"}},
         {"out of descriptors while accepting", 100, 0, 6, {"/c.jpg"}},
+        // Each name with its terminator, and the piece's own: one byte past a piece.
+        {"paths one byte too many for one piece", 0, 0, 0, {"/" + std::string(32766, 'd'), "/" + std::string(32766, 'e')}},
     };
+    // Only this user may hand documents over.
+    struct stat st {};
+    ASSERT_EQ(::stat(path_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         received_.clear();
@@ -197,6 +239,64 @@ TEST_F(SingleInstanceTest, LaterStartsHandOverWholeWhateverOtherConnectionsDo) {
         EXPECT_EQ(SingleInstance::BufferedBytes(), 0u);
         EXPECT_EQ(LaterStart(row.paths), SingleInstance::Outcome::HandedOver);
         EXPECT_EQ(Received(), row.paths);
-        EXPECT_EQ(received_.size() > 1, row.paths.size() > 100u);
+        size_t bytes = 1;
+        for (const auto& path : row.paths) bytes += path.size() + 1;
+        EXPECT_EQ(received_.size() > 1, bytes > 64 * 1024);
+        EXPECT_TRUE(std::none_of(received_.begin(), received_.end(), [](const auto& paths) { return paths.empty(); }));
     }
+}
+
+// A running copy that cannot take everything is reported, never replaced: the later
+// start does not listen in its place, which would split the user's copies in two.
+TEST_F(SingleInstanceTest, ACopyThatCannotTakeEverythingIsReportedNotReplaced) {
+    std::vector<std::string> manyPieces;
+    for (int i = 0; i < 4000; ++i) manyPieces.push_back("/photos/" + std::string(100, 'p') + std::to_string(i));
+    const std::string busy = dir_.File("busy.socket");
+    const sockaddr_un address = AddressOf(busy);
+    const fw::FileDescriptor listening(::socket(AF_UNIX, SOCK_STREAM, 0)), waiting(::socket(AF_UNIX, SOCK_STREAM, 0));
+    ASSERT_EQ(::bind(listening.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listening.Get(), 0), 0);
+    const struct {
+        const char* name;
+        std::string path;
+        std::function<void()> onReceive;
+    } rows[] = {
+        // One connection fills a queue of none that is never accepted from.
+        {"its queue of connections is full", busy, [] {}},
+        {"it ends after taking the first pieces", path_, [] { SingleInstance::Release(); }},
+    };
+    ASSERT_EQ(::connect(waiting.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        onReceive_ = row.onReceive;
+        auto later = std::async(std::launch::async, [&] { return SingleInstance::ClaimAt(row.path, manyPieces, nullptr); });
+        Spin([&] { return later.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30000);
+        EXPECT_EQ(later.get(), SingleInstance::Outcome::NoAnswer);
+    }
+}
+
+// A sender goes for its own silence only: one that keeps sending stays however long
+// it takes in all, and at the cap on connections the one idle longest goes.
+TEST_F(SingleInstanceTest, ASenderGoesOnlyForItsOwnSilence) {
+    const int active = Dial(path_);
+    std::vector<int> idle;
+    for (int i = 0; i < 31; ++i) {
+        Spin([] { return false; }, 2);
+        idle.push_back(Dial(path_));
+    }
+    ASSERT_TRUE(SendPiece(active, "/f.jpg"));
+    const int last = Dial(path_);
+    Spin([&] { return Readable(idle.front()); }, 2000);
+    char byte = 0;
+    EXPECT_EQ(::recv(idle.front(), &byte, 1, MSG_DONTWAIT), 0);
+    for (const int fd : idle) ::close(fd);
+    ::close(last);
+    // Pieces well within the idle limit, together longer than it.
+    for (int piece = 0; piece < 2; ++piece) {
+        Spin([] { return false; }, 2700);
+        EXPECT_TRUE(SendPiece(active, "/g.jpg")) << piece;
+    }
+    ::close(active);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Received(), (std::vector<std::string> {"/f.jpg", "/g.jpg", "/g.jpg"}));
 }
