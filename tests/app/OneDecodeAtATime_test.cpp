@@ -38,14 +38,20 @@ private:
     std::string log_;
 };
 
-// A picture as another program offers it: encoded bytes, which only the helper decodes.
-QMimeData* ForeignPicture(QRgb c) {
+QByteArray Encoded(QRgb c, const char* format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    cardtest::Solid(600, 400, c).save(&buffer, "PNG");
+    cardtest::Solid(600, 400, c).save(&buffer, format);
+    return bytes;
+}
+
+// A picture as another program offers it: encoded bytes, which only the helper decodes;
+// some programs offer a JPEG of it as well.
+QMimeData* ForeignPicture(QRgb c, QRgb asJpeg = 0) {
     auto* data = new QMimeData;
-    data->setData("image/png", bytes);
+    data->setData("image/png", Encoded(c, "PNG"));
+    if (asJpeg) data->setData("image/jpeg", Encoded(asJpeg, "JPEG"));
     data->setImageData(cardtest::Solid(1, 1, c));
     return data;
 }
@@ -102,10 +108,21 @@ TEST_F(OneDecodeAtATimeTest, WhatArrivesDuringADecodeWaitsAndTheNewestPhotoWins)
              QApplication::processEvents();
              EXPECT_TRUE(window->_EditPaste_Action());
          }, kGreen, 2},
+        // The PNG is lossless, so it is the one taken whatever else is offered.
+        {"a pasted picture offered as PNG and JPEG", red, [&] {
+             QApplication::clipboard()->setMimeData(ForeignPicture(kGreen, kBlue));
+             QApplication::processEvents();
+             EXPECT_TRUE(window->_EditPaste_Action());
+         }, kGreen, 2},
         {"a stamp chosen", red, [&] {
              ui->openAnswers.push_back(Item(blue));
              window->_EditChooseStampImage_Action();
          }, kRed, 2, true},
+        {"a document, then a stamp chosen", red, [&] {
+             Open({green});
+             ui->openAnswers.push_back(Item(blue));
+             window->_EditChooseStampImage_Action();
+         }, kGreen, 3, true},
         // A helper given up must not clear what a later request set.
         {"a document while the first one's helper fails", fails, [&] { Open({green}); }, kGreen, 2},
     };
@@ -124,4 +141,29 @@ TEST_F(OneDecodeAtATimeTest, WhatArrivesDuringADecodeWaitsAndTheNewestPhotoWins)
         EXPECT_EQ(helper.Runs(), std::make_pair(row.decodes, 1)) << row.what;
         EXPECT_TRUE(ShowsTheCard()) << row.what;
     }
+}
+
+// A decode outside any request (a repaint needing more of a picture) holds requests
+// back until it ends, and a decode inside its wait lets no event in.
+TEST_F(OneDecodeAtATimeTest, ADecodeOutsideARequestHoldsRequestsAndOneWithinItLetsNothingIn) {
+    SlowHelper helper(files_);
+    const std::string green = Photo("green.jpg", kGreen);
+    const QByteArray red = Encoded(kRed, "PNG");
+    auto letIn = std::make_shared<bool>(false);
+    bool nested = false;
+    QTimer::singleShot(100, [&] {
+        Open({green});
+        EXPECT_EQ(fw::RequestQueue::Waiting(), 1u);
+        QTimer::singleShot(0, [letIn] { *letIn = true; });
+        EXPECT_TRUE(fw::DecodeHelper::OpenBytes(red, {}));
+        EXPECT_FALSE(*letIn);
+        nested = true;
+    });
+    EXPECT_TRUE(fw::DecodeHelper::OpenBytes(red, {}));
+    ASSERT_TRUE(nested);
+    EXPECT_EQ(fw::RequestQueue::Waiting(), 1u);
+    EXPECT_EQ(window->thePicture, nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(fw::RequestQueue::Waiting(), 0u);
+    EXPECT_TRUE(Near(PhotoCentre(), kGreen));
 }
