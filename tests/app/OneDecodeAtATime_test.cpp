@@ -1,10 +1,14 @@
 #include "StamporaFixture.h"
 
 #include "framework/core/RequestQueue.h"
+#include "framework/core/TerminationSignal.h"
 #include "framework/graphics/DecodeHelper.h"
 
 #include <QBuffer>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -54,6 +58,17 @@ QMimeData* ForeignPicture(QRgb c, QRgb asJpeg = 0) {
     if (asJpeg) data->setData("image/jpeg", Encoded(asJpeg, "JPEG"));
     data->setImageData(cardtest::Solid(1, 1, c));
     return data;
+}
+
+// Ends the program as a termination signal does, through the runtime's signal pipe, but
+// with no signal caught: that would leave the whole test process marked as ending.
+void EndAsBySignal() {
+    fw::Runtime::EndOnTerminationSignals();
+    const std::string pipe = "/proc/self/fd/" + std::to_string(fw::TerminationSignal::Descriptor());
+    const int end = ::open(pipe.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(end, 0);
+    EXPECT_EQ(::write(end, "x", 1), 1);
+    ::close(end);
 }
 
 } // namespace
@@ -125,6 +140,8 @@ TEST_F(OneDecodeAtATimeTest, WhatArrivesDuringADecodeWaitsAndTheNewestPhotoWins)
          }, kGreen, 3, true},
         // A helper given up must not clear what a later request set.
         {"a document while the first one's helper fails", fails, [&] { Open({green}); }, kGreen, 2},
+        // Last: the program has ended, and what waited must not start.
+        {"a document, then the program ended", red, [&] { Open({green}), EndAsBySignal(); }, kRed, 1},
     };
     for (const Row& row : rows) {
         window->AddImage({});
