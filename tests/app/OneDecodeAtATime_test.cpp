@@ -19,7 +19,8 @@ constexpr QRgb kRed = qRgb(220, 20, 20), kGreen = qRgb(20, 200, 20), kBlue = qRg
 // fails late, as a helper given up at its deadline does.
 class SlowHelper {
 public:
-    explicit SlowHelper(const testsupport::ScratchDir& dir) : log_(dir.File("helper.log")) {
+    explicit SlowHelper(const testsupport::ScratchDir& dir)
+        : log_(dir.File("helper.log")), previous_(fw::DecodeHelper::Program()) {
         const std::string script = dir.Write(
             "slow-decode", "#!/bin/sh\necho s >> '" + log_ + "'\nsleep 0.4\n"
                            "case \"$4\" in *fails*) echo e >> '" + log_ + "'; exit 1;; esac\n'" STAMPORA_BUNDLE
@@ -27,7 +28,8 @@ public:
         fs::permissions(script, fs::perms::owner_exec, fs::perm_options::add);
         fw::DecodeHelper::SetProgram(script);
     }
-    ~SlowHelper() { fw::DecodeHelper::SetProgram(""); }
+    // The helper the test program was set up with, for the tests after this one.
+    ~SlowHelper() { fw::DecodeHelper::SetProgram(previous_); }
     // How many runs there were, and the most at once.
     std::pair<int, int> Runs() const {
         int runs = 0, alive = 0, most = 0;
@@ -39,7 +41,7 @@ public:
     }
 
 private:
-    std::string log_;
+    std::string log_, previous_;
 };
 
 QByteArray Encoded(QRgb c, const char* format) {
