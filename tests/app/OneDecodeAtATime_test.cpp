@@ -1,10 +1,14 @@
 #include "StamporaFixture.h"
 
 #include "framework/core/RequestQueue.h"
+#include "framework/core/TerminationSignal.h"
 #include "framework/graphics/DecodeHelper.h"
 
 #include <QBuffer>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,7 +19,8 @@ constexpr QRgb kRed = qRgb(220, 20, 20), kGreen = qRgb(20, 200, 20), kBlue = qRg
 // fails late, as a helper given up at its deadline does.
 class SlowHelper {
 public:
-    explicit SlowHelper(const testsupport::ScratchDir& dir) : log_(dir.File("helper.log")) {
+    explicit SlowHelper(const testsupport::ScratchDir& dir)
+        : log_(dir.File("helper.log")), previous_(fw::DecodeHelper::Program()) {
         const std::string script = dir.Write(
             "slow-decode", "#!/bin/sh\necho s >> '" + log_ + "'\nsleep 0.4\n"
                            "case \"$4\" in *fails*) echo e >> '" + log_ + "'; exit 1;; esac\n'" STAMPORA_BUNDLE
@@ -23,7 +28,8 @@ public:
         fs::permissions(script, fs::perms::owner_exec, fs::perm_options::add);
         fw::DecodeHelper::SetProgram(script);
     }
-    ~SlowHelper() { fw::DecodeHelper::SetProgram(""); }
+    // The helper the test program was set up with, for the tests after this one.
+    ~SlowHelper() { fw::DecodeHelper::SetProgram(previous_); }
     // How many runs there were, and the most at once.
     std::pair<int, int> Runs() const {
         int runs = 0, alive = 0, most = 0;
@@ -35,19 +41,36 @@ public:
     }
 
 private:
-    std::string log_;
+    std::string log_, previous_;
 };
 
-// A picture as another program offers it: encoded bytes, which only the helper decodes.
-QMimeData* ForeignPicture(QRgb c) {
+QByteArray Encoded(QRgb c, const char* format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    cardtest::Solid(600, 400, c).save(&buffer, "PNG");
+    cardtest::Solid(600, 400, c).save(&buffer, format);
+    return bytes;
+}
+
+// A picture as another program offers it: encoded bytes, which only the helper decodes;
+// some programs offer a JPEG of it as well.
+QMimeData* ForeignPicture(QRgb c, QRgb asJpeg = 0) {
     auto* data = new QMimeData;
-    data->setData("image/png", bytes);
+    data->setData("image/png", Encoded(c, "PNG"));
+    if (asJpeg) data->setData("image/jpeg", Encoded(asJpeg, "JPEG"));
     data->setImageData(cardtest::Solid(1, 1, c));
     return data;
+}
+
+// Ends the program as a termination signal does, through the runtime's signal pipe, but
+// with no signal caught: that would leave the whole test process marked as ending.
+void EndAsBySignal() {
+    fw::Runtime::EndOnTerminationSignals();
+    const std::string pipe = "/proc/self/fd/" + std::to_string(fw::TerminationSignal::Descriptor());
+    const int end = ::open(pipe.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(end, 0);
+    EXPECT_EQ(::write(end, "x", 1), 1);
+    ::close(end);
 }
 
 } // namespace
@@ -102,12 +125,25 @@ TEST_F(OneDecodeAtATimeTest, WhatArrivesDuringADecodeWaitsAndTheNewestPhotoWins)
              QApplication::processEvents();
              EXPECT_TRUE(window->_EditPaste_Action());
          }, kGreen, 2},
+        // The PNG is lossless, so it is the one taken whatever else is offered.
+        {"a pasted picture offered as PNG and JPEG", red, [&] {
+             QApplication::clipboard()->setMimeData(ForeignPicture(kGreen, kBlue));
+             QApplication::processEvents();
+             EXPECT_TRUE(window->_EditPaste_Action());
+         }, kGreen, 2},
         {"a stamp chosen", red, [&] {
              ui->openAnswers.push_back(Item(blue));
              window->_EditChooseStampImage_Action();
          }, kRed, 2, true},
+        {"a document, then a stamp chosen", red, [&] {
+             Open({green});
+             ui->openAnswers.push_back(Item(blue));
+             window->_EditChooseStampImage_Action();
+         }, kGreen, 3, true},
         // A helper given up must not clear what a later request set.
         {"a document while the first one's helper fails", fails, [&] { Open({green}); }, kGreen, 2},
+        // Last: the program has ended, and what waited must not start.
+        {"a document, then the program ended", red, [&] { Open({green}), EndAsBySignal(); }, kRed, 1},
     };
     for (const Row& row : rows) {
         window->AddImage({});
@@ -124,4 +160,33 @@ TEST_F(OneDecodeAtATimeTest, WhatArrivesDuringADecodeWaitsAndTheNewestPhotoWins)
         EXPECT_EQ(helper.Runs(), std::make_pair(row.decodes, 1)) << row.what;
         EXPECT_TRUE(ShowsTheCard()) << row.what;
     }
+    // The ending told Qt's event loops to end at once; a loop run to its own end takes
+    // that back, or a later test's dialog would close as it opened.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
+// A decode outside any request (a repaint needing more of a picture) holds requests
+// back until it ends, and a decode inside its wait lets no event in.
+TEST_F(OneDecodeAtATimeTest, ADecodeOutsideARequestHoldsRequestsAndOneWithinItLetsNothingIn) {
+    SlowHelper helper(files_);
+    const std::string green = Photo("green.jpg", kGreen);
+    const QByteArray red = Encoded(kRed, "PNG");
+    auto letIn = std::make_shared<bool>(false);
+    bool nested = false;
+    QTimer::singleShot(100, [&] {
+        Open({green});
+        EXPECT_EQ(fw::RequestQueue::Waiting(), 1u);
+        QTimer::singleShot(0, [letIn] { *letIn = true; });
+        EXPECT_TRUE(fw::DecodeHelper::OpenBytes(red, {}));
+        EXPECT_FALSE(*letIn);
+        nested = true;
+    });
+    EXPECT_TRUE(fw::DecodeHelper::OpenBytes(red, {}));
+    ASSERT_TRUE(nested);
+    EXPECT_EQ(fw::RequestQueue::Waiting(), 1u);
+    EXPECT_EQ(window->thePicture, nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(fw::RequestQueue::Waiting(), 0u);
+    EXPECT_TRUE(Near(PhotoCentre(), kGreen));
 }
