@@ -33,7 +33,7 @@ void Stampora::SaveButton_Action() {
 
     const std::string subject = fw::Replace(kSentYouAZinglet(), "<name>", App::Instance()->UserName(false));
 
-    // Nothing else would tell the user that no message was made, and the card would
+    // Nothing else would tell the user that no e-mail was made, and the card would
     // seem sent; the row's text names the program as the user chose it.
     const std::string notHandedOver = FolderitemExtensions::SendViaEmail(f, program, subject, "");
     if (!notHandedOver.empty())

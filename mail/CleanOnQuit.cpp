@@ -213,10 +213,6 @@ void DeleteContents(int folderFd, const std::string& path, int depth,
     }
 }
 
-} // namespace
-
-namespace {
-
 // Each named subfolder of the root, entered as in DeleteContents.
 void DeleteSubfolders(const std::string& root, const std::vector<std::string>& names,
                       const std::function<void(const std::string&)>& afterListing) {

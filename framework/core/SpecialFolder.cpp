@@ -5,7 +5,6 @@
 #include "framework/core/RegularFile.h"
 
 #include <QDir>
-
 #include <QStandardPaths>
 #include <QSysInfo>
 

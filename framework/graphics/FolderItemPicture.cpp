@@ -7,7 +7,6 @@
 #include "framework/graphics/Picture.h"
 #include "framework/graphics/PictureDecoder.h"
 
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
