@@ -1,5 +1,7 @@
 #include "framework/graphics/FontFamilies.h"
 
+#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QSet>
 
 namespace fw {
@@ -17,6 +19,21 @@ QStringList PlainFamilies(const QStringList& platformFamilies) {
         }
     }
     return out;
+}
+
+const QStringList& InstalledFamilies() {
+    static QStringList families;
+    static bool known = false;
+    static bool watching = false;
+    if (!watching && qGuiApp) {
+        watching = true;
+        QObject::connect(qGuiApp, &QGuiApplication::fontDatabaseChanged, qGuiApp, [] { known = false; });
+    }
+    if (!known) {
+        families = PlainFamilies(QFontDatabase::families());
+        known = true;
+    }
+    return families;
 }
 
 } // namespace fw

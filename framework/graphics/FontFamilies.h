@@ -10,4 +10,9 @@ namespace fw {
 // first occurrence.
 QStringList PlainFamilies(const QStringList& platformFamilies);
 
+// The installed families by their plain names: the font list and the typeface
+// look-up ask for them often, so they are made once for each state of the font
+// database.
+const QStringList& InstalledFamilies();
+
 } // namespace fw

@@ -5,7 +5,6 @@
 #include "framework/graphics/FontFamilies.h"
 #include "framework/graphics/Picture.h"
 
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -186,7 +185,7 @@ QString Graphics::ResolveFontFamily(const std::string& name) {
         return resolved.front().second;
     }
 
-    const QStringList families = PlainFamilies(QFontDatabase::families());
+    const QStringList& families = InstalledFamilies();
     const QString wanted = QString::fromStdString(name);
     auto installed = [&](const QString& family) -> QString {
         for (const QString& f : families)

@@ -49,20 +49,15 @@ FamilyList& Listed() {
     return list;
 }
 
-// The program asks for the families one index at a time, so the list is made once
-// for each state of the font database, not once for each family.
+// The program asks for the families one index at a time, so a scripted list too is
+// made once, not once for each family.
 const QStringList& Families() {
+    if (ScriptedFonts().empty()) return InstalledFamilies();
     FamilyList& list = Listed();
     if (list.known) return list.names;
-    static bool watching = false;
-    if (!watching && qGuiApp) {
-        watching = true;
-        QObject::connect(qGuiApp, &QGuiApplication::fontDatabaseChanged, qGuiApp, [] { Listed().known = false; });
-    }
-    QStringList platform;
-    for (const auto& f : ScriptedFonts()) platform << QString::fromStdString(f);
-    if (platform.isEmpty()) platform = QFontDatabase::families();
-    list = {PlainFamilies(platform), true};
+    QStringList scripted;
+    for (const auto& f : ScriptedFonts()) scripted << QString::fromStdString(f);
+    list = {PlainFamilies(scripted), true};
     return list.names;
 }
 
